@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tovrel {
+
+// Platform services the program logic needs from its surroundings. Implemented by the Qt
+// window (interactive), by the console (headless command-line run) and by test fakes.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // A modal message box with the exclamation icon and one OK button.
+    virtual void MessageBox(const std::string& text, const std::string& title) = 0;
+
+    // The open-file dialog. The filter is "Description (*.ext)|*.ext". Empty on cancel.
+    virtual std::string OpenFileDialog(const std::string& filter) = 0;
+
+    // Shows the serial-safe warning without waiting for it. The host calls answer(true)
+    // for Yes and answer(false) for No or when the dialog is closed any other way.
+    virtual void ShowSerialSafeWarning(std::function<void(bool yes)> answer) = 0;
+
+    // Lets the window process its events until done() holds.
+    virtual void ProcessEventsUntil(const std::function<bool()>& done) = 0;
+
+    // Waits the given number of seconds while the window keeps processing its events.
+    virtual void Pause(float seconds) = 0;
+
+    // The words of the command line after the program's own name.
+    virtual std::vector<std::string> CommandLineWords() const = 0;
+
+    // The folder that holds the program, without a trailing separator.
+    virtual std::string ProgramFolder() const = 0;
+};
+
+// The title of message boxes that carry no title of their own.
+inline constexpr const char* kProgramTitle = "Tovrel";
+
+}  // namespace tovrel

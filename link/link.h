@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "config/settings.h"
+#include "link/host.h"
+#include "link/serial_port.h"
+
+namespace tovrel {
+
+// Everything a device exchange needs: the record, the port, the host and two lookups.
+struct Link {
+    Settings& settings;
+    SerialPort& port;
+    Host& host;
+    // The device path of port COMn.
+    std::function<std::string(int comport)> portPath;
+    // The text of the configuration panel's crystal frequency box.
+    std::function<std::string()> frequencyText;
+};
+
+inline constexpr int kReplyTimeoutMs = 500;
+inline constexpr std::uint8_t kAck = 0x06;
+
+// Opens COM`Comport` at `PCBaudrate`. On failure shows "Error encountered while Opening Port"
+// and answers false.
+bool OpenCommPort(Link& link);
+void CloseCommPort(Link& link);
+// Waits while the window keeps processing events.
+void Pause(Link& link, float nSecond);
+
+// Writes one whole message.
+void WriteMessage(Link& link, std::span<const std::uint8_t> message);
+// Reads up to count bytes into RxBuffer from index 0 with the 500 ms time-out.
+std::size_t ReadReply(Link& link, std::size_t count);
+// Writes the message and reads the one-byte reply: true exactly when 06 hex arrived in time.
+bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message);
+
+}  // namespace tovrel

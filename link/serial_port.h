@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <system_error>
+
+namespace tovrel {
+
+// One serial line to the device: 8 data bits, no parity, 1 stop bit, no flow control.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Opens the device path exclusively at the given rate (any positive integer).
+    virtual std::error_code Open(const std::string& device, std::int32_t baudRate) = 0;
+    // Releases the port; harmless when it is not open.
+    virtual void Close() = 0;
+    // Sends all bytes, in order, as one message.
+    virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+    // Waits until count bytes have arrived or timeoutMs has run out and stores what arrived
+    // at the start of buffer (at most count bytes). Returns the number of bytes stored.
+    virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count,
+                             int timeoutMs) = 0;
+};
+
+}  // namespace tovrel

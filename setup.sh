@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what Tovrel needs from Debian's packages, builds it, and then
+#   ./setup.sh demo       runs a download into the simulated device
+#   ./setup.sh test       runs every test through ctest
+#   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
+          xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}" >&2
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+
+preset=default
+[ "${1:-}" = sanitize ] && preset=sanitize
+builddir=build; [ "$preset" = sanitize ] && builddir=build-sanitize
+[ -f "$builddir/CMakeCache.txt" ] || cmake --preset "$preset" >&2
+cmake --build --preset "$preset" >&2
+
+case "${1:-demo}" in
+    demo) exec ./scripts/demo.sh ;;
+    test | sanitize) exec ctest --preset "$preset" ;;
+    *) echo "usage: $0 demo|test|sanitize" >&2; exit 2 ;;
+esac
