@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "flash/progress_bar.h"
+#include "link/link.h"
+
+namespace tovrel {
+
+// One 'W' frame per record line; sends only while OperationOK holds.
+bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+
+// One 'Q' page frame per non-empty 256-byte page of the code image; sends only while
+// OperationOK holds.
+bool QuickDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+
+// One 'E' frame per non-empty line of the data-flash text file.
+bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+
+}  // namespace tovrel

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "flash/progress_bar.h"
+#include "link/link.h"
+
+namespace tovrel {
+
+// Reads all 248 code pages back with 'V' and compares them with the image of HexFileName;
+// writes "verify.hex" and "verify.bin" beside it when GenVerifyFiles is set.
+bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress);
+
+// A byte as two upper-case hexadecimal digits.
+std::string ToHex(std::uint8_t Num);
+
+}  // namespace tovrel
