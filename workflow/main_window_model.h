@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "flash/progress_bar.h"
+
+namespace tovrel {
+
+// The main window without its widgets: status log, progress bar, identified-device display,
+// the four command buttons, and which of the form's two pages shows. The Qt view redraws
+// from this state after every change (onChanged) without taking user input.
+class MainWindowModel : public ProgressBar {
+public:
+    // Appends text to the status log, then CR LF when endLine; the caret goes to the end.
+    void AppendStatus(const std::string& text, bool endLine = false);
+    const std::string& Status() const { return m_status; }
+    int StatusCaret() const { return m_caret; }
+
+    void SetPelliconText(const std::string& text);
+    const std::string& PelliconText() const { return m_pelliconText; }
+
+    void DisableButtons();
+    void EnableButtons();
+    struct Buttons {
+        bool ResetButton = true, RunButton = true, ConfButton = true, DownloadButton = true;
+    };
+    const Buttons& CommandButtons() const { return m_buttons; }
+
+    // The form's pages: the main window ("Tovrel") or the configuration panel ("Configuration").
+    void ShowConfigurationPage(bool show);
+    bool ConfigurationPageShown() const { return m_configurationShown; }
+    std::string Caption() const { return m_configurationShown ? "Configuration" : "Tovrel"; }
+
+    void ShowProgress() override;
+    void HideProgress() override;
+    void SetProgressMin(int value) override;
+    void SetProgressMax(int value) override;
+    void SetProgressValue(int value) override;
+    struct Progress {
+        bool visible = false;
+        int min = 0, max = 100, value = 0;
+    };
+    const Progress& ProgressState() const { return m_progress; }
+
+    // Observers: the view, and the console that echoes the log of a headless run.
+    std::function<void()> onChanged;
+    std::function<void(const std::string& appended)> onStatusAppended;
+
+private:
+    void Changed();
+    std::string m_status;
+    int m_caret = 0;
+    std::string m_pelliconText;
+    Buttons m_buttons;
+    bool m_configurationShown = false;
+    Progress m_progress;
+};
+
+}  // namespace tovrel
