@@ -17,11 +17,6 @@ struct PanelFixture {
         panel.FillCOMPortList();
     }
     void Fill() { panel.UpdateConfigurationWindow(); }
-    std::vector<std::string> MessageTitles() const {
-        std::vector<std::string> titles;
-        for (const auto& m : host.messages) titles.push_back(m.title);
-        return titles;
-    }
 };
 
 }  // namespace tovrel::testing

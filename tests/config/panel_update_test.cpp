@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "config/configuration_panel.h"
 #include "tests/config/panel_fixture.h"
 
@@ -9,48 +11,24 @@ namespace {
 using testing::PanelFixture;
 
 // The configuration fields the panel carries both ways.
-struct Configuration {
-    std::int16_t Comport, XTAL, DownloadMode;
-    bool EraseMode, LockMode, SecureMode, SerialSafeMode;
-    std::int32_t RunAddress;
-    bool RunAfterDownload, VerifyAfterDownload, Bootload;
-    bool operator==(const Configuration&) const = default;
-};
-Configuration Of(const Settings& s) {
-    return {
-        s.Comport,    s.XTAL,           s.DownloadMode, s.EraseMode,        s.LockMode,
-        s.SecureMode, s.SerialSafeMode, s.RunAddress,   s.RunAfterDownload, s.VerifyAfterDownload,
-        s.Bootload};
+using Configuration = std::tuple<std::int16_t, std::int16_t, std::int16_t, bool, bool, bool, bool,
+                                 std::int32_t, bool, bool, bool>;
+auto Fields(Settings& s) {
+    return std::tie(s.Comport, s.XTAL, s.DownloadMode, s.EraseMode, s.LockMode, s.SecureMode,
+                    s.SerialSafeMode, s.RunAddress, s.RunAfterDownload, s.VerifyAfterDownload,
+                    s.Bootload);
 }
-void Apply(const Configuration& c, Settings& s) {
-    s.Comport = c.Comport;
-    s.XTAL = c.XTAL;
-    s.DownloadMode = c.DownloadMode;
-    s.EraseMode = c.EraseMode;
-    s.LockMode = c.LockMode;
-    s.SecureMode = c.SecureMode;
-    s.SerialSafeMode = c.SerialSafeMode;
-    s.RunAddress = c.RunAddress;
-    s.RunAfterDownload = c.RunAfterDownload;
-    s.VerifyAfterDownload = c.VerifyAfterDownload;
-    s.Bootload = c.Bootload;
-}
+Configuration Of(Settings& s) { return Fields(s); }
 
-void PrintTo(const Configuration& c, std::ostream* os) {
-    *os << "COM" << c.Comport << " XTAL " << c.XTAL << " run " << std::hex << c.RunAddress;
-}
 class RoundTrip : public ::testing::TestWithParam<Configuration> {};
 
 TEST_P(RoundTrip, WindowThenDataGivesTheRecordBack) {
     PanelFixture f;
     f.host.serialSafeAnswers = {true};
-    Apply(GetParam(), f.s);
+    Fields(f.s) = GetParam();
     f.Fill();
-    Settings copy;
-    LoadDefaultData(copy);
-    ConfigurationPanel& p = f.panel;
-    f.s = copy;  // a fresh record: everything must come from the controls
-    EXPECT_TRUE(p.UpdateConfigurationData());
+    LoadDefaultData(f.s);  // back to defaults: everything must come from the controls
+    EXPECT_TRUE(f.panel.UpdateConfigurationData());
     EXPECT_EQ(Of(f.s), GetParam());
     EXPECT_TRUE(f.host.messages.empty());
 }
