@@ -57,7 +57,7 @@ std::optional<double> WholeDecimalNumber(std::string_view text);
 // handler whenever the value changes, exactly as a user's click does. The Qt view mirrors
 // this state after every change (onChanged) and forwards the user's events to it.
 class ConfigurationPanel {
-  public:
+public:
     // The controls start in their design state: "Download CODE ONLY", "Erase the CODE and
     // DATA" and "Run from start" selected, no crystal, every box cleared, the checksum
     // label and box hidden, the run-address box disabled.
@@ -126,11 +126,11 @@ class ConfigurationPanel {
     // The value of FrequencyTextbox as the sequences read it.
     double FrequencyValue() const;
 
-  private:
+private:
     // Collects nested changes so that the view hears once per outermost operation, and
     // before every message box so that it shows the state the message refers to.
     class ChangeScope {
-      public:
+    public:
         explicit ChangeScope(ConfigurationPanel& panel) : m_panel(panel) {
             ++m_panel.m_changeDepth;
         }
@@ -140,7 +140,7 @@ class ConfigurationPanel {
         ChangeScope(const ChangeScope&) = delete;
         ChangeScope& operator=(const ChangeScope&) = delete;
 
-      private:
+    private:
         ConfigurationPanel& m_panel;
     };
     void Changed();
