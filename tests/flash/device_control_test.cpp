@@ -91,7 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RunCase{0, {0x07, 0x0E, 0x04, 0x55, 0x00, 0x00, 0x00, 0xA7}},
                       RunCase{0xE000, {0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}},
                       RunCase{0xF800, {0x07, 0x0E, 0x04, 0x55, 0x00, 0xF8, 0x00, 0xAF}},
-                      RunCase{0xF801, {}}, RunCase{-1, {}}, RunCase{-0x10000, {}}));
+                      RunCase{0xF801, {}}, RunCase{-1, {}}, RunCase{-0x10000, {}}),
+    [](const auto& info) {
+        const std::int32_t a = info.param.address;
+        return (a < 0 ? "Minus" + std::to_string(-a) : std::to_string(a));
+    });
 
 TEST_F(DeviceControl, RunBeyondTwoAddressBytesIsRefusedEvenOnALargeDevice) {
     settings.CodeSize = 0x20000;
