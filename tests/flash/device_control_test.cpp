@@ -69,6 +69,7 @@ TEST_F(DeviceControl, BootloadSendsNothingWithoutTheCapability) {
 struct RunCase {
     std::int32_t address;
     Bytes frame;  // empty: refused
+    friend void PrintTo(const RunCase& c, std::ostream* os) { *os << c.address; }
 };
 
 class RunAddress : public DeviceControl, public ::testing::WithParamInterface<RunCase> {};

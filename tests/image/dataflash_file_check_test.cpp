@@ -22,6 +22,7 @@ struct DataflashCase {
     const char* text;
     bool passes;
     bool showsMessage;
+    friend void PrintTo(const DataflashCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DataflashFileCheck : public ::testing::TestWithParam<DataflashCase> {};

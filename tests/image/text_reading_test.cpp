@@ -54,6 +54,9 @@ struct HexFieldCase {
     const char* text;
     std::size_t position;
     int value;
+    friend void PrintTo(const HexFieldCase& c, std::ostream* os) {
+        *os << '"' << c.text << "\" at " << c.position;
+    }
 };
 
 class HexFieldRule : public ::testing::TestWithParam<HexFieldCase> {};
