@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint16_t kSecurityUnlockAddress = 0x0000;
 constexpr std::array<std::uint8_t, kDataflashBytesPerLine> kSecurityUnlockBytes{0xFF, 0xFF, 0xFF,
-                                                                              0xFF};
+                                                                                0xFF};
 constexpr std::int32_t kLastRunAddress = 0xFFFF;
 constexpr std::uint8_t kAddressUpperByte = 0x00;
 constexpr unsigned kByteBits = 8;

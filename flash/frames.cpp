@@ -9,6 +9,7 @@ namespace {
 
 // Addresses go out as 24 bits whose upper byte is always 0.
 constexpr std::uint8_t kAddressUpperByte = 0x00;
+constexpr std::size_t kAddressBytes = 3;
 constexpr unsigned kByteBits = 8;
 constexpr unsigned kByteMask = 0xFF;
 constexpr std::size_t kQuickHeaderSize = 3;
@@ -25,9 +26,14 @@ std::vector<std::uint8_t> BuildCodeWriteFrame(const HexRecord& record) {
 
 std::vector<std::uint8_t> BuildDataWriteFrame(
     std::uint16_t address, const std::array<std::uint8_t, kDataflashBytesPerLine>& bytes) {
-    const std::array<std::uint8_t, 3 + kDataflashBytesPerLine> payload{
-        kAddressUpperByte, static_cast<std::uint8_t>(address >> kByteBits),
-        static_cast<std::uint8_t>(address & kByteMask), bytes[0], bytes[1], bytes[2], bytes[3]};
+    const std::array<std::uint8_t, kAddressBytes + kDataflashBytesPerLine> payload{
+        kAddressUpperByte,
+        static_cast<std::uint8_t>(address >> kByteBits),
+        static_cast<std::uint8_t>(address & kByteMask),
+        bytes[0],
+        bytes[1],
+        bytes[2],
+        bytes[3]};
     return BuildLoaderFrame(kCmdWriteData, payload);
 }
 

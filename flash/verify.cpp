@@ -54,12 +54,14 @@ void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, 
 
 bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
     const Settings& settings = link.settings;
-    if (!WriteFileWhole(link.host, settings.VerifyHexPath, VerifyHexText(run.readBack, run.verified))) {
+    if (!WriteFileWhole(link.host, settings.VerifyHexPath,
+                        VerifyHexText(run.readBack, run.verified))) {
         return false;
     }
     const auto bytes = run.readBack.Bytes();
-    return WriteFileWhole(link.host, settings.VerifyBinPath,
-                          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return WriteFileWhole(
+        link.host, settings.VerifyBinPath,
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace

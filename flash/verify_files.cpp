@@ -13,12 +13,15 @@ namespace {
 
 constexpr std::size_t kRecordData = 16;
 constexpr std::uint8_t kRecordCount = 0x10;
+// Count, address high, address low and type before the data; the checksum after it.
+constexpr std::size_t kRecordHeaderBytes = 4;
+constexpr std::size_t kRecordBytes = kRecordHeaderBytes + kRecordData + 1;
 constexpr std::uint8_t kDataRecordType = 0x00;
 constexpr unsigned kByteRange = 256;
 constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kTemporarySuffix = ".tmp";
-// ":" and 21 bytes of two digits each, and the line end.
-constexpr std::size_t kRecordLineSize = 1 + 2 * 21 + 2;
+// ":", two digits per record byte, CR LF.
+constexpr std::size_t kRecordLineSize = 1 + 2 * kRecordBytes + 2;
 
 #ifdef _WIN32
 constexpr const char* kFolderSeparators = "\\/";
@@ -32,8 +35,7 @@ struct FileCloser {
 
 void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
     const std::uint8_t bytes[] = {kRecordCount, static_cast<std::uint8_t>(address / kByteRange),
-                                  static_cast<std::uint8_t>(address % kByteRange),
-                                  kDataRecordType};
+                                  static_cast<std::uint8_t>(address % kByteRange), kDataRecordType};
     unsigned sum = 0;
     text += ':';
     for (std::uint8_t b : bytes) {
@@ -52,7 +54,8 @@ void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* 
 bool WriteAll(const std::string& path, std::string_view content) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
+    const bool written =
+        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
     return std::fclose(file.release()) == 0 && written;
 }
 
@@ -76,7 +79,7 @@ std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verifi
                 // Never verified: every byte of the record, address and checksum included,
                 // stays FF.
                 text += ':';
-                text.append(2 * (4 + kRecordData + 1), 'F');
+                text.append(2 * kRecordBytes, 'F');
                 text += kLineEnd;
             }
         }

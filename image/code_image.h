@@ -19,7 +19,7 @@ inline constexpr std::uint8_t kErasedByte = 0xFF;
 
 // The code space as 248 pages of 256 bytes, every byte erased until something is placed.
 class CodeImage {
-public:
+  public:
     CodeImage() : m_bytes(kCodeImageSize, kErasedByte) {}
 
     std::span<const std::uint8_t> Page(std::size_t page) const {
@@ -35,7 +35,7 @@ public:
     // overwrites an earlier one. The caller keeps the record inside the image.
     void Place(const HexRecord& record);
 
-private:
+  private:
     std::vector<std::uint8_t> m_bytes;
 };
 

@@ -81,7 +81,8 @@ bool HexFileCheckFunction(Settings& settings, Host& host, const std::string& fil
     bool result = true;
     const std::size_t contentLines = ContentLineCount(*fields);
     for (std::size_t i = 0; i < contentLines && result; ++i) {
-        if ((*fields)[i] != kEndRecord) result = CheckRecordLine((*fields)[i], settings.CodeSize, host);
+        if ((*fields)[i] != kEndRecord)
+            result = CheckRecordLine((*fields)[i], settings.CodeSize, host);
     }
 
     // The line whose reading reaches the end of the file has never been added; the expected

@@ -22,9 +22,10 @@ UserMessage ChecksumMismatchMessage() {
 }
 
 UserMessage DataflashAddressTooLargeMessage() {
-    return {"A data flash memory address specified in the text file is larger than that "
-            "allowed for this Pellicon",
-            kProgramTitle};
+    return {
+        "A data flash memory address specified in the text file is larger than that "
+        "allowed for this Pellicon",
+        kProgramTitle};
 }
 
 UserMessage InvalidRunAddressMessage() { return {"Invalid Run Address", "Warning Address"}; }

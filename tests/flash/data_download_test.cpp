@@ -15,7 +15,7 @@ using testing::TempDir;
 using Calls = std::vector<std::string>;
 
 class DataDownload : public ::testing::Test, public testing::LinkFixture {
-protected:
+  protected:
     bool Download(const std::string& text) {
         return DataDownloadMode(link, progress, dir.Write("data.txt", text));
     }
@@ -26,8 +26,9 @@ protected:
 TEST_F(DataDownload, WorkedFramesOfTheTwoLines) {
     EXPECT_TRUE(Download("0,11,22,33,44\r\n300,AA,55,00,FF\r\n"));
     EXPECT_EQ(port.written,
-              (std::vector<Bytes>{{0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x09},
-                                  {0x07, 0x0E, 0x08, 0x45, 0x00, 0x01, 0x2C, 0xAA, 0x55, 0x00, 0xFF, 0x88}}));
+              (std::vector<Bytes>{
+                  {0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x09},
+                  {0x07, 0x0E, 0x08, 0x45, 0x00, 0x01, 0x2C, 0xAA, 0x55, 0x00, 0xFF, 0x88}}));
     EXPECT_EQ(progress.calls,
               (Calls{"min 0", "max 2", "value 0", "show", "value 1", "value 2", "hide"}));
 }
@@ -52,13 +53,6 @@ TEST_F(DataDownload, MissingByteFieldsAreSentAsZero) {
     EXPECT_TRUE(Download("5,AA,BB"));
     const Bytes& frame = port.written.at(0);
     EXPECT_EQ(Bytes(frame.begin() + 7, frame.begin() + 11), (Bytes{0xAA, 0xBB, 0x00, 0x00}));
-}
-
-TEST_F(DataDownload, HexAddressAndBlanksBetweenDigits) {
-    EXPECT_TRUE(Download("&H1234,01\n1 2,01\n"));
-    EXPECT_EQ(port.written.at(0)[5], 0x12);
-    EXPECT_EQ(port.written.at(0)[6], 0x34);
-    EXPECT_EQ(port.written.at(1)[6], 12);
 }
 
 TEST_F(DataDownload, LineWithoutAddressBytesFailsWithoutAFrame) {

@@ -20,7 +20,8 @@ struct DeviceControl : ::testing::Test, testing::LinkFixture {
 TEST_F(DeviceControl, SecurityBitsSendsTheUnlockWriteThenTheValue) {
     std::int16_t value = 4;
     EXPECT_TRUE(SecurityBitsFunction(link, value));
-    EXPECT_EQ(port.written, (std::vector<Bytes>{kUnlockFrame, {0x07, 0x0E, 0x02, 0x53, 0x04, 0xA7}}));
+    EXPECT_EQ(port.written,
+              (std::vector<Bytes>{kUnlockFrame, {0x07, 0x0E, 0x02, 0x53, 0x04, 0xA7}}));
     value = 0;
     EXPECT_TRUE(SecurityBitsFunction(link, value));
     EXPECT_EQ(port.written.back(), (Bytes{0x07, 0x0E, 0x02, 0x53, 0x00, 0xAB}));
@@ -83,7 +84,8 @@ TEST_P(RunAddress, FrameOrRefusal) {
         EXPECT_TRUE(host.messages.empty());
     } else {
         EXPECT_TRUE(port.written.empty());
-        EXPECT_EQ(host.messages, (std::vector<ShownMessage>{{"Invalid Run Address", "Warning Address"}}));
+        EXPECT_EQ(host.messages,
+                  (std::vector<ShownMessage>{{"Invalid Run Address", "Warning Address"}}));
     }
 }
 

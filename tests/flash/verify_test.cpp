@@ -47,7 +47,7 @@ struct FakeFlash {
 };
 
 class Verify : public ::testing::Test, public testing::LinkFixture {
-protected:
+  protected:
     Verify() {
         settings.CodeSize = 0xF800;
         port.respond = [this](const Bytes& message) { return flash.Answer(message); };
@@ -74,7 +74,8 @@ TEST_F(Verify, MatchingFlashReadsEveryPageOnce) {
     EXPECT_EQ(port.written.front(), (Bytes{0x07, 0x0E, 0x02, 0x56, 0x00, 0xA8}));
     EXPECT_EQ(port.written.back(), (Bytes{0x07, 0x0E, 0x02, 0x56, 0xF7, 0xB1}));
     EXPECT_EQ(port.readCounts, std::vector<std::size_t>(248, 257));
-    const std::vector<std::string> start{"show", "min 0", "max 247", "value 0", "value 0", "value 1"};
+    const std::vector<std::string> start{"show",    "min 0",   "max 247",
+                                         "value 0", "value 0", "value 1"};
     EXPECT_TRUE(std::equal(start.begin(), start.end(), progress.calls.begin()));
     EXPECT_EQ(progress.value, 247);
     EXPECT_EQ(progress.calls.back(), "hide");
@@ -140,9 +141,11 @@ TEST_F(Verify, VerifyFilesByteForByte) {
     first[0] = 0x12;
     EXPECT_EQ(hex.substr(0, kLineSize), Line(0, first));
     EXPECT_EQ(hex.substr(kLineSize, kLineSize), ":10001000" + std::string(32, 'F') + "F0\r\n");
-    EXPECT_EQ(hex.substr(31 * kLineSize, kLineSize), Line(0x1F0, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                                0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}));
-    EXPECT_EQ(hex.substr(3967 * kLineSize), ":10F7F000" + std::string(32, 'F') + "19\r\n:00000001FF\r\n");
+    EXPECT_EQ(hex.substr(31 * kLineSize, kLineSize),
+              Line(0x1F0, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0xA5, 0xA5, 0xA5,
+                           0xA5, 0xA5, 0xA5, 0xA5}));
+    EXPECT_EQ(hex.substr(3967 * kLineSize),
+              ":10F7F000" + std::string(32, 'F') + "19\r\n:00000001FF\r\n");
     const std::string bin = dir.Read("verify.bin");
     EXPECT_EQ(Bytes(bin.begin(), bin.end()), flash.memory);
 }
@@ -151,7 +154,8 @@ TEST_F(Verify, ErasedRecordAtZeroEndsInChecksum00) {
     WriteHex({Record(0x0100, {0x01}), kEnd});
     settings.GenVerifyFiles = true;
     EXPECT_TRUE(RunVerify());
-    EXPECT_EQ(dir.Read("verify.hex").substr(0, kLineSize), ":10000000" + std::string(32, 'F') + "00\r\n");
+    EXPECT_EQ(dir.Read("verify.hex").substr(0, kLineSize),
+              ":10000000" + std::string(32, 'F') + "00\r\n");
 }
 
 TEST_F(Verify, FailedVerifyStillWritesWhatWasRead) {
@@ -188,7 +192,9 @@ TEST_F(Verify, FileThatCannotBeWrittenIsNamed) {
     std::filesystem::create_directory(dir.Path("verify.hex"));
     EXPECT_TRUE(RunVerify());
     EXPECT_FALSE(outcome.filesWritten);
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{{"Cannot write file " + dir.Path("verify.hex"), "Warning"}}));
+    EXPECT_EQ(
+        host.messages,
+        (std::vector<ShownMessage>{{"Cannot write file " + dir.Path("verify.hex"), "Warning"}}));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("verify.hex.tmp")));
 }
 

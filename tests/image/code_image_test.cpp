@@ -17,7 +17,7 @@ using testing::ShownMessage;
 using testing::TempDir;
 
 class CodeImageFile : public ::testing::Test {
-protected:
+  protected:
     bool Load(const std::vector<std::string>& lines) {
         path = dir.Write("code.hex", HexFile(lines));
         return LoadCodeImage(host, path, image);

@@ -34,8 +34,8 @@ TEST_P(DataflashFileCheck, Rows) {
     settings.DataSize = 100;
     FakeHost host;
     EXPECT_EQ(DataflashFileCheckFunction(settings, host, dir.Write("data.txt", c.text)), c.passes);
-    EXPECT_EQ(host.messages, c.showsMessage ? std::vector<ShownMessage>{kTooLarge}
-                                            : std::vector<ShownMessage>{});
+    EXPECT_EQ(host.messages,
+              c.showsMessage ? std::vector<ShownMessage>{kTooLarge} : std::vector<ShownMessage>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -62,8 +62,8 @@ TEST(DataflashFileCheckFile, MissingFileIsRefusedWithItsPath) {
     Settings settings;
     FakeHost host;
     EXPECT_FALSE(DataflashFileCheckFunction(settings, host, dir.Path("none.txt")));
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{
-                                 {"Cannot open file " + dir.Path("none.txt"), "Warning"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<ShownMessage>{{"Cannot open file " + dir.Path("none.txt"), "Warning"}}));
 }
 
 }  // namespace

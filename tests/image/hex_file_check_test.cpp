@@ -22,7 +22,7 @@ const ShownMessage kMismatch{"Checksum of file to download does not match requir
                              "Tovrel - Hex File Error"};
 
 class HexFileCheck : public ::testing::Test {
-protected:
+  protected:
     HexFileCheck() { settings.CodeSize = 0xF800; }
     bool Check(const std::string& text, bool compare = false) {
         return HexFileCheckFunction(settings, host, dir.Write("code.hex", text), compare);
@@ -58,12 +58,6 @@ TEST_F(HexFileCheck, BadLastLineIsCheckedToo) {
     // The downloads write the last line: a corrupted one must not pass unchecked.
     EXPECT_FALSE(Check(HexFile({Record(0, {1}), ":0100100012EE"})));
     EXPECT_EQ(host.messages, std::vector<ShownMessage>{kInvalid});
-}
-
-TEST_F(HexFileCheck, SingleRecordFileIsChecked) {
-    EXPECT_TRUE(Check(kEnd));
-    EXPECT_EQ(settings.HexFileChecksum, 0);
-    EXPECT_FALSE(Check(":0100000012EE"));
 }
 
 TEST_F(HexFileCheck, EmptyLinesAtTheEndAreNoRecords) {
@@ -150,8 +144,8 @@ TEST_F(HexFileCheck, ManyLinesAndLargeSumsNeedNoLimit) {
 
 TEST_F(HexFileCheck, MissingFileIsRefusedWithItsPath) {
     EXPECT_FALSE(HexFileCheckFunction(settings, host, dir.Path("none.hex"), false));
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{
-                                 {"Cannot open file " + dir.Path("none.hex"), "Warning"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<ShownMessage>{{"Cannot open file " + dir.Path("none.hex"), "Warning"}}));
     EXPECT_FALSE(settings.ChecksumMismatch);
 }
 

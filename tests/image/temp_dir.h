@@ -10,7 +10,7 @@ namespace tovrel::testing {
 
 // A fresh folder for one test's files, removed with everything in it afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         static int counter = 0;
         m_path = std::filesystem::temp_directory_path() /
@@ -37,7 +37,7 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
