@@ -52,16 +52,16 @@ void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, 
     }
 }
 
+// Each file is tried on its own, so one that cannot be written does not cost the other.
 bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
     const Settings& settings = link.settings;
-    if (!WriteFileWhole(link.host, settings.VerifyHexPath,
-                        VerifyHexText(run.readBack, run.verified))) {
-        return false;
-    }
+    const bool hexWritten = WriteFileWhole(link.host, settings.VerifyHexPath,
+                                           VerifyHexText(run.readBack, run.verified));
     const auto bytes = run.readBack.Bytes();
-    return WriteFileWhole(
-        link.host, settings.VerifyBinPath,
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const bool binWritten =
+        WriteFileWhole(link.host, settings.VerifyBinPath,
+                       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return hexWritten && binWritten;
 }
 
 }  // namespace

@@ -196,6 +196,7 @@ TEST_F(Verify, FileThatCannotBeWrittenIsNamed) {
         host.messages,
         (std::vector<ShownMessage>{{"Cannot write file " + dir.Path("verify.hex"), "Warning"}}));
     EXPECT_FALSE(std::filesystem::exists(dir.Path("verify.hex.tmp")));
+    EXPECT_EQ(dir.Read("verify.bin").size(), kCodeImageSize);
 }
 
 TEST_F(Verify, NoFilesWithoutGenVerifyFiles) {
