@@ -39,14 +39,6 @@ TEST_F(HexFileCheck, WorkedChecksumOfAOneByteFile) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(HexFileCheck, LfFileReadsLikeCrLfFile) {
-    const std::vector<std::string> lines{Record(0x100, {1, 2, 3}), Record(0x200, {4}), kEnd};
-    EXPECT_TRUE(Check(HexFile(lines, "\n")));
-    const std::int32_t lf = settings.HexFileChecksum;
-    EXPECT_TRUE(Check(HexFile(lines)));
-    EXPECT_EQ(settings.HexFileChecksum, lf);
-}
-
 TEST_F(HexFileCheck, RecordEndingAtCodeSizePassesOneByteMoreIsTooBig) {
     settings.CodeSize = 0x2000;
     EXPECT_TRUE(Check(HexFile({Record(0x1FF0, std::vector<std::uint8_t>(16, 0x55)), kEnd})));

@@ -102,14 +102,5 @@ TEST(RecordLine, TakesAddressAndDataByLineLength) {
     EXPECT_EQ(ParseRecordLine(":FF000000AABB00")->data.size(), 2u);
 }
 
-TEST(RecordLine, LinesTheFramesCannotCarryAreRefused) {
-    EXPECT_FALSE(ParseRecordLine(":00"));
-    EXPECT_FALSE(ParseRecordLine(":000000000"));
-    EXPECT_TRUE(ParseRecordLine(":0000000000"));
-    const std::string data251(2 * 251, '0');
-    EXPECT_TRUE(ParseRecordLine(":FB000000" + data251 + "00"));
-    EXPECT_FALSE(ParseRecordLine(":FC000000" + data251 + "0000"));
-}
-
 }  // namespace
 }  // namespace tovrel
