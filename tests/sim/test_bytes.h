@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 inline Bytes Frame(char letter, const Bytes& payload = {}) {
     Bytes frame{0x07, 0x0E, static_cast<std::uint8_t>(payload.size() + 1),
                 static_cast<std::uint8_t>(letter)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    for (std::uint8_t byte : payload) frame.push_back(byte);
     unsigned sum = 0;
     for (std::size_t i = 2; i < frame.size(); ++i) sum += frame[i];
     frame.push_back(static_cast<std::uint8_t>(-sum));
