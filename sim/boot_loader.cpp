@@ -59,16 +59,26 @@ LoaderReply BootLoader::Dispatch(std::uint8_t letter, std::span<const std::uint8
     const bool none = payload.empty();
     const bool oneByte = payload.size() == kBytePayload;
     switch (letter) {
-        case 'C': return none ? Erase(false) : Refuse();
-        case 'A': return none ? Erase(true) : Refuse();
-        case 'B': return payload.size() == kRatePayload ? SetRate(payload) : Refuse();
-        case 'W': return WriteRecord(payload);
-        case 'V': return oneByte ? ReadPage(payload) : Refuse();
-        case 'E': return payload.size() == kDataPayload ? WriteData(payload) : Refuse();
-        case 'S': return oneByte ? SetSecurity(payload) : Refuse();
-        case 'F': return oneByte ? SetBootload(payload) : Refuse();
-        case 'U': return payload.size() == kAddressSize ? Run(payload) : Refuse();
-        default: return Refuse();
+        case kEraseCodeLetter:
+            return none ? Erase(false) : Refuse();
+        case kEraseAllLetter:
+            return none ? Erase(true) : Refuse();
+        case kBaudRateLetter:
+            return payload.size() == kRatePayload ? SetRate(payload) : Refuse();
+        case kWriteCodeLetter:
+            return WriteRecord(payload);
+        case kVerifyLetter:
+            return oneByte ? ReadPage(payload) : Refuse();
+        case kWriteDataLetter:
+            return payload.size() == kDataPayload ? WriteData(payload) : Refuse();
+        case kSecurityLetter:
+            return oneByte ? SetSecurity(payload) : Refuse();
+        case kBootloadLetter:
+            return oneByte ? SetBootload(payload) : Refuse();
+        case kRunLetter:
+            return payload.size() == kAddressSize ? Run(payload) : Refuse();
+        default:
+            return Refuse();
     }
 }
 
@@ -107,7 +117,8 @@ LoaderReply BootLoader::WritePage(const Bytes& frame) {
 LoaderReply BootLoader::ReadPage(std::span<const std::uint8_t> payload) {
     Bytes bytes = m_flash.ReadCodePage(payload[0]);
     const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u);
-    bytes.push_back(static_cast<std::uint8_t>((256 - sum % 256) % 256));
+    bytes.push_back(
+        static_cast<std::uint8_t>((kChecksumModulus - sum % kChecksumModulus) % kChecksumModulus));
     return LoaderReply{std::move(bytes)};
 }
 

@@ -36,12 +36,12 @@ long BaudFromTimer(long coreClock, std::uint8_t t3con, std::uint8_t t3fd);
 // A message that fails its checks (start, length, checksum, command, range) is
 // answered 15 hex and changes nothing.
 class BootLoader {
-public:
+  public:
     BootLoader(FlashMemory& flash, std::string idText, long coreClock);
 
     LoaderReply Handle(const Message& message);
 
-private:
+  private:
     LoaderReply Dispatch(std::uint8_t letter, std::span<const std::uint8_t> payload);
     LoaderReply Erase(bool withData);
     LoaderReply SetRate(std::span<const std::uint8_t> payload);

@@ -57,14 +57,14 @@ struct FaultDecision {
 
 // Counts the messages each selector matches and says which faults hit each one.
 class FaultPlan {
-public:
+  public:
     FaultPlan(std::vector<FaultRule> rules, std::vector<VerifyCorruption> corruptions);
 
     FaultDecision Decide(const Message& message);
     // Spoils a verify reply when its page is still to be corrupted.
     void CorruptVerifyReply(std::uint8_t page, Bytes& reply);
 
-private:
+  private:
     std::vector<FaultRule> m_rules;
     std::vector<long> m_counts;  // one per rule
     std::map<long, long> m_corruptionsLeft;

@@ -19,9 +19,11 @@ void AndInto(std::vector<std::uint8_t>& cells, std::size_t offset,
 
 std::string Header(const FlashMemory& flash) {
     char text[160];
-    std::snprintf(text, sizeof text, "%s\ncode-size %zu\ndata-size %zu\nsecurity %02X\n"
-                  "bootload %02X\n\n", kStateMagic, flash.Code().size(), flash.Data().size(),
-                  flash.SecurityBits(), flash.BootloadMode());
+    std::snprintf(text, sizeof text,
+                  "%s\ncode-size %zu\ndata-size %zu\nsecurity %02X\n"
+                  "bootload %02X\n\n",
+                  kStateMagic, flash.Code().size(), flash.Data().size(), flash.SecurityBits(),
+                  flash.BootloadMode());
     return text;
 }
 
@@ -80,7 +82,7 @@ bool FlashMemory::Save(const std::string& path, std::string& error) const {
         out.write(reinterpret_cast<const char*>(m_data.data()),
                   static_cast<std::streamsize>(m_data.size()));
         if (!out.flush()) {
-            error = "cannot write the state file " + temporary;
+            error = "cannot write the state file " + path + ": " + std::strerror(errno);
             return false;
         }
     }
@@ -96,12 +98,11 @@ bool FlashMemory::Load(const std::string& path, std::string& error) {
     if (!in) return true;
     std::string magic, blank;
     unsigned long codeSize = 0, dataSize = 0, security = 0, bootload = 0;
-    const bool headerOk = std::getline(in, magic) && magic == kStateMagic &&
-                          ReadField(in, "code-size ", 10, codeSize) &&
-                          ReadField(in, "data-size ", 10, dataSize) &&
-                          ReadField(in, "security ", 16, security) &&
-                          ReadField(in, "bootload ", 16, bootload) && std::getline(in, blank) &&
-                          blank.empty() && security <= 0xFF && bootload <= 0xFF;
+    const bool headerOk =
+        std::getline(in, magic) && magic == kStateMagic &&
+        ReadField(in, "code-size ", 10, codeSize) && ReadField(in, "data-size ", 10, dataSize) &&
+        ReadField(in, "security ", 16, security) && ReadField(in, "bootload ", 16, bootload) &&
+        std::getline(in, blank) && blank.empty() && security <= 0xFF && bootload <= 0xFF;
     if (!headerOk) {
         error = "the state file " + path + " is not a pellicon-sim state file";
         return false;
@@ -109,8 +110,8 @@ bool FlashMemory::Load(const std::string& path, std::string& error) {
     if (codeSize != m_code.size() || dataSize != m_data.size()) {
         error = "the state file " + path + " holds " + std::to_string(codeSize) +
                 " bytes of code flash and " + std::to_string(dataSize) +
-                " bytes of data flash; this device has " + std::to_string(m_code.size()) +
-                " and " + std::to_string(m_data.size());
+                " bytes of data flash; this device has " + std::to_string(m_code.size()) + " and " +
+                std::to_string(m_data.size());
         return false;
     }
     in.read(reinterpret_cast<char*>(m_code.data()), static_cast<std::streamsize>(codeSize));

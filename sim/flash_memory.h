@@ -18,7 +18,7 @@ inline constexpr std::size_t kDefaultDataPages = 640;
 // Flash starts erased; programming can only clear bits, so writing over bytes that
 // were not erased leaves the AND of old and new, as the real cells do.
 class FlashMemory {
-public:
+  public:
     FlashMemory(std::size_t codeSize, std::size_t dataPages);
 
     void EraseCode();
@@ -44,7 +44,7 @@ public:
     // A missing file leaves the erased device; a file of other sizes is an error.
     bool Load(const std::string& path, std::string& error);
 
-private:
+  private:
     std::vector<std::uint8_t> m_code;
     std::vector<std::uint8_t> m_data;
     std::uint8_t m_security = kErasedByte;

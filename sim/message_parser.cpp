@@ -11,7 +11,7 @@ constexpr std::size_t kPageOffset = 2;
 
 // The loader's checksum rule: the covered bytes and the checksum sum to 0 mod 256.
 bool SumsToZero(Bytes::const_iterator first, Bytes::const_iterator last) {
-    return std::accumulate(first, last, 0u) % 256 == 0;
+    return std::accumulate(first, last, 0u) % kChecksumModulus == 0;
 }
 
 }  // namespace
@@ -32,8 +32,10 @@ bool Message::Sound() const {
         case MessageKind::Reset:
             return true;
         case MessageKind::Frame:
-            return bytes.size() == bytes[kLengthOffset] + kFrameOverhead &&
-                   bytes[kLengthOffset] > 0 && SumsToZero(bytes.begin() + kLengthOffset, bytes.end());
+            return bytes.size() > kLengthOffset &&
+                   bytes.size() == bytes[kLengthOffset] + kFrameOverhead &&
+                   bytes[kLengthOffset] > 0 &&
+                   SumsToZero(bytes.begin() + kLengthOffset, bytes.end());
         case MessageKind::QuickPage:
             return bytes.size() == kQuickFrameSize &&
                    SumsToZero(bytes.begin() + kPageOffset, bytes.end());

@@ -9,7 +9,18 @@ using Bytes = std::vector<std::uint8_t>;
 
 inline constexpr std::uint8_t kStartByte = 0x07;
 inline constexpr std::uint8_t kFramedMarker = 0x0E;
+// Command letters of the loader.
+inline constexpr std::uint8_t kEraseCodeLetter = 'C';
+inline constexpr std::uint8_t kEraseAllLetter = 'A';
+inline constexpr std::uint8_t kBaudRateLetter = 'B';
+inline constexpr std::uint8_t kWriteCodeLetter = 'W';
 inline constexpr std::uint8_t kQuickPageLetter = 'Q';
+inline constexpr std::uint8_t kVerifyLetter = 'V';
+inline constexpr std::uint8_t kWriteDataLetter = 'E';
+inline constexpr std::uint8_t kSecurityLetter = 'S';
+inline constexpr std::uint8_t kBootloadLetter = 'F';
+inline constexpr std::uint8_t kRunLetter = 'U';
+inline constexpr unsigned kChecksumModulus = 256;
 inline constexpr std::uint8_t kResetMessage[] = {0x21, 0x5A, 0x00, 0xA6};
 inline constexpr std::size_t kPageSize = 256;
 // 07 51 page, 256 data bytes, checksum.
@@ -41,7 +52,7 @@ struct Message {
 // the scan goes on with the byte that broke the start. Once 07 0E and the length
 // byte (or 07 51) have arrived, the message is taken whole, whatever the bytes.
 class MessageParser {
-public:
+  public:
     // Takes one byte; appends to out whatever it completes (junk first).
     void Feed(std::uint8_t byte, std::vector<Message>& out);
     // Hands over the discarded bytes gathered so far as one junk message.
@@ -51,7 +62,7 @@ public:
     bool InMessage() const { return m_state != State::Idle; }
     void Reset();
 
-private:
+  private:
     enum class State { Idle, ResetMessage, StartSeen, Framed, QuickPage };
 
     void Emit(MessageKind kind, std::vector<Message>& out);

@@ -16,7 +16,7 @@ namespace tovrel::sim {
 // when the host's last descriptor closes, what the host left unread is thrown away, as a
 // closed serial port loses what arrives.
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal() = default;
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -40,7 +40,7 @@ public:
     // The line goes dead for the host: the terminal is closed and the link removed.
     void HangUp();
 
-private:
+  private:
     void Close();
 
     int m_master = -1;

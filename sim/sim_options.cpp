@@ -60,8 +60,8 @@ std::vector<std::string_view> SplitColons(std::string_view text) {
 // SEL:N, or SEL:N:VALUE when the fault carries a value.
 bool ParseFault(FaultKind kind, std::string_view text, SimOptions& options) {
     const std::vector<std::string_view> fields = SplitColons(text);
-    const bool withValue = kind != FaultKind::DropReply && kind != FaultKind::HangUp &&
-                           kind != FaultKind::ExitAfter;
+    const bool withValue =
+        kind != FaultKind::DropReply && kind != FaultKind::HangUp && kind != FaultKind::ExitAfter;
     FaultRule rule;
     rule.kind = kind;
     if (fields.size() != (withValue ? 3u : 2u) || !ParseSelector(fields[0], rule.selector)) {
@@ -73,7 +73,8 @@ bool ParseFault(FaultKind kind, std::string_view text, SimOptions& options) {
     if (kind == FaultKind::DelayReply) {
         valueOk = ParseNumber(fields[2], 0, kMaxMilliseconds, 10, rule.value);
     }
-    if (kind == FaultKind::ShortReply) valueOk = ParseNumber(fields[2], 0, kMaxCount, 10, rule.value);
+    if (kind == FaultKind::ShortReply)
+        valueOk = ParseNumber(fields[2], 0, kMaxCount, 10, rule.value);
     if (kind == FaultKind::StrayBytes) valueOk = ParseHexBytes(fields[2], rule.bytes);
     if (!valueOk) return false;
     options.faults.push_back(std::move(rule));
@@ -143,11 +144,17 @@ const std::vector<OptionSpec>& OptionTable() {
         {"--trace", "a file name", Text(&SimOptions::tracePath)},
         {"--id", "at most 25 characters", ParseIdText},
         {"--fcore", "a clock in Hz from 1 to 100000000",
-         [](std::string_view t, SimOptions& o) { return ParseNumber(t, 1, kMaxCoreClock, 10, o.coreClock); }},
+         [](std::string_view t, SimOptions& o) {
+             return ParseNumber(t, 1, kMaxCoreClock, 10, o.coreClock);
+         }},
         {"--code-size", "a multiple of 256 from 256 to 65536",
-         [](std::string_view t, SimOptions& o) { return ParseSize(t, 256, kMaxCodeSize, 256, o.codeSize); }},
+         [](std::string_view t, SimOptions& o) {
+             return ParseSize(t, 256, kMaxCodeSize, 256, o.codeSize);
+         }},
         {"--data-pages", "a number of four-byte pages from 1 to 65536",
-         [](std::string_view t, SimOptions& o) { return ParseSize(t, 1, kMaxDataPages, 1, o.dataPages); }},
+         [](std::string_view t, SimOptions& o) {
+             return ParseSize(t, 1, kMaxDataPages, 1, o.dataPages);
+         }},
         {"--realtime", "", Flag(&SimOptions::realtime)},
         {"--erase-ms", "milliseconds", Milliseconds(&SimOptions::eraseMs, 0)},
         {"--page-ms", "milliseconds", Milliseconds(&SimOptions::pageWriteMs, 0)},
@@ -197,7 +204,8 @@ bool ParseOptions(std::span<const char* const> args, SimOptions& options, std::s
         }
         if (!isFlag && !inlineValue) {
             if (i + 1 == args.size()) {
-                error = "option " + std::string(word) + " needs a value: " + std::string(spec->expected);
+                error = "option " + std::string(word) +
+                        " needs a value: " + std::string(spec->expected);
                 return false;
             }
             value = args[++i];

@@ -68,7 +68,8 @@ bool SimServer::Start(std::string& error) {
     }
     if (!m_line.Open(error)) return false;
     if (!m_options.linkPath.empty() && !m_line.MakeLink(m_options.linkPath, error)) return false;
-    SaveState();
+    // The state file exists from the start, so a reader never misses it.
+    if (!m_options.statePath.empty() && !m_flash.Save(m_options.statePath, error)) return false;
     std::printf("%s\n", m_line.Path().c_str());
     std::fflush(stdout);
     return true;
@@ -108,10 +109,10 @@ void SimServer::ReceiveFromHost() {
     const bool garbled = !RatesMatch(hostRate, m_rate);
     if (garbled != m_garbling) {
         m_garbling = garbled;
-        m_trace.Note(Seconds(), garbled ? "host at " + std::to_string(hostRate) +
-                                              " baud, device at " + std::to_string(m_rate) +
-                                              ": bytes garbled"
-                                        : "host and device rates match again");
+        m_trace.Note(Seconds(), garbled
+                                    ? "host at " + std::to_string(hostRate) + " baud, device at " +
+                                          std::to_string(m_rate) + ": bytes garbled"
+                                    : "host and device rates match again");
     }
     for (ssize_t i = 0; i < count; ++i) TakeByte(garbled ? kGarbledByte : buffer[i], now);
     std::vector<Message> junk;
@@ -137,7 +138,7 @@ void SimServer::Handle(const Message& message, TimePoint completed) {
     LoaderReply reply = Answer(message, decision);
     if (reply.changedMemory) SaveState();
     if (reply.startsUserCode) m_runningUserCode = true;
-    if (message.Letter() == 'V' && message.Sound() && reply.bytes.size() > 1) {
+    if (message.Letter() == kVerifyLetter && message.Sound() && reply.bytes.size() > 1) {
         m_faults.CorruptVerifyReply(message.bytes[kVerifyPageOffset], reply.bytes);
     }
     if (decision.shortCount && *decision.shortCount < reply.bytes.size()) {
@@ -157,8 +158,8 @@ LoaderReply SimServer::Answer(const Message& message, const FaultDecision& decis
     return reply;
 }
 
-void SimServer::Schedule(const Message& message, LoaderReply reply,
-                         const FaultDecision& decision, TimePoint completed) {
+void SimServer::Schedule(const Message& message, LoaderReply reply, const FaultDecision& decision,
+                         TimePoint completed) {
     const microseconds work = WorkTime(reply.work);
     m_totals.deviceSeconds += std::chrono::duration<double>(WorkTime(reply.work)).count();
     TimePoint start = std::max(completed, m_sendLineFree) + milliseconds(decision.delayMs);
@@ -265,10 +266,14 @@ microseconds SimServer::ByteTime() const {
 
 microseconds SimServer::WorkTime(DeviceWork work) const {
     switch (work) {
-        case DeviceWork::Erase: return milliseconds(m_options.eraseMs);
-        case DeviceWork::PageWrite: return milliseconds(m_options.pageWriteMs);
-        case DeviceWork::RecordWrite: return milliseconds(m_options.recordWriteMs);
-        case DeviceWork::None: break;
+        case DeviceWork::Erase:
+            return milliseconds(m_options.eraseMs);
+        case DeviceWork::PageWrite:
+            return milliseconds(m_options.pageWriteMs);
+        case DeviceWork::RecordWrite:
+            return milliseconds(m_options.recordWriteMs);
+        case DeviceWork::None:
+            break;
     }
     return microseconds(0);
 }

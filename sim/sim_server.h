@@ -40,7 +40,7 @@ struct WireTotals {
 // The device on its line: one thread, one poll() over the terminal, the terminal
 // watch and the signals; replies wait in a queue for their due time.
 class SimServer {
-public:
+  public:
     explicit SimServer(const SimOptions& options);
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
@@ -51,7 +51,7 @@ public:
     // Serves until a stop; returns the exit status.
     int Serve();
 
-private:
+  private:
     void ReceiveFromHost();
     void TakeByte(std::uint8_t byte, TimePoint now);
     void Handle(const Message& message, TimePoint completed);

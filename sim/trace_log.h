@@ -15,7 +15,7 @@ namespace tovrel::sim {
 // STRAY for injected stray bytes; BAUD is the device's rate at that moment. Notes
 // (rate switches, garbling, power cycles, the closing summary) are lines starting "#".
 class TraceLog {
-public:
+  public:
     TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
@@ -26,7 +26,7 @@ public:
                std::string_view kind, long baud);
     void Note(double seconds, std::string_view text);
 
-private:
+  private:
     std::FILE* m_file = nullptr;
 };
 

@@ -32,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(BootLoader, TimerRateTest,
                                            RateCase{11059200, 0xF9, 0x20, 115200}));
 
 class LoaderTest : public ::testing::Test {
-protected:
+  protected:
     Bytes Send(const Bytes& bytes, MessageKind kind = MessageKind::Frame) {
         m_last = m_loader.Handle(Message{kind, bytes});
         return m_last.bytes;
@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"WritePastFlash", Frame('W', {0x00, 0xF7, 0xFF, 0x12, 0x34}), kNakOnly},
         ReplyCase{"WriteUpperAddressByte", Frame('W', {0x01, 0x00, 0x00, 0x12}), kNakOnly},
         ReplyCase{"WriteWithoutAddress", Frame('W', {0x00, 0x00}), kNakOnly},
-        ReplyCase{"DataFirstPage", {0x07, 0x0E, 0x08, 0x45, 0, 0, 0, 0x11, 0x22, 0x33, 0x44, 0x09},
+        ReplyCase{"DataFirstPage",
+                  {0x07, 0x0E, 0x08, 0x45, 0, 0, 0, 0x11, 0x22, 0x33, 0x44, 0x09},
                   kAckOnly},
         ReplyCase{"DataLastPage", Frame('E', {0x00, 0x02, 0x7F, 1, 2, 3, 4}), kAckOnly},
         ReplyCase{"DataPastLastPage", Frame('E', {0x00, 0x02, 0x80, 1, 2, 3, 4}), kNakOnly},

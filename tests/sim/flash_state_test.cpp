@@ -56,7 +56,8 @@ TEST(FlashState, RefusesATruncatedOrForeignFile) {
     testing::TempDir dir;
     std::string error;
     ASSERT_TRUE(FlashMemory(256, 1).Save(dir.File("state"), error));
-    std::filesystem::resize_file(dir.File("state"), std::filesystem::file_size(dir.File("state")) - 1);
+    std::filesystem::resize_file(dir.File("state"),
+                                 std::filesystem::file_size(dir.File("state")) - 1);
     FlashMemory flash(256, 1);
     EXPECT_FALSE(flash.Load(dir.File("state"), error));
     std::ofstream(dir.File("other")) << "hello\n";

@@ -18,7 +18,7 @@ namespace tovrel::testing {
 
 // The host end of the line in its plainest form: raw bytes through the terminal end.
 class RawLine {
-public:
+  public:
     static constexpr int kReplyTimeoutMs = 3000;
 
     explicit RawLine(const std::string& path, speed_t speed = B9600) {
@@ -72,15 +72,15 @@ public:
 
     bool WriteFailed() const { return m_writeFailed; }
 
-private:
+  private:
     int m_fd = -1;
     bool m_writeFailed = false;
 };
 
 // The trace is written as the simulator works; waits until it shows what a test needs.
-inline std::vector<TraceEntry> WaitForTrace(const std::string& path,
-                                            const std::function<bool(const std::vector<TraceEntry>&)>& done,
-                                            int timeoutMs = RawLine::kReplyTimeoutMs) {
+inline std::vector<TraceEntry> WaitForTrace(
+    const std::string& path, const std::function<bool(const std::vector<TraceEntry>&)>& done,
+    int timeoutMs = RawLine::kReplyTimeoutMs) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::vector<TraceEntry> trace = ReadTrace(path);
     while (!done(trace) && std::chrono::steady_clock::now() < end) {

@@ -15,7 +15,7 @@ const std::string kDefaultId = "Kaz 8QA    205           ";
 Bytes VerifyFrame(std::uint8_t page) { return Frame('V', {page}); }
 
 class SimFaults : public ::testing::Test {
-protected:
+  protected:
     // Starts the simulator with a trace, a state file and the given faults.
     void Start(std::vector<std::string> faults) {
         faults.insert(faults.end(), {"--trace", TracePath(), "--state", m_dir.File("state")});

@@ -10,6 +10,7 @@ bool Parse(std::vector<const char*> args, SimOptions& options, std::string& erro
 }
 
 struct BadOptionCase {
+    const char* name;
     std::vector<const char*> args;
     const char* errorPart;
 };
@@ -25,23 +26,25 @@ TEST_P(BadOptionTest, IsRejectedWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     SimOptions, BadOptionTest,
-    ::testing::Values(BadOptionCase{{"--bogus"}, "unknown option '--bogus'"},
-                      BadOptionCase{{"--trace"}, "--trace needs a value"},
-                      BadOptionCase{{"--realtime=1"}, "--realtime takes no value"},
-                      BadOptionCase{{"--id", "Kaz 8QA    205            X"}, "at most 25"},
-                      BadOptionCase{{"--code-size", "1000"}, "multiple of 256"},
-                      BadOptionCase{{"--code-size", "65792"}, "--code-size"},
-                      BadOptionCase{{"--data-pages", "0"}, "--data-pages"},
-                      BadOptionCase{{"--fcore", "-5"}, "--fcore"},
-                      BadOptionCase{{"--reply-byte", "C:1"}, "SEL:N:HH"},
-                      BadOptionCase{{"--reply-byte", "C:1:100"}, "SEL:N:HH"},
-                      BadOptionCase{{"--reply-byte", "X:1:15"}, "SEL:N:HH"},
-                      BadOptionCase{{"--drop-reply", "C:0"}, "SEL:N"},
-                      BadOptionCase{{"--drop-reply", "C:1:2"}, "SEL:N"},
-                      BadOptionCase{{"--delay-reply", "V:1:abc"}, "SEL:N:MS"},
-                      BadOptionCase{{"--stray", "ANY:1:ABC"}, "SEL:N:HEXBYTES"},
-                      BadOptionCase{{"--corrupt-verify", "256:1"}, "PAGE:K"},
-                      BadOptionCase{{"--gap-ms", "0"}, "--gap-ms"}));
+    ::testing::Values(BadOptionCase{"Unknown", {"--bogus"}, "unknown option '--bogus'"},
+                      BadOptionCase{"MissingValue", {"--trace"}, "--trace needs a value"},
+                      BadOptionCase{"FlagWithValue", {"--realtime=1"}, "--realtime takes no value"},
+                      BadOptionCase{
+                          "IdTooLong", {"--id", "Kaz 8QA    205            X"}, "at most 25"},
+                      BadOptionCase{"CodeSizeNotPages", {"--code-size", "1000"}, "multiple of 256"},
+                      BadOptionCase{"CodeSizeTooBig", {"--code-size", "65792"}, "--code-size"},
+                      BadOptionCase{"NoDataPages", {"--data-pages", "0"}, "--data-pages"},
+                      BadOptionCase{"NegativeClock", {"--fcore", "-5"}, "--fcore"},
+                      BadOptionCase{"ReplyByteWithoutByte", {"--reply-byte", "C:1"}, "SEL:N:HH"},
+                      BadOptionCase{"ReplyByteTooBig", {"--reply-byte", "C:1:100"}, "SEL:N:HH"},
+                      BadOptionCase{"UnknownSelector", {"--reply-byte", "X:1:15"}, "SEL:N:HH"},
+                      BadOptionCase{"NthZero", {"--drop-reply", "C:0"}, "SEL:N"},
+                      BadOptionCase{"DropWithValue", {"--drop-reply", "C:1:2"}, "SEL:N"},
+                      BadOptionCase{"DelayNotNumber", {"--delay-reply", "V:1:abc"}, "SEL:N:MS"},
+                      BadOptionCase{"StrayOddDigits", {"--stray", "ANY:1:ABC"}, "SEL:N:HEXBYTES"},
+                      BadOptionCase{"CorruptPageTooBig", {"--corrupt-verify", "256:1"}, "PAGE:K"},
+                      BadOptionCase{"GapZero", {"--gap-ms", "0"}, "--gap-ms"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(SimOptions, ReadsFaultsInBothSpellings) {
     SimOptions options;

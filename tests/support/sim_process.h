@@ -62,7 +62,7 @@ namespace tovrel::testing {
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tovrel-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
@@ -76,12 +76,12 @@ public:
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
 
-private:
+  private:
     std::string m_path;
 };
 
 class SimProcess {
-public:
+  public:
     static constexpr int kStartTimeoutMs = 10000;
     static constexpr int kStopTimeoutMs = 3000;
 
@@ -117,7 +117,7 @@ public:
         return m_status;
     }
 
-private:
+  private:
     void Spawn(const std::vector<std::string>& arguments) {
         std::vector<std::string> words{TOVREL_SIM_PATH};
         words.insert(words.end(), arguments.begin(), arguments.end());
