@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -82,7 +83,15 @@ int SimServer::Serve() {
                                        {m_signals, POLLIN, 0}}};
         if (poll(watched.data(), watched.size(), PollTimeoutMs()) < 0 && errno != EINTR) {
             std::perror("pellicon-sim: poll");
-            return kExitFailure;
+            m_exitStatus = kExitFailure;
+            break;
+        }
+        // The simulator holds the terminal end open itself, so the line never hangs up
+        // under it; if it does anyway, there is nothing left to serve.
+        if (watched[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            std::fprintf(stderr, "pellicon-sim: the terminal failed\n");
+            m_exitStatus = kExitFailure;
+            break;
         }
         if (watched[1].revents & POLLIN) m_line.TrackHost();
         if (watched[2].revents & POLLIN) TakeSignals();
@@ -161,7 +170,7 @@ LoaderReply SimServer::Answer(const Message& message, const FaultDecision& decis
 void SimServer::Schedule(const Message& message, LoaderReply reply, const FaultDecision& decision,
                          TimePoint completed) {
     const microseconds work = WorkTime(reply.work);
-    m_totals.deviceSeconds += std::chrono::duration<double>(WorkTime(reply.work)).count();
+    m_totals.deviceSeconds += std::chrono::duration<double>(work).count();
     TimePoint start = std::max(completed, m_sendLineFree) + milliseconds(decision.delayMs);
     if (m_options.realtime) start += work;
     if (!decision.stray.empty() && !reply.bytes.empty()) {

@@ -102,28 +102,12 @@ TEST_F(LoaderTest, VerifyAnswersThePageAndItsChecksum) {
     EXPECT_EQ(sum % 256, 0u);
 }
 
-TEST_F(LoaderTest, ProgrammingOverUnerasedBytesLeavesTheirAnd) {
-    Send(Frame('W', {0x00, 0x00, 0x10, 0x0F, 0xF5}));
-    Send(Frame('W', {0x00, 0x00, 0x10, 0xF0, 0x5F}));
-    EXPECT_EQ(m_flash.Code()[0x10], 0x00);
-    EXPECT_EQ(m_flash.Code()[0x11], 0x55);
-    Send(Frame('C'));
-    Send(Frame('W', {0x00, 0x00, 0x10, 0xF0}));
-    EXPECT_EQ(m_flash.Code()[0x10], 0xF0);
-}
-
 TEST_F(LoaderTest, QuickPageWritesTheWholePageWithAnd) {
     ASSERT_EQ(Send(QuickFrame(247, Bytes(256, 0x3C)), MessageKind::QuickPage), kAckOnly);
     Send(QuickFrame(247, Bytes(256, 0xF0)), MessageKind::QuickPage);
     EXPECT_EQ(m_flash.Code()[247 * 256], 0x30);
     EXPECT_EQ(m_flash.Code().back(), 0x30);
     EXPECT_EQ(Send(QuickFrame(248, Bytes(256, 0)), MessageKind::QuickPage), kNakOnly);
-}
-
-TEST_F(LoaderTest, DataAddressIsAFourBytePage) {
-    Send(Frame('E', {0x00, 0x01, 0x2C, 0xAA, 0x55, 0x00, 0xFF}));
-    EXPECT_EQ(Bytes(m_flash.Data().begin() + 300 * 4, m_flash.Data().begin() + 301 * 4),
-              (Bytes{0xAA, 0x55, 0x00, 0xFF}));
 }
 
 TEST_F(LoaderTest, EraseCodeKeepsDataAndEraseAllClearsIt) {
@@ -142,20 +126,6 @@ TEST_F(LoaderTest, RefusedFrameChangesNothing) {
     Send(frame);
     EXPECT_EQ(m_flash.Code()[0], 0xFF);
     EXPECT_FALSE(m_last.changedMemory);
-}
-
-TEST_F(LoaderTest, RateAndRunAreLeftToTheLine) {
-    Send(Frame('B', {0x81, 0x20}));
-    EXPECT_EQ(m_last.newRate, 115200);
-    Send(Frame('U', {0x00, 0x00, 0x00}));
-    EXPECT_TRUE(m_last.startsUserCode);
-}
-
-TEST_F(LoaderTest, SecurityAndBootloadAreRecorded) {
-    Send(Frame('S', {0x04}));
-    Send(Frame('F', {0xFE}));
-    EXPECT_EQ(m_flash.SecurityBits(), 0x04);
-    EXPECT_EQ(m_flash.BootloadMode(), 0xFE);
 }
 
 }  // namespace

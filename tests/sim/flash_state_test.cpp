@@ -35,14 +35,6 @@ TEST(FlashState, RoundTripsCodeDataAndModes) {
     EXPECT_EQ(state->security, 0x04);
 }
 
-TEST(FlashState, MissingFileLeavesTheDeviceErased) {
-    testing::TempDir dir;
-    FlashMemory flash(kDefaultCodeSize, kDefaultDataPages);
-    std::string error;
-    EXPECT_TRUE(flash.Load(dir.File("none"), error));
-    EXPECT_EQ(flash.Code(), std::vector<std::uint8_t>(kDefaultCodeSize, 0xFF));
-}
-
 TEST(FlashState, RefusesAFileOfAnotherDevice) {
     testing::TempDir dir;
     std::string error;
