@@ -107,7 +107,7 @@ bool ParseSize(std::string_view text, long low, long high, long multiple, std::s
 
 using ValueHandler = std::function<bool(std::string_view, SimOptions&)>;
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     std::string_view expected;  // what a bad value is told; empty for a flag
     ValueHandler handle;
@@ -136,8 +136,8 @@ ValueHandler Flag(bool SimOptions::*field) {
     return [field](std::string_view, SimOptions& options) { return options.*field = true; };
 }
 
-const std::vector<OptionSpec>& OptionTable() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<OptionEntry>& OptionTable() {
+    static const std::vector<OptionEntry> table = {
         {"--help", "", Flag(&SimOptions::showHelp)},
         {"--link", "a path", Text(&SimOptions::linkPath)},
         {"--state", "a file name", Text(&SimOptions::statePath)},
@@ -173,9 +173,9 @@ const std::vector<OptionSpec>& OptionTable() {
     return table;
 }
 
-const OptionSpec* FindOption(std::string_view name) {
-    for (const OptionSpec& spec : OptionTable()) {
-        if (spec.name == name) return &spec;
+const OptionEntry* FindOption(std::string_view name) {
+    for (const OptionEntry& entry : OptionTable()) {
+        if (entry.name == name) return &entry;
     }
     return nullptr;
 }
@@ -192,12 +192,12 @@ bool ParseOptions(std::span<const char* const> args, SimOptions& options, std::s
             value = word.substr(equals + 1);
             word = word.substr(0, equals);
         }
-        const OptionSpec* spec = FindOption(word);
-        if (spec == nullptr) {
+        const OptionEntry* entry = FindOption(word);
+        if (entry == nullptr) {
             error = "unknown option '" + std::string(args[i]) + "' (try --help)";
             return false;
         }
-        const bool isFlag = spec->expected.empty();
+        const bool isFlag = entry->expected.empty();
         if (isFlag && inlineValue) {
             error = "option " + std::string(word) + " takes no value";
             return false;
@@ -205,14 +205,14 @@ bool ParseOptions(std::span<const char* const> args, SimOptions& options, std::s
         if (!isFlag && !inlineValue) {
             if (i + 1 == args.size()) {
                 error = "option " + std::string(word) +
-                        " needs a value: " + std::string(spec->expected);
+                        " needs a value: " + std::string(entry->expected);
                 return false;
             }
             value = args[++i];
         }
-        if (!spec->handle(value, options)) {
+        if (!entry->handle(value, options)) {
             error = "bad value '" + std::string(value) + "' for " + std::string(word) +
-                    ": expected " + std::string(spec->expected);
+                    ": expected " + std::string(entry->expected);
             return false;
         }
     }
