@@ -19,6 +19,45 @@ TEST(LoaderFrame, WorkedExamples) {
               (Bytes{0x07, 0x0E, 0x03, 0x42, 0x86, 0x01, 0x34}));
 }
 
+struct FrameCase {
+    std::uint8_t command;
+    Bytes payload;
+    Bytes frame;
+};
+
+class EveryCommand : public ::testing::TestWithParam<FrameCase> {};
+
+// Length counts command and payload; the checksum covers length to the last payload byte.
+TEST_P(EveryCommand, IsFramedWithLengthAndChecksum) {
+    EXPECT_EQ(BuildLoaderFrame(GetParam().command, GetParam().payload), GetParam().frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LoaderFrame, EveryCommand,
+    ::testing::Values(
+        FrameCase{kCmdVerifyPage, {0x10}, {0x07, 0x0E, 0x02, 0x56, 0x10, 0x98}},
+        FrameCase{kCmdBootload, {0xFE}, {0x07, 0x0E, 0x02, 0x46, 0xFE, 0xBA}},
+        FrameCase{kCmdBootload, {0xFF}, {0x07, 0x0E, 0x02, 0x46, 0xFF, 0xB9}},
+        FrameCase{kCmdRun, {0x00, 0x12, 0x34}, {0x07, 0x0E, 0x04, 0x55, 0x00, 0x12, 0x34, 0x61}},
+        FrameCase{kCmdWriteData,
+                  {0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF},
+                  {0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xB7}},
+        FrameCase{kCmdWriteCode,
+                  {0x00, 0x10, 0x00, 0x01, 0x02, 0x03},
+                  {0x07, 0x0E, 0x07, 0x57, 0x00, 0x10, 0x00, 0x01, 0x02, 0x03, 0x8C}},
+        FrameCase{kCmdBaudRate, {0x81, 0x20}, {0x07, 0x0E, 0x03, 0x42, 0x81, 0x20, 0x1A}}));
+
+TEST(LoaderFrame, LongestRecordFrameKeepsItsLengthByte) {
+    Bytes payload{0x00, 0xF7, 0x00};
+    payload.resize(3 + 251, 0xFF);
+    const Bytes frame = BuildLoaderFrame(kCmdWriteCode, payload);
+    ASSERT_EQ(frame.size(), 255u + 4u);
+    EXPECT_EQ(frame[2], 255);
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < frame.size(); ++i) sum += frame[i];
+    EXPECT_EQ(sum % 256, 0u);
+}
+
 TEST(LoaderFrame, ChecksumOfAWholeMultipleOf256IsZero) {
     // 02 + 53 + AB = 100 hex: the checksum is 00, never 100 hex truncated by accident.
     const Bytes payload{0xAB};
