@@ -8,7 +8,7 @@ namespace tovrel {
 // $XDG_CONFIG_HOME/<application>/<application>.conf (~/.config when unset), one [section]
 // per section, values as plain text.
 class QtSettingsStore : public SettingsStore {
-public:
+  public:
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key, const std::string& defaultText) const override;
     void Save(const std::string& application, const std::string& section, const std::string& key,

@@ -33,11 +33,11 @@ using LineError = std::function<void(int line)>;
 
 // The profile's lines, each cut to one text field; lines past the end read as empty.
 class ProfileLines {
-public:
+  public:
     explicit ProfileLines(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
     std::string Next() { return m_next < m_lines.size() ? m_lines[m_next++] : std::string(); }
 
-private:
+  private:
     std::vector<std::string> m_lines;
     std::size_t m_next = 0;
 };
@@ -153,7 +153,8 @@ void ReadCrystal(Link& link, ProfileLines& in, const LineError& error) {
 std::int32_t FastBaudrateFor(std::int32_t fcore, std::int16_t clkAdjust) {
     const double limit = RoundHalfEven(2.0 * fcore / (kCoreClocksPerBit * clkAdjust));
     for (int i = 1; i <= kBaudDivisorLimit; ++i) {
-        if (limit >= kTopBaudrate / i) return static_cast<std::int32_t>(RoundHalfEven(kTopBaudrate / i));
+        if (limit >= kTopBaudrate / i)
+            return static_cast<std::int32_t>(RoundHalfEven(kTopBaudrate / i));
     }
     return static_cast<std::int32_t>(limit);
 }

@@ -52,6 +52,7 @@ std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudR
         m_port->clearError();
         return error;
     }
+#ifdef Q_OS_UNIX
     const int fd = static_cast<int>(m_port->handle());
     // Some rates survive the portable settings only approximately; insist on the exact one.
     if (!ApplyExactBaudRate(fd, baudRate)) {
@@ -59,6 +60,7 @@ std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudR
         return std::make_error_code(std::errc::invalid_argument);
     }
     RequestLowLatency(fd);
+#endif
     return {};
 }
 
@@ -68,16 +70,14 @@ void QtSerialPort::Close() {
 
 void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
     if (!m_port->isOpen() || bytes.empty()) return;
-    m_port->write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<qint64>(bytes.size()));
+    m_port->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     QDeadlineTimer deadline(WriteTimeoutMs(bytes.size(), m_port->baudRate()));
     while (m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
         if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
     }
 }
 
-std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count,
-                               int timeoutMs) {
+std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) {
     count = std::min(count, buffer.size());
     if (!m_port->isOpen() || count == 0) return 0;
     const auto wanted = static_cast<qint64>(count);

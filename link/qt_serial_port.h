@@ -11,7 +11,7 @@ namespace tovrel {
 // The serial line over QSerialPort. Needs a QCoreApplication in the calling thread, as every
 // Qt device does; no event loop has to run, since reads and writes wait for themselves.
 class QtSerialPort : public SerialPort {
-public:
+  public:
     QtSerialPort();
     ~QtSerialPort() override;
     QtSerialPort(const QtSerialPort&) = delete;
@@ -22,7 +22,7 @@ public:
     void Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
 
-private:
+  private:
     std::unique_ptr<QSerialPort> m_port;
 };
 

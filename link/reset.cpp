@@ -51,7 +51,8 @@ std::vector<std::string> Characters(const std::string& text) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t length = 1;
-        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+        while (i + length < text.size() &&
+               (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
             ++length;
         }
         out.push_back(text.substr(i, length));
@@ -63,7 +64,8 @@ std::vector<std::string> Characters(const std::string& text) {
 std::string Middle(const std::string& text, std::size_t first, std::size_t count) {
     const std::vector<std::string> characters = Characters(text);
     std::string out;
-    for (std::size_t i = first; i < first + count && i < characters.size(); ++i) out += characters[i];
+    for (std::size_t i = first; i < first + count && i < characters.size(); ++i)
+        out += characters[i];
     return out;
 }
 

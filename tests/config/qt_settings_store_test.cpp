@@ -43,7 +43,7 @@ std::string FileText() {
 }
 
 class QtSettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(kConfigHomeReady);
         std::error_code ignored;

@@ -87,11 +87,10 @@ TEST_P(UnreadableValue, FallsBackToTheMissingKeyDefault) {
 INSTANTIATE_TEST_SUITE_P(
     Settings, UnreadableValue,
     ::testing::Values(UnreadableCase{"PCBaudrate", "fast"}, UnreadableCase{"PCBaudrate", ""},
-                      UnreadableCase{"PCBaudrate", "99999999999"},
-                      UnreadableCase{"XTAL", "70000"}, UnreadableCase{"DownloadMode", "1x"},
-                      UnreadableCase{"RunAddress", "0x100"}, UnreadableCase{"fcore", "11.0592"},
-                      UnreadableCase{"EraseMode", "Yes"}, UnreadableCase{"EraseMode", "1"},
-                      UnreadableCase{"SecurityBitsOption", ""},
+                      UnreadableCase{"PCBaudrate", "99999999999"}, UnreadableCase{"XTAL", "70000"},
+                      UnreadableCase{"DownloadMode", "1x"}, UnreadableCase{"RunAddress", "0x100"},
+                      UnreadableCase{"fcore", "11.0592"}, UnreadableCase{"EraseMode", "Yes"},
+                      UnreadableCase{"EraseMode", "1"}, UnreadableCase{"SecurityBitsOption", ""},
                       UnreadableCase{"BootloadOption", "Tru"}));
 
 TEST(Settings, BooleansLoadFromTheirText) {
@@ -152,8 +151,7 @@ TEST_P(FrequencyBox, ShowsTheCoreClockInMHzInShortestForm) {
 
 INSTANTIATE_TEST_SUITE_P(Settings, FrequencyBox,
                          ::testing::Values(FrequencyCase{"11059200", "11.0592"},
-                                           FrequencyCase{"0", "0"},
-                                           FrequencyCase{"20000000", "20"},
+                                           FrequencyCase{"0", "0"}, FrequencyCase{"20000000", "20"},
                                            FrequencyCase{"32768", "0.032768"},
                                            FrequencyCase{"12582912", "12.582912"},
                                            FrequencyCase{"1", "0.000001"},

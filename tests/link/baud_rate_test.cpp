@@ -52,9 +52,9 @@ TEST_P(PcBaudrateTable, FollowsTheCrystal) {
 
 INSTANTIATE_TEST_SUITE_P(
     BaudRate, PcBaudrateTable,
-    ::testing::Values(CrystalCase{11.0592, 9599}, CrystalCase{7.3728, 6399},
-                      CrystalCase{16, 14399}, CrystalCase{20, 16457}, CrystalCase{1.8432, 1599},
-                      CrystalCase{0.032768, 28}, CrystalCase{265.4, 115199},
+    ::testing::Values(CrystalCase{11.0592, 9599}, CrystalCase{7.3728, 6399}, CrystalCase{16, 14399},
+                      CrystalCase{20, 16457}, CrystalCase{1.8432, 1599}, CrystalCase{0.032768, 28},
+                      CrystalCase{265.4, 115199},
                       // From here the divider rounds to 0: no rate, and no division by it.
                       CrystalCase{265.4208, std::nullopt}, CrystalCase{999, std::nullopt},
                       CrystalCase{0, std::nullopt}, CrystalCase{-11.0592, std::nullopt},
@@ -84,19 +84,16 @@ TEST_P(CalcT3Table, SetsBothTimerValues) {
 
 INSTANTIATE_TEST_SUITE_P(
     BaudRate, CalcT3Table,
-    ::testing::Values(TimerCase{11059200, 115200, true, 0x81, 0x20},
-                      TimerCase{20000000, 9600, true, 0x86, 0x01},
-                      TimerCase{11059200, 9600, true, 0x85, 0x08},
-                      TimerCase{12582912, 38400, true, 0x83, 18},
-                      TimerCase{3686400, 115200, true, 0x80, 0},
-                      TimerCase{3686399, 9600, false, 0, 0},
-                      TimerCase{2097152, 57600, false, 0, 0},
-                      // A rate above the clock's reach would need a negative divider.
-                      TimerCase{3686400, 230400, false, 0, 0},
-                      TimerCase{11059200, 0, false, 0, 0}));
+    ::testing::Values(
+        TimerCase{11059200, 115200, true, 0x81, 0x20}, TimerCase{20000000, 9600, true, 0x86, 0x01},
+        TimerCase{11059200, 9600, true, 0x85, 0x08}, TimerCase{12582912, 38400, true, 0x83, 18},
+        TimerCase{3686400, 115200, true, 0x80, 0}, TimerCase{3686399, 9600, false, 0, 0},
+        TimerCase{2097152, 57600, false, 0, 0},
+        // A rate above the clock's reach would need a negative divider.
+        TimerCase{3686400, 230400, false, 0, 0}, TimerCase{11059200, 0, false, 0, 0}));
 
 class ChangeBaudrateTest : public ::testing::Test {
-protected:
+  protected:
     ChangeBaudrateTest() {
         f.settings.FastBaudrate = 115200;
         f.settings.PCBaudrate = 9599;
@@ -162,14 +159,14 @@ TEST_F(ChangeBaudrateTest, AFastRateOf9600RunsBothSteps) {
     EXPECT_EQ(f.port.openedBaudRates, (std::vector<std::int32_t>{9600, 9599}));
 }
 
-class DeviceRefuses : public ChangeBaudrateTest,
-                      public ::testing::WithParamInterface<FakeReply> {};
+class DeviceRefuses : public ChangeBaudrateTest, public ::testing::WithParamInterface<FakeReply> {};
 
 TEST_P(DeviceRefuses, KeepsThePortAtTheOldRate) {
     f.port.respond = [](const Bytes&) { return GetParam(); };
     EXPECT_FALSE(ChangeBaudrate(f.link, f.settings.FastBaudrate));
-    EXPECT_EQ(f.host.messages,
-              (std::vector<ShownMessage>{{"Error encountered while changing baudrate", "Warning"}}));
+    EXPECT_EQ(
+        f.host.messages,
+        (std::vector<ShownMessage>{{"Error encountered while changing baudrate", "Warning"}}));
     EXPECT_EQ(f.settings.PCBaudrate, 9599);
     EXPECT_EQ(f.port.closeCount, 0);
     EXPECT_TRUE(f.port.openedBaudRates.empty());

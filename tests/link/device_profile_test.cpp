@@ -17,13 +17,14 @@ using testing::ShownMessage;
 using testing::TempFolder;
 
 class DeviceProfileTest : public ::testing::Test {
-protected:
+  protected:
     std::string WriteProfile(const std::vector<std::string>& lines) {
         return folder.Write("Zerk8QA.txt", lines);
     }
     std::vector<ShownMessage> LineErrors(const std::string& path, std::vector<int> lines) {
         std::vector<ShownMessage> out;
-        for (int n : lines) out.push_back({"Error in Line " + std::to_string(n) + " of " + path, "Warning"});
+        for (int n : lines)
+            out.push_back({"Error in Line " + std::to_string(n) + " of " + path, "Warning"});
         return out;
     }
     TempFolder folder;
@@ -140,8 +141,9 @@ TEST_F(DeviceProfileTest, MissingOrUnreadableFileIsRefused) {
     EXPECT_FALSE(LoadDeviceProfile(f.link, missing));
     EXPECT_FALSE(LoadDeviceProfile(f.link, folder.path()));
     EXPECT_EQ(f.host.messages,
-              (std::vector<ShownMessage>{{"Cannot read the device profile " + missing, "Warning"},
-                                         {"Cannot read the device profile " + folder.path(), "Warning"}}));
+              (std::vector<ShownMessage>{
+                  {"Cannot read the device profile " + missing, "Warning"},
+                  {"Cannot read the device profile " + folder.path(), "Warning"}}));
     EXPECT_EQ(f.settings.CodeSize, 63488);
 }
 
@@ -253,13 +255,12 @@ TEST_P(ShippedProfiles, LoadWithoutLineErrors) {
     EXPECT_EQ(f.settings.T3CON != 0, GetParam().fastBaudrateOption);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DeviceProfile, ShippedProfiles,
-    ::testing::Values(ShippedProfile{"QA", true, true, 11059200, 115200},
-                      ShippedProfile{"QB", false, true, 11059200, 115200},
-                      ShippedProfile{"QC", true, false, 11059200, 115200},
-                      ShippedProfile{"QD", true, true, 2097152, 57600},
-                      ShippedProfile{"QE", true, true, 12582912, 38400}));
+INSTANTIATE_TEST_SUITE_P(DeviceProfile, ShippedProfiles,
+                         ::testing::Values(ShippedProfile{"QA", true, true, 11059200, 115200},
+                                           ShippedProfile{"QB", false, true, 11059200, 115200},
+                                           ShippedProfile{"QC", true, false, 11059200, 115200},
+                                           ShippedProfile{"QD", true, true, 2097152, 57600},
+                                           ShippedProfile{"QE", true, true, 12582912, 38400}));
 
 }  // namespace
 }  // namespace tovrel

@@ -9,7 +9,7 @@ namespace tovrel {
 namespace {
 
 class PortNames : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { unsetenv("TOVREL_COM3"); }
     testing::MapSettingsStore store;
 };

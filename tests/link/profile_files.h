@@ -11,18 +11,25 @@ namespace tovrel::testing {
 
 // The fourteen lines of an 11.0592 MHz device with every loader feature.
 inline std::vector<std::string> GoodProfileLines() {
-    return {"CodeSize = 63488",           "DataSize = 640",
-            "QuickDownloadOption = True", "FastBaudrateOption = True",
-            "SecurityBitsOption = True",  "BootloadOption = True",
-            "VerifyAfterDownloadOption = True", "T3CON = 0",
-            "T3FD = 0",                   "T3CON9600 = 133",
-            "T3FD9600 = 8",               "XTAL = 0",
-            "fcore = 11059200",           "ClkAdjust = 1"};
+    return {"CodeSize = 63488",
+            "DataSize = 640",
+            "QuickDownloadOption = True",
+            "FastBaudrateOption = True",
+            "SecurityBitsOption = True",
+            "BootloadOption = True",
+            "VerifyAfterDownloadOption = True",
+            "T3CON = 0",
+            "T3FD = 0",
+            "T3CON9600 = 133",
+            "T3FD9600 = 8",
+            "XTAL = 0",
+            "fcore = 11059200",
+            "ClkAdjust = 1"};
 }
 
 // A scratch folder that is removed with the test.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         char pattern[] = "/tmp/tovrel-link-XXXXXX";
         const char* made = mkdtemp(pattern);
@@ -47,7 +54,7 @@ public:
         return file.string();
     }
 
-private:
+  private:
     std::string m_path;
 };
 

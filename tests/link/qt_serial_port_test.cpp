@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A pseudo-terminal whose slave end stands in for the serial device.
 class Pty {
-public:
+  public:
     Pty() {
         char name[256] = {};
         if (openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) m_path = name;
@@ -39,8 +39,7 @@ public:
     int master() const { return m_master; }
 
     void Send(const Bytes& bytes) const {
-        ASSERT_EQ(write(m_master, bytes.data(), bytes.size()),
-                  static_cast<ssize_t>(bytes.size()));
+        ASSERT_EQ(write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
     // Whatever the port sent, collected until the line stays quiet for a moment.
     Bytes Received() const {
@@ -55,14 +54,14 @@ public:
         return out;
     }
 
-private:
+  private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_path;
 };
 
 class QtSerialPortTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         if (QCoreApplication::instance() == nullptr) {
             static int argc = 1;
@@ -171,8 +170,9 @@ TEST_F(QtSerialPortTest, PortHeldByAnotherProgramShowsTheOpenError) {
     Link link{settings, port, host, [this](int) { return pty.path(); }, [] { return ""; }};
     EXPECT_FALSE(OpenCommPort(link));
     EXPECT_TRUE(settings.PortError);
-    EXPECT_EQ(host.messages,
-              (std::vector<testing::ShownMessage>{{"Error encountered while Opening Port", "Error"}}));
+    EXPECT_EQ(
+        host.messages,
+        (std::vector<testing::ShownMessage>{{"Error encountered while Opening Port", "Error"}}));
 
     (void)!write(release[1], "x", 1);
     int status = 0;

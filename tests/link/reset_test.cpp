@@ -21,7 +21,7 @@ using testing::TempFolder;
 Bytes Reply(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 class ResetTest : public ::testing::Test {
-protected:
+  protected:
     ResetTest() {
         f.host.folder = folder.path() + "/bin";
         std::filesystem::create_directories(f.host.folder);
@@ -30,7 +30,8 @@ protected:
     void ReplyWith(const std::string& text) {
         f.port.respond = [reply = Reply(text)](const Bytes&) { return FakeReply{reply}; };
     }
-    std::string BesideProgram(const std::string& model, std::vector<std::string> lines = GoodProfileLines()) {
+    std::string BesideProgram(const std::string& model,
+                              std::vector<std::string> lines = GoodProfileLines()) {
         return folder.Write("bin/Configuration/Zerk8" + model + ".txt", lines);
     }
     TempFolder folder;
@@ -87,12 +88,18 @@ TEST_F(ResetTest, ShortReplyKeepsTheOlderTailOfTheBuffer) {
 
 TEST_F(ResetTest, ReplyBytesAreSingleByteCodePageCharacters) {
     f.port.respond = [](const Bytes&) {
-        return FakeReply{{'K', 'a', 'z', ' ', '8', 'Q', 'A', 0xE9, 0x00, 0xFF, 0x7F, '3', 0xB2, '1'}};
+        return FakeReply{
+            {'K', 'a', 'z', ' ', '8', 'Q', 'A', 0xE9, 0x00, 0xFF, 0x7F, '3', 0xB2, '1'}};
     };
     BesideProgram("QA");
     EXPECT_TRUE(Reset(f.link));
-    EXPECT_EQ(f.settings.IdString, std::string("Kaz 8QA\xC3\xA9\0\xC3\xBF\x7F" "3\xC2\xB2" "1", 17));
-    EXPECT_EQ(IdentificationDisplay(f.settings), "Zerk8QA version 3.\xC2\xB2" "1");
+    EXPECT_EQ(f.settings.IdString, std::string("Kaz 8QA\xC3\xA9\0\xC3\xBF\x7F"
+                                               "3\xC2\xB2"
+                                               "1",
+                                               17));
+    EXPECT_EQ(IdentificationDisplay(f.settings),
+              "Zerk8QA version 3.\xC2\xB2"
+              "1");
 }
 
 TEST_F(ResetTest, MissingProfileNamesThePathAndFails) {
@@ -116,7 +123,8 @@ TEST_F(ResetTest, ProfileLineErrorsDoNotFailTheReset) {
     lines[2] = "QuickDownloadOption = yes";
     const std::string path = BesideProgram("QA", lines);
     EXPECT_TRUE(Reset(f.link));
-    EXPECT_EQ(f.host.messages, (std::vector<ShownMessage>{{"Error in Line 3 of " + path, "Warning"}}));
+    EXPECT_EQ(f.host.messages,
+              (std::vector<ShownMessage>{{"Error in Line 3 of " + path, "Warning"}}));
 }
 
 TEST_F(ResetTest, InstalledProgramFindsItsProfilesInTheDataFolder) {
