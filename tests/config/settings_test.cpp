@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tests/support/map_settings_store.h"
 
 namespace tovrel {
@@ -11,151 +9,91 @@ namespace {
 
 using testing::MapSettingsStore;
 
-Settings Defaults() {
-    Settings s;
-    LoadDefaultData(s);
-    return s;
+MapSettingsStore StoreWith(const std::string& key, const std::string& text) {
+    MapSettingsStore store;
+    store.Save(kSettingsApplication, kSettingsSection, key, text);
+    return store;
 }
 
-void Store(MapSettingsStore& store, const std::string& key, const std::string& text) {
-    store.Save(kSettingsApplication, kSettingsSection, key, text);
+// The record as the store sees it, so that two records compare field by field.
+MapSettingsStore Saved(const Settings& s) {
+    MapSettingsStore store;
+    SaveSavedData(s, store);
+    return store;
 }
 
 TEST(Settings, EmptyStoreLoadsTheStartUpDefaults) {
     Settings loaded;
-    MapSettingsStore empty;
-    EXPECT_EQ(LoadSavedData(loaded, empty), "0");
-    const Settings d = Defaults();
-    EXPECT_EQ(loaded.Comport, d.Comport);
-    EXPECT_EQ(loaded.PCBaudrate, 9600);
-    EXPECT_EQ(loaded.XTAL, 4);
-    EXPECT_TRUE(loaded.EraseMode);
-    EXPECT_EQ(loaded.DownloadMode, 1);
-    EXPECT_FALSE(loaded.LockMode || loaded.SecureMode || loaded.SerialSafeMode);
-    EXPECT_EQ(loaded.RunAddress, 0);
-    EXPECT_FALSE(loaded.RunAfterDownload || loaded.VerifyAfterDownload || loaded.Bootload);
+    loaded.GenVerifyFiles = true;
+    loaded.fcore = 5;
+    EXPECT_EQ(LoadSavedData(loaded, MapSettingsStore{}), "0");
+    Settings defaults;
+    LoadDefaultData(defaults);
+    EXPECT_EQ(Saved(loaded).values, Saved(defaults).values);
     EXPECT_FALSE(loaded.GenVerifyFiles);
-    EXPECT_TRUE(loaded.SecurityBitsOption && loaded.FastBaudrateOption &&
-                loaded.VerifyAfterDownloadOption && loaded.BootloadOption);
     EXPECT_EQ(loaded.fcore, 0);
 }
 
-struct ComportCase {
-    std::string stored;
-    std::int16_t loaded;
-};
-
-class ComportRange : public ::testing::TestWithParam<ComportCase> {};
-
+class ComportRange : public ::testing::TestWithParam<std::pair<const char*, int>> {};
 TEST_P(ComportRange, OutsideOneTo32LoadsAsOne) {
-    MapSettingsStore store;
-    Store(store, "Comport", GetParam().stored);
-    Settings s = Defaults();
-    LoadSavedData(s, store);
-    EXPECT_EQ(s.Comport, GetParam().loaded);
+    Settings s;
+    LoadSavedData(s, StoreWith("Comport", GetParam().first));
+    EXPECT_EQ(s.Comport, GetParam().second);
 }
-
 INSTANTIATE_TEST_SUITE_P(Settings, ComportRange,
-                         ::testing::Values(ComportCase{"0", 1}, ComportCase{"33", 1},
-                                           ComportCase{"-5", 1}, ComportCase{"32", 32},
-                                           ComportCase{"1", 1}, ComportCase{"7", 7},
-                                           ComportCase{"65537", 1}, ComportCase{"COM3", 1}));
+                         ::testing::Values(std::pair{"0", 1}, std::pair{"33", 1},
+                                           std::pair{"-5", 1}, std::pair{"32", 32},
+                                           std::pair{"7", 7}, std::pair{"65537", 1},
+                                           std::pair{"COM3", 1}));
 
-struct UnreadableCase {
-    std::string key;
-    std::string stored;
-};
-
-class UnreadableValue : public ::testing::TestWithParam<UnreadableCase> {};
-
-// A value that does not convert is as good as a missing key: the empty store's result.
+// A value that does not convert is as good as a missing key.
+class UnreadableValue : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 TEST_P(UnreadableValue, FallsBackToTheMissingKeyDefault) {
-    MapSettingsStore empty;
-    Settings expected;
-    LoadSavedData(expected, empty);
-
-    MapSettingsStore store;
-    Store(store, GetParam().key, GetParam().stored);
-    Settings loaded;
-    LoadSavedData(loaded, store);
-    MapSettingsStore a, b;
-    SaveSavedData(expected, a);
-    SaveSavedData(loaded, b);
-    EXPECT_EQ(a.values, b.values);
+    Settings expected, loaded;
+    LoadSavedData(expected, MapSettingsStore{});
+    LoadSavedData(loaded, StoreWith(GetParam().first, GetParam().second));
+    EXPECT_EQ(Saved(loaded).values, Saved(expected).values);
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Settings, UnreadableValue,
-    ::testing::Values(UnreadableCase{"PCBaudrate", "fast"}, UnreadableCase{"PCBaudrate", ""},
-                      UnreadableCase{"PCBaudrate", "99999999999"}, UnreadableCase{"XTAL", "70000"},
-                      UnreadableCase{"DownloadMode", "1x"}, UnreadableCase{"RunAddress", "0x100"},
-                      UnreadableCase{"fcore", "11.0592"}, UnreadableCase{"EraseMode", "Yes"},
-                      UnreadableCase{"EraseMode", "1"}, UnreadableCase{"SecurityBitsOption", ""},
-                      UnreadableCase{"BootloadOption", "Tru"}));
-
-TEST(Settings, BooleansLoadFromTheirText) {
-    MapSettingsStore store;
-    Store(store, "EraseMode", "False");
-    Store(store, "LockMode", "True");
-    Settings s = Defaults();
-    LoadSavedData(s, store);
-    EXPECT_FALSE(s.EraseMode);
-    EXPECT_TRUE(s.LockMode);
-    EXPECT_TRUE(s.SecurityBitsOption);  // missing: true
-}
+    ::testing::Values(std::pair{"PCBaudrate", "fast"}, std::pair{"PCBaudrate", ""},
+                      std::pair{"PCBaudrate", "99999999999"}, std::pair{"XTAL", "70000"},
+                      std::pair{"DownloadMode", "1x"}, std::pair{"fcore", "11.0592"},
+                      std::pair{"EraseMode", "Yes"}, std::pair{"SecurityBitsOption", ""}));
 
 TEST(Settings, SavedRecordLoadsBackUnchanged) {
-    Settings saved = Defaults();
+    Settings saved;
+    LoadDefaultData(saved);
     saved.Comport = 32;
-    saved.PCBaudrate = 14400;
     saved.XTAL = 2;
     saved.EraseMode = false;
     saved.DownloadMode = 2;
     saved.LockMode = saved.SecureMode = saved.SerialSafeMode = true;
     saved.RunAddress = -5;
     saved.RunAfterDownload = saved.VerifyAfterDownload = saved.GenVerifyFiles = true;
-    saved.Bootload = true;
-    saved.SecurityBitsOption = saved.FastBaudrateOption = false;
-    saved.VerifyAfterDownloadOption = saved.BootloadOption = false;
+    saved.SecurityBitsOption = saved.BootloadOption = false;
     saved.fcore = 2147483647;
-    MapSettingsStore store;
-    SaveSavedData(saved, store);
-
+    const MapSettingsStore store = Saved(saved);
     EXPECT_EQ(store.values.size(), 18u);
     EXPECT_EQ(store.Get("RunAddress"), "-5");
     EXPECT_EQ(store.Get("EraseMode"), "False");
-    EXPECT_EQ(store.Get("Bootload"), "True");
-    EXPECT_EQ(store.Get("fcore"), "2147483647");
+    EXPECT_EQ(store.Get("LockMode"), "True");
 
     Settings loaded;
     LoadSavedData(loaded, store);
-    MapSettingsStore again;
-    SaveSavedData(loaded, again);
-    EXPECT_EQ(again.values, store.values);
-    EXPECT_EQ(loaded.RunAddress, -5);
+    EXPECT_EQ(Saved(loaded).values, store.values);
 }
 
-struct FrequencyCase {
-    std::string fcore;
-    std::string text;
-};
-
-class FrequencyBox : public ::testing::TestWithParam<FrequencyCase> {};
-
+class FrequencyBox : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 TEST_P(FrequencyBox, ShowsTheCoreClockInMHzInShortestForm) {
-    MapSettingsStore store;
-    Store(store, "fcore", GetParam().fcore);
     Settings s;
-    EXPECT_EQ(LoadSavedData(s, store), GetParam().text);
+    EXPECT_EQ(LoadSavedData(s, StoreWith("fcore", GetParam().first)), GetParam().second);
 }
-
 INSTANTIATE_TEST_SUITE_P(Settings, FrequencyBox,
-                         ::testing::Values(FrequencyCase{"11059200", "11.0592"},
-                                           FrequencyCase{"0", "0"}, FrequencyCase{"20000000", "20"},
-                                           FrequencyCase{"32768", "0.032768"},
-                                           FrequencyCase{"12582912", "12.582912"},
-                                           FrequencyCase{"1", "0.000001"},
-                                           FrequencyCase{"-1843200", "-1.8432"}));
+                         ::testing::Values(std::pair{"11059200", "11.0592"}, std::pair{"0", "0"},
+                                           std::pair{"20000000", "20"},
+                                           std::pair{"32768", "0.032768"},
+                                           std::pair{"-1843200", "-1.8432"}));
 
 }  // namespace
 }  // namespace tovrel

@@ -47,17 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {0x07, 0x0E, 0x07, 0x57, 0x00, 0x10, 0x00, 0x01, 0x02, 0x03, 0x8C}},
         FrameCase{kCmdBaudRate, {0x81, 0x20}, {0x07, 0x0E, 0x03, 0x42, 0x81, 0x20, 0x1A}}));
 
-TEST(LoaderFrame, LongestRecordFrameKeepsItsLengthByte) {
-    Bytes payload{0x00, 0xF7, 0x00};
-    payload.resize(3 + 251, 0xFF);
-    const Bytes frame = BuildLoaderFrame(kCmdWriteCode, payload);
-    ASSERT_EQ(frame.size(), 255u + 4u);
-    EXPECT_EQ(frame[2], 255);
-    unsigned sum = 0;
-    for (std::size_t i = 2; i < frame.size(); ++i) sum += frame[i];
-    EXPECT_EQ(sum % 256, 0u);
-}
-
 TEST(LoaderFrame, ChecksumOfAWholeMultipleOf256IsZero) {
     // 02 + 53 + AB = 100 hex: the checksum is 00, never 100 hex truncated by accident.
     const Bytes payload{0xAB};

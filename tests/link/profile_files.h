@@ -1,6 +1,6 @@
 #pragma once
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -27,35 +27,26 @@ inline std::vector<std::string> GoodProfileLines() {
             "ClkAdjust = 1"};
 }
 
-// A scratch folder that is removed with the test.
-class TempFolder {
-  public:
+// A scratch folder, removed with the test.
+struct TempFolder {
+    std::string path;
     TempFolder() {
         char pattern[] = "/tmp/tovrel-link-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_path = made ? made : "/tmp/tovrel-link-failed";
+        path = mkdtemp(pattern) ? pattern : "/tmp/tovrel-link-failed";
     }
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-    // Writes the lines (each ended by lineEnd) to a file below the folder; returns its path.
+    // Writes the lines, each ended by lineEnd, to a file below the folder; returns its path.
     std::string Write(const std::string& name, const std::vector<std::string>& lines,
-                      const std::string& lineEnd = "\n") const {
-        const std::filesystem::path file = std::filesystem::path(m_path) / name;
+                      const char* lineEnd = "\n") const {
+        const std::filesystem::path file = std::filesystem::path(path) / name;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary);
         for (const std::string& line : lines) out << line << lineEnd;
         return file.string();
     }
-
-  private:
-    std::string m_path;
 };
 
 }  // namespace tovrel::testing
