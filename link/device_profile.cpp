@@ -24,8 +24,7 @@ constexpr double kHzPerMHz = 1000000.0;
 constexpr double kTwentyMHz = 20.0;
 constexpr double kTopBaudrate = 115200.0;
 constexpr int kBaudDivisorLimit = 250;
-// The device's UART runs from the core clock divided by ClkAdjust, 32 clocks per bit,
-// doubled by its baud-rate generator.
+// The device's serial clock limit is 2 x fcore over 64 x ClkAdjust.
 constexpr double kCoreClocksPerBit = 64.0;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
