@@ -11,7 +11,6 @@ namespace {
 
 // 115200 baud times the 1152 crystal cycles per bit of the boot loader's slow rate.
 constexpr double kCrystalBaudProduct = 132710400.0;
-constexpr double kTopBaudrate = 115200.0;
 constexpr std::int32_t kSlowestCoreForTimer3 = 3686400;
 constexpr double kTimer3ClocksPerBit = 32.0;
 constexpr double kTimer3FractionBase = 64.0;
@@ -19,7 +18,6 @@ constexpr int kTimer3DividerLimit = 127;
 constexpr int kTimer3EnableBit = 128;
 constexpr int kByteLimit = 255;
 // The pair for 9600 baud on a 20 MHz crystal, whatever the profile says.
-constexpr double kTwentyMHz = 20.0;
 constexpr std::uint8_t kT3Con9600At20MHz = 0x86;
 constexpr std::uint8_t kT3Fd9600At20MHz = 0x01;
 

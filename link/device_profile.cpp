@@ -21,8 +21,6 @@ constexpr int kCoreClockLine = 13;
 constexpr int kClkAdjustLine = 14;
 constexpr std::int16_t kOtherCrystal = 2;
 constexpr double kHzPerMHz = 1000000.0;
-constexpr double kTwentyMHz = 20.0;
-constexpr double kTopBaudrate = 115200.0;
 constexpr int kBaudDivisorLimit = 250;
 // The device's serial clock limit is 2 x fcore over 64 x ClkAdjust.
 constexpr double kCoreClocksPerBit = 64.0;
