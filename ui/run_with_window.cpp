@@ -1,0 +1,50 @@
+#include "ui/run_with_window.h"
+
+#include <QApplication>
+
+#include "config/qt_settings_store.h"
+#include "link/qt_serial_port.h"
+#include "ui/main_window_view.h"
+#include "ui/qt_host.h"
+#include "workflow/tovrel_form.h"
+
+namespace tovrel {
+
+namespace {
+
+FormHandlers HandlersOf(TovrelForm& form) {
+    FormHandlers handlers;
+    handlers.ConfButton_Click = [&form] { form.ConfButton_Click(); };
+    handlers.ResetButton_Click = [&form] { form.ResetButton_Click(); };
+    handlers.DownloadButton_Click = [&form] { form.DownloadButton_Click(); };
+    handlers.RunButton_Click = [&form] { form.RunButton_Click(); };
+    handlers.OKButton_Click = [&form] { form.OKButton_Click(); };
+    handlers.CancelButton_Click = [&form] { form.CancelButton_Click(); };
+    // Closing saves the settings and ends the program, dialogs still open or not.
+    handlers.Form_QueryUnload = [&form] {
+        form.Form_QueryUnload();
+        QCoreApplication::quit();
+    };
+    return handlers;
+}
+
+}  // namespace
+
+int RunWithWindow(int argc, char** argv) {
+    QtHost host(argc, argv);  // before Qt takes its own options out of argv
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    QtSerialPort port;
+    QtSettingsStore store;
+    TovrelForm form(host, port, store);
+    MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
+
+    // The form loads before the window first shows; a command-line run ends in there.
+    form.Form_Load();
+    if (form.Unloaded()) return form.ExitStatus();
+    host.SetWindow(&window);
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace tovrel
