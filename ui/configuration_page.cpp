@@ -18,9 +18,15 @@ namespace tovrel {
 
 namespace {
 
+// Rows sit close together, as on the drawn panel, so it keeps the main page's size.
+constexpr int kFramePadding = 4, kRowSpacing = 1, kColumnSpacing = 6;
+
 QGroupBox* Frame(const char* caption, const char* name, QLayout* layout) {
     auto* frame = new QGroupBox(QString::fromLatin1(caption));
     frame->setObjectName(QString::fromLatin1(name));
+    layout->setContentsMargins(kFramePadding, kFramePadding, kFramePadding, kFramePadding);
+    layout->setSpacing(kRowSpacing);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) grid->setHorizontalSpacing(kColumnSpacing);
     frame->setLayout(layout);
     return frame;
 }
@@ -60,6 +66,7 @@ ConfigurationPage::ConfigurationPage(ConfigurationPanel& panel, QWidget* parent)
     top->addWidget(FlashMemoryFrame());
     top->addWidget(RunFrame());
     auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(kFramePadding);
     layout->addLayout(top);
     layout->addWidget(SerialPortSetupFrame());
     layout->addStretch();
@@ -159,6 +166,7 @@ QGroupBox* ConfigurationPage::CrystalFrequencyFrame() {
     layout->addWidget(XtalButton[2], 2, 0);
     layout->addWidget(FrequencyTextbox, 2, 1);
     layout->addWidget(NewLabel("Mhz"), 2, 2);
+    layout->setRowStretch(3, 1);
     return Frame("Crystal Frequency", "CrystalFrequencyFrame", layout);
 }
 

@@ -90,6 +90,7 @@ QWidget* MainPage::TitleBlock() {
     auto* block = new QWidget;
     auto* pellicon = TitleLabel(QStringLiteral("Pellicon"), kPelliconPoints, "Label7");
     pellicon->setMinimumHeight(TwipsToPixels(*this, kPelliconHeight));
+    pellicon->setAlignment(Qt::AlignRight | Qt::AlignVCenter);  // the sign stands right after it
     auto* registered = TitleLabel(QStringLiteral("\u00AE"), kRegisteredPoints, "Label9");
     registered->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* tovrel = TitleLabel(QStringLiteral("Tovrel"), kTovrelPoints, "Label8");
@@ -222,6 +223,7 @@ bool MainPage::RenderStatus() {
     // The caret follows the end of the log, which keeps its last line in view.
     Status->setTextCursor(cursor);
     Status->ensureCursorVisible();
+    Status->verticalScrollBar()->setValue(Status->verticalScrollBar()->maximum());
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/serial_safe_warning.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -36,8 +37,13 @@ QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
     captionFont.setPointSizeF(kWarningFramePoints);
     captionFont.setBold(true);
     frame->setFont(captionFont);
-    warning->setFont(QFont());
-    question->setFont(QFont());
+    // Setting every attribute stops the caption's font from passing down to the labels.
+    QFont labelFont = QApplication::font();
+    labelFont.setBold(false);
+    labelFont.setPointSizeF(labelFont.pointSizeF());
+    labelFont.setFamily(labelFont.family());
+    warning->setFont(labelFont);
+    question->setFont(labelFont);
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(warning);
     layout->addWidget(question);

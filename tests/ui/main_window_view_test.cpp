@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTextBlock>
 
 #include "tests/support/fake_host.h"
@@ -31,6 +32,7 @@ class MainWindowViewTest : public ::testing::Test {
         if (!m_window) {
             m_window = std::make_unique<MainWindowView>(m_model, m_panel, m_handlers);
             m_window->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
         }
         return *m_window;
     }
