@@ -28,11 +28,12 @@ TEST(Screenshots, DrawTheWindowForTheDocumentation) {
     panel.SetChecked(Check::VerifyAfterDownloadButton, true);
     panel.SetChecked(Check::Check1, true);
     panel.SetText(panel.HexFileCHKSUM, "0");
-    model.SetPelliconText("Zerk832 version 2.1");
-    model.AppendStatus("RESETTING DEVICE: ");
-    model.AppendStatus("Zerk832 version 2.1 OK", true);
-    model.AppendStatus("ERASING CODE ");
-    model.AppendStatus("AND DATA... OK", true);
+    model.SetPelliconText("Zerk8QA version 2.05");
+    for (const char* line :
+         {"Configuration: COM1, 9600 baud", "RESETTING PART: OK", "Baudrate = 115200... OK",
+          "ERASING CODE AND DATA... OK", "CheckSum of [blink.hex] is 100hex - 256 Dec"}) {
+        model.AppendStatus(line, true);
+    }
     model.AppendStatus("DOWNLOADING CODE [blink.hex]:");
     model.ShowProgress();
     model.SetProgressMin(0);
