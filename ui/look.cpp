@@ -52,4 +52,18 @@ void Colour(QWidget& widget, const QColor& text, const QColor& background) {
     widget.setPalette(palette);
 }
 
+std::string UnixLineBreaks(const std::string& text, bool& lastWasCarriageReturn) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n' && lastWasCarriageReturn) {
+            lastWasCarriageReturn = false;
+            continue;
+        }
+        lastWasCarriageReturn = c == '\r';
+        lines.push_back(lastWasCarriageReturn ? '\n' : c);
+    }
+    return lines;
+}
+
 }  // namespace tovrel

@@ -29,6 +29,10 @@ QFont StatusFont();
 // Sets text and background colours through the palette (the background only when valid).
 void Colour(QWidget& widget, const QColor& text, const QColor& background = QColor());
 
+// The log's CR LF line ends as one LF each. The flag carries a CR at the end of one piece
+// over to the next, so a line end split between two appends still counts once.
+std::string UnixLineBreaks(const std::string& text, bool& lastWasCarriageReturn);
+
 inline QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 inline std::string ToStdString(const QString& text) { return text.toStdString(); }
 

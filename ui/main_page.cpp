@@ -44,21 +44,6 @@ QPushButton* CommandButton(const QString& caption, const char* name) {
     return button;
 }
 
-// The log holds CR LF line ends; the widget wants one LF per line.
-QString WidgetLines(const std::string& text, bool& lastWasCarriageReturn) {
-    std::string lines;
-    lines.reserve(text.size());
-    for (char c : text) {
-        if (c == '\n' && lastWasCarriageReturn) {
-            lastWasCarriageReturn = false;
-            continue;
-        }
-        lastWasCarriageReturn = c == '\r';
-        lines.push_back(lastWasCarriageReturn ? '\n' : c);
-    }
-    return ToQString(lines);
-}
-
 }  // namespace
 
 MainPage::MainPage(const MainWindowModel& model, QWidget* parent)
@@ -218,7 +203,8 @@ bool MainPage::RenderStatus() {
         m_lastWasCarriageReturn = false;
     }
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(WidgetLines(log.substr(m_statusShown), m_lastWasCarriageReturn));
+    cursor.insertText(
+        ToQString(UnixLineBreaks(log.substr(m_statusShown), m_lastWasCarriageReturn)));
     m_statusShown = log.size();
     // The caret follows the end of the log, which keeps its last line in view.
     Status->setTextCursor(cursor);

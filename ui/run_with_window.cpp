@@ -1,9 +1,11 @@
 #include "ui/run_with_window.h"
 
 #include <QApplication>
+#include <cstdio>
 
 #include "config/qt_settings_store.h"
 #include "link/qt_serial_port.h"
+#include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_host.h"
 #include "workflow/tovrel_form.h"
@@ -28,6 +30,15 @@ FormHandlers HandlersOf(TovrelForm& form) {
     return handlers;
 }
 
+// A command-line run never shows the window, so its log goes to standard output as well,
+// line by line, for the script that started it.
+void EchoStatus(MainWindowModel& model) {
+    model.onStatusAppended = [lastWasCarriageReturn = false](const std::string& text) mutable {
+        std::fputs(UnixLineBreaks(text, lastWasCarriageReturn).c_str(), stdout);
+        std::fflush(stdout);
+    };
+}
+
 }  // namespace
 
 int RunWithWindow(int argc, char** argv) {
@@ -38,6 +49,7 @@ int RunWithWindow(int argc, char** argv) {
     QtSettingsStore store;
     TovrelForm form(host, port, store);
     MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
+    if (!host.CommandLineWords().empty()) EchoStatus(form.mainWindow());
 
     // The form loads before the window first shows; a command-line run ends in there.
     form.Form_Load();

@@ -6,4 +6,9 @@ namespace tovrel {
 // and end there), then shows the window until it is closed. Returns the exit status.
 int RunWithWindow(int argc, char** argv);
 
+// The start-up code reaches it as ui::RunWithWindow as well.
+namespace ui {
+using tovrel::RunWithWindow;
+}
+
 }  // namespace tovrel
