@@ -139,7 +139,8 @@ QGroupBox* ConfigurationPage::RunFrame() {
 QGroupBox* ConfigurationPage::SerialPortSetupFrame() {
     COMPortList = new QComboBox;
     COMPortList->setObjectName(QStringLiteral("COMPortList"));
-    connect(COMPortList, &QComboBox::activated, this,
+    // The user's choice only: drawing the model blocks this signal.
+    connect(COMPortList, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_panel.COMPortListIndex = index; });
     auto* port = new QVBoxLayout;
     port->addWidget(COMPortList);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,17 @@ TEST_F(ConfigurationPageTest, ClosingTheSerialSafeWarningClearsTheBox) {
     warning->close();
     EXPECT_FALSE(m_panel.SerialSafeModeButton.checked);
     EXPECT_FALSE(serialSafe->isChecked());
+}
+
+TEST_F(ConfigurationPageTest, PortListShowsTheModelsChoiceAndTakesTheUsers) {
+    for (int port = 1; port <= 32; ++port)
+        m_panel.COMPortList.push_back("COM" + std::to_string(port));
+    m_panel.COMPortListIndex = 2;
+    m_page.Render();
+    ASSERT_EQ(m_page.COMPortList->count(), 32);
+    EXPECT_EQ(m_page.COMPortList->currentText(), QStringLiteral("COM3"));
+    m_page.COMPortList->setCurrentIndex(4);  // as the user's pick arrives
+    EXPECT_EQ(m_panel.COMPortListIndex, 4);
 }
 
 }  // namespace
