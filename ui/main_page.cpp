@@ -158,7 +158,7 @@ void MainPage::Render(bool immediate) {
     }
     if (progress) ProgressBar->repaint();
     if (device) PelliconText->repaint();
-    if (status) Status->viewport()->repaint();
+    if (status) Status->repaint();
 }
 
 bool MainPage::RenderButtons() {

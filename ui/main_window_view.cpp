@@ -13,8 +13,8 @@ namespace tovrel {
 
 namespace {
 
-// While a command runs the event loop does not; this often the window still answers the
-// window system (exposes, moves), never the user.
+// While a command runs the event loop does not. At this interval the window still answers
+// the window system (exposes, moves, the window manager's pings), never the user.
 constexpr qint64 kWindowSystemIntervalMs = 100;
 
 }  // namespace
