@@ -1,0 +1,68 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "link/link.h"
+#include "link/qt_serial_port.h"
+#include "link/reset.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/link_fixture.h"
+#include "tests/support/sim_process.h"
+
+namespace tovrel::testing {
+
+// The program's own link (real QSerialPort) to a fresh simulated device. The profiles in
+// Configuration/ are copied beside every executable of the build, so the test's own folder
+// serves as the program folder.
+class SimDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.Started()) << sim.Error();
+        LoadDefaultData(settings);
+        host.folder = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+        ASSERT_TRUE(OpenCommPort(link));
+    }
+    void TearDown() override { CloseCommPort(link); }
+
+    // Identifies the device and loads its profile, as every command starts.
+    void Identify() { ASSERT_TRUE(Reset(link)) << "no identification from the simulator"; }
+
+    std::string WriteFile(const std::string& name, const std::string& content) const {
+        std::ofstream(dir.File(name), std::ios::binary) << content;
+        return dir.File(name);
+    }
+
+    // The device's memory as the simulator saved it after its last change.
+    SimState State() const {
+        const std::optional<SimState> state = ReadSimState(dir.File("state"));
+        return state ? *state : SimState{};
+    }
+
+    // What the device received after the reset message, ended first so the trace is whole.
+    std::vector<TraceEntry> Received() {
+        sim.Stop();
+        std::vector<TraceEntry> received;
+        for (const TraceEntry& e : ReadTrace(dir.File("trace"))) {
+            if (e.direction == TraceEntry::Direction::Rx && e.kind != "ID") received.push_back(e);
+        }
+        return received;
+    }
+
+    TempDir dir;
+    SimProcess sim{{"--trace", dir.File("trace"), "--state", dir.File("state")}};
+    Settings settings;
+    QtSerialPort port;
+    FakeHost host;
+    RecordingProgressBar progress;
+    Link link{settings, port, host, [this](int) { return sim.Path(); },
+              [] { return std::string("11.0592"); }};
+};
+
+}  // namespace tovrel::testing
