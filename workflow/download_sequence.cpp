@@ -81,6 +81,9 @@ bool TovrelForm::SlowCrystal() const {
 
 void TovrelForm::SwitchToFastBaudrate() {
     if (!m_settings.FastBaudrateOption) return;
+    // The way back restores the saved rate even when this switch fails; without this it
+    // would restore whatever an earlier run saved, or 0 in the first run.
+    m_settings.SavedPCBaudrate = m_settings.PCBaudrate;
     const bool ok = ChangeBaudrate(m_link, m_settings.FastBaudrate);
     if (!ok) StepFailed();
     // On failure the PC side stays at its rate, which is what the line reports.
