@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/settings.h"
@@ -46,17 +48,27 @@ enum class Check {
 };
 enum class Option { XtalButton, EraseCodeButton, DownloadCodeButton, RunAddressButton };
 
+// The value of a text that is a decimal number as a whole (blanks around it allowed, an
+// optional sign, digits with at most one point); empty for anything else, the empty text too.
+std::optional<double> WholeDecimalNumber(std::string_view text);
+
 // The configuration panel without its window: every control the logic reads or writes, and
 // every handler. Setting a check box or selecting an option button from code runs its click
 // handler whenever the value changes, exactly as a user's click does. The Qt view mirrors
 // this state after every change (onChanged) and forwards the user's events to it.
 class ConfigurationPanel {
 public:
+    // The controls start in their design state: "Download CODE ONLY", "Erase the CODE and
+    // DATA" and "Run from start" selected, no crystal, every box cleared, the checksum
+    // label and box hidden, the run-address box disabled.
     ConfigurationPanel(Settings& settings, Host& host);
+    ConfigurationPanel(const ConfigurationPanel&) = delete;
+    ConfigurationPanel& operator=(const ConfigurationPanel&) = delete;
 
     // Controls.
     std::vector<std::string> COMPortList;  // "COM1" .. "COM32", filled at start-up
     int COMPortListIndex = 0;
+    void FillCOMPortList();
     OptionGroup<3> XtalButton;
     TextBox FrequencyTextbox;
     TextBox PCBaudrateTextbox{"9600"};
@@ -83,6 +95,8 @@ public:
     CheckBox& Box(Check box);
     // Text typed by the user or set by code (no handler runs until the box loses focus).
     void SetText(TextBox& box, const std::string& text);
+    // The list entry chosen by the user or by code (no handler).
+    void SelectPort(int index);
 
     // Settings to controls, and controls to settings (false when the crystal is 0).
     void UpdateConfigurationWindow();
@@ -103,7 +117,8 @@ public:
     void VerifyAfterDownloadButton_Click();
     void GenerateVResultCheck_Click();
     void SerialSafeModeButton_Click();
-    // The serial-safe warning dialog (non-modal) and its buttons.
+    // The serial-safe warning dialog (non-modal) and its buttons. Showing it while it is
+    // already open only leaves it open: its one answer serves every caller.
     void ShowSerialSafeWarning();
     void WarningYesButton_Click();
     void WarningNoButton_Click();
@@ -112,9 +127,43 @@ public:
     double FrequencyValue() const;
 
 private:
+    // Collects nested changes so that the view hears once per outermost operation, and
+    // before every message box so that it shows the state the message refers to.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(ConfigurationPanel& panel) : m_panel(panel) {
+            ++m_panel.m_changeDepth;
+        }
+        ~ChangeScope() {
+            if (--m_panel.m_changeDepth == 0) m_panel.Changed();
+        }
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+    private:
+        ConfigurationPanel& m_panel;
+    };
     void Changed();
+    void RunCheckHandler(Check box);
+    void RunOptionHandler(Option group, int index);
+
+    void UpdateSecurityWindow();
+    void UpdateVerifyWindow();
+    void UpdateBootloadWindow();
+    bool UpdateCrystalData();
+    bool UpdateOtherCrystalData();
+    void UpdateSecurityData();
+    void UpdateRunAddressData();
+    void UpdateVerifyData();
+    void UpdateBootloadData();
+    void ShowFrequencyInputError();
+    void ShowRunAddressInputError();
+    void ShowMessage(const std::string& text, const std::string& title);
+
     Settings& m_settings;
     Host& m_host;
+    int m_changeDepth = 0;
+    unsigned m_warningShowing = 0;  // which showing of the warning an answer belongs to
 };
 
 }  // namespace tovrel

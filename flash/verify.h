@@ -12,6 +12,16 @@ namespace tovrel {
 // writes "verify.hex" and "verify.bin" beside it when GenVerifyFiles is set.
 bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress);
 
+// What one verify did, for a caller that reports the verify files.
+struct VerifyOutcome {
+    bool pagesMatched = false;
+    // True when GenVerifyFiles was set and both files were written whole.
+    bool filesWritten = false;
+};
+
+// The same verify, telling also whether the verify files were written. Answers pagesMatched.
+bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcome& outcome);
+
 // A byte as two upper-case hexadecimal digits.
 std::string ToHex(std::uint8_t Num);
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/configuration_panel.h"
+#include "config/settings.h"
+
+namespace tovrel {
+
+// Applies the words of a command-line run to the configuration panel, exactly as the
+// corresponding clicks would, and then copies the panel into the record. Word 0 is the
+// download file and never a switch; the switches (matched without regard to case) are
+// applied kind by kind in a fixed order; unknown words are ignored without a message.
+// Sets CmdHexFileName, CmdDataFileName and BatchPauseSeconds; file names keep their case.
+void SetInputArgs(ConfigurationPanel& panel, Settings& settings,
+                  const std::vector<std::string>& words);
+
+}  // namespace tovrel

@@ -1,0 +1,55 @@
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "config/numbers.h"
+#include "flash/download.h"
+#include "flash/frames.h"
+#include "image/text_fields.h"
+#include "image/text_file.h"
+
+namespace tovrel {
+namespace {
+
+constexpr double kLastDataAddress = 0xFFFF;
+
+// The frame for one line, or nothing when the line has no address a frame can carry (a file
+// changed after its check). Such a line fails like a refused frame.
+std::optional<std::vector<std::uint8_t>> DataFrameFor(const std::string& text) {
+    const DataflashLine line = ReadDataflashLine(text);
+    if (!line.hasComma) return std::nullopt;
+    // The address is stored as a whole number; a half goes to the even neighbour.
+    const double address = RoundHalfEven(line.address);
+    if (!(address >= 0 && address <= kLastDataAddress)) return std::nullopt;
+    return BuildDataWriteFrame(static_cast<std::uint16_t>(address), line.bytes);
+}
+
+}  // namespace
+
+bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file) {
+    const auto lines = ReadTextLinesOrWarn(link.host, file);
+    if (!lines) return false;
+
+    int nonEmptyLines = 0;
+    for (const std::string& line : *lines) {
+        if (!line.empty()) ++nonEmptyLines;
+    }
+    progress.SetProgressMin(0);
+    progress.SetProgressMax(nonEmptyLines);
+    progress.SetProgressValue(0);
+    progress.ShowProgress();
+
+    // A refused line does not stop the download: every line is still sent.
+    bool result = true;
+    int lineCounter = 0;
+    for (const std::string& line : *lines) {
+        if (line.empty()) continue;
+        const auto frame = DataFrameFor(line);
+        if (!frame || !SendAndAcknowledge(link, *frame)) result = false;
+        progress.SetProgressValue(++lineCounter);
+    }
+    progress.HideProgress();
+    return result;
+}
+
+}  // namespace tovrel

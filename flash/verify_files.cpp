@@ -1,0 +1,104 @@
+#include "flash/verify_files.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "flash/verify.h"
+#include "image/hex_record.h"
+#include "image/messages.h"
+
+namespace tovrel {
+namespace {
+
+constexpr std::size_t kRecordData = 16;
+constexpr std::uint8_t kRecordCount = 0x10;
+// Count, address high, address low and type before the data; the checksum after it.
+constexpr std::size_t kRecordHeaderBytes = 4;
+constexpr std::size_t kRecordBytes = kRecordHeaderBytes + kRecordData + 1;
+constexpr std::uint8_t kDataRecordType = 0x00;
+constexpr unsigned kByteRange = 256;
+constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kTemporarySuffix = ".tmp";
+// ":", two digits per record byte, CR LF.
+constexpr std::size_t kRecordLineSize = 1 + 2 * kRecordBytes + 2;
+
+#ifdef _WIN32
+constexpr const char* kFolderSeparators = "\\/";
+#else
+constexpr const char* kFolderSeparators = "/";
+#endif
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
+    const std::uint8_t bytes[] = {kRecordCount, static_cast<std::uint8_t>(address / kByteRange),
+                                  static_cast<std::uint8_t>(address % kByteRange), kDataRecordType};
+    unsigned sum = 0;
+    text += ':';
+    for (std::uint8_t b : bytes) {
+        sum += b;
+        text += ToHex(b);
+    }
+    for (std::size_t i = 0; i < kRecordData; ++i) {
+        sum += data[i];
+        text += ToHex(data[i]);
+    }
+    text += ToHex(static_cast<std::uint8_t>((kByteRange - sum % kByteRange) % kByteRange));
+    text += kLineEnd;
+}
+
+// Writes and closes the file, answering whether every byte reached it.
+bool WriteAll(const std::string& path, std::string_view content) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    const bool written =
+        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
+    return std::fclose(file.release()) == 0 && written;
+}
+
+}  // namespace
+
+std::string FolderPart(const std::string& path) {
+    const std::size_t last = path.find_last_of(kFolderSeparators);
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verified) {
+    std::string text;
+    text.reserve(kPageCount * (kPageSize / kRecordData) * kRecordLineSize + kEndRecord.size() + 2);
+    for (std::size_t page = 0; page < kPageCount; ++page) {
+        const auto bytes = readBack.Page(page);
+        for (std::size_t offset = 0; offset < kPageSize; offset += kRecordData) {
+            if (verified[page]) {
+                AppendRecord(text, static_cast<std::uint32_t>(page * kPageSize + offset),
+                             bytes.data() + offset);
+            } else {
+                // Never verified: every byte of the record, address and checksum included,
+                // stays FF.
+                text += ':';
+                text.append(2 * kRecordBytes, 'F');
+                text += kLineEnd;
+            }
+        }
+    }
+    text += kEndRecord;
+    text += kLineEnd;
+    return text;
+}
+
+bool WriteFileWhole(Host& host, const std::string& path, std::string_view content) {
+    const std::string temporary = path + kTemporarySuffix;
+    std::error_code error;
+    if (WriteAll(temporary, content)) {
+        std::filesystem::rename(temporary, path, error);
+        if (!error) return true;
+    }
+    std::filesystem::remove(temporary, error);
+    ShowMessage(host, CannotWriteFileMessage(path));
+    return false;
+}
+
+}  // namespace tovrel

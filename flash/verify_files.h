@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "image/code_image.h"
+#include "link/host.h"
+
+namespace tovrel {
+
+inline constexpr const char* kVerifyHexName = "verify.hex";
+inline constexpr const char* kVerifyBinName = "verify.bin";
+
+// Which pages of the read-back image verified.
+using VerifiedPages = std::array<bool, kPageCount>;
+
+// Everything of a path up to and including its last folder separator ("/"; on Windows also
+// "\"), empty when there is none.
+std::string FolderPart(const std::string& path);
+
+// The text of "verify.hex": 16 records of 16 bytes for every page, in address order, then the
+// end record; a page that did not verify is written as records of FF in every byte. Lines
+// end with CR LF.
+std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verified);
+
+// Replaces the file at path with content as a whole: the content goes to a file beside it
+// that then takes its name, so a reader never sees a half-written file or a stale tail.
+// Shows a message naming the path and answers false when that fails.
+bool WriteFileWhole(Host& host, const std::string& path, std::string_view content);
+
+}  // namespace tovrel

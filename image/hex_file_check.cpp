@@ -1,0 +1,102 @@
+#include "image/hex_file_check.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "image/hex_record.h"
+#include "image/messages.h"
+#include "image/text_fields.h"
+#include "image/text_file.h"
+
+namespace tovrel {
+namespace {
+
+constexpr char kStartMark = ':';
+constexpr std::size_t kCountPos = 2;
+constexpr std::size_t kAddressHighPos = 4;
+constexpr std::size_t kAddressLowPos = 6;
+constexpr std::size_t kTypePos = 8;
+constexpr std::size_t kFirstDataPos = 10;
+constexpr std::uint32_t kByteRange = 256;
+// The whole-file checksum adds the first 21 two-character fields of each line.
+constexpr std::size_t kChecksumFieldsPerLine = 21;
+
+// Runs the three record checks on one line; each failed check shows its message at once and
+// the following checks still run.
+bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
+    bool ok = true;
+    if (line.empty() || line.front() != kStartMark) {
+        ShowMessage(host, InvalidHexFileMessage());
+        ok = false;
+    }
+    const std::uint32_t count = HexField(line, kCountPos);
+    const std::uint32_t high = HexField(line, kAddressHighPos);
+    const std::uint32_t low = HexField(line, kAddressLowPos);
+    if (static_cast<std::int64_t>(kByteRange * high + low + count) > codeSize) {
+        ShowMessage(host, HexFileTooBigMessage());
+        ok = false;
+    }
+    std::uint32_t sum = count + high + low + HexField(line, kTypePos);
+    for (std::size_t k = 0; k <= count; ++k) {  // count data fields, then the record checksum
+        sum += HexField(line, kFirstDataPos + 2 * k);
+    }
+    // The downloads take the data count from the line's length. A line whose length tells
+    // another count than its count field, or that no frame can carry, would reach the device
+    // as something other than what was checked here.
+    const bool carried = FitsLoaderFrames(line) && CarriedDataCount(line) == count;
+    if (sum % kByteRange != 0 || !carried) {
+        ShowMessage(host, InvalidHexFileMessage());
+        ok = false;
+    }
+    return ok;
+}
+
+std::uint32_t WholeFileChecksum(const std::vector<std::string>& fields, std::size_t lineCount) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        std::string text;
+        for (char c : fields[i]) {
+            if (c != kStartMark) text += c;
+        }
+        for (std::size_t f = 0; f < kChecksumFieldsPerLine; ++f) sum += HexField(text, 1 + 2 * f);
+    }
+    return sum;
+}
+
+}  // namespace
+
+bool HexFileCheckFunction(Settings& settings, Host& host, const std::string& file,
+                          bool compareChecksum) {
+    auto fields = ReadTextLinesOrWarn(host, file);
+    if (!fields) {
+        settings.HexFileChecksum = 0;
+        settings.ChecksumMismatch = false;
+        return false;
+    }
+    for (std::string& field : *fields) field = std::string(TextField(field));
+
+    // Every record is checked, the last one included: the downloads write it too. After the
+    // first failing line no later line is checked.
+    bool result = true;
+    const std::size_t contentLines = ContentLineCount(*fields);
+    for (std::size_t i = 0; i < contentLines && result; ++i) {
+        if ((*fields)[i] != kEndRecord)
+            result = CheckRecordLine((*fields)[i], settings.CodeSize, host);
+    }
+
+    // The line whose reading reaches the end of the file has never been added; the expected
+    // checksums users hold depend on that.
+    const std::size_t summedLines = fields->empty() ? 0 : fields->size() - 1;
+    settings.HexFileChecksum = static_cast<std::int32_t>(WholeFileChecksum(*fields, summedLines));
+
+    settings.ChecksumMismatch =
+        compareChecksum && settings.HexFileChecksum != settings.ExpectedChecksum;
+    if (settings.ChecksumMismatch) {
+        result = false;
+        ShowMessage(host, ChecksumMismatchMessage());
+    }
+    return result;
+}
+
+}  // namespace tovrel

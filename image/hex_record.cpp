@@ -1,0 +1,76 @@
+#include "image/hex_record.h"
+
+#include "image/messages.h"
+#include "image/text_fields.h"
+#include "image/text_file.h"
+
+namespace tovrel {
+namespace {
+
+constexpr std::size_t kAddressHighPos = 4;
+constexpr std::size_t kAddressLowPos = 6;
+constexpr std::size_t kFirstDataPos = 10;
+constexpr std::uint32_t kByteRange = 256;
+
+}  // namespace
+
+std::size_t CarriedDataCount(std::string_view field) {
+    return field.size() < kRecordOverheadChars ? 0 : (field.size() - kRecordOverheadChars) / 2;
+}
+
+bool FitsLoaderFrames(std::string_view field) {
+    return field.size() >= kRecordOverheadChars && CarriedDataCount(field) <= kMaxRecordData;
+}
+
+std::optional<HexRecord> ParseRecordLine(std::string_view field) {
+    if (!FitsLoaderFrames(field)) return std::nullopt;
+    HexRecord record;
+    record.address =
+        kByteRange * HexField(field, kAddressHighPos) + HexField(field, kAddressLowPos);
+    const std::size_t count = CarriedDataCount(field);
+    record.data.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        record.data.push_back(HexField(field, kFirstDataPos + 2 * k));
+    }
+    return record;
+}
+
+std::optional<std::vector<std::string>> ReadHexFields(const std::string& path) {
+    auto lines = ReadTextLines(path);
+    if (!lines) return std::nullopt;
+    for (std::string& line : *lines) line = std::string(TextField(line));
+    lines->resize(ContentLineCount(*lines));
+    return lines;
+}
+
+std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
+                                                       std::uint32_t addressEnd,
+                                                       const UserMessage& outsideMessage) {
+    const auto fields = ReadHexFields(path);
+    if (!fields) {
+        ShowMessage(host, CannotOpenFileMessage(path));
+        return std::nullopt;
+    }
+    std::vector<RecordLine> lines;
+    lines.reserve(fields->size());
+    for (const std::string& field : *fields) {
+        RecordLine line;
+        line.isEndRecord = field == kEndRecord;
+        if (!line.isEndRecord) {
+            auto record = ParseRecordLine(field);
+            if (!record) {
+                ShowMessage(host, InvalidHexFileMessage());
+                return std::nullopt;
+            }
+            if (record->address + record->data.size() > addressEnd) {
+                ShowMessage(host, outsideMessage);
+                return std::nullopt;
+            }
+            line.record = std::move(*record);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+}  // namespace tovrel

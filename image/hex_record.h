@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/messages.h"
+#include "link/host.h"
+
+namespace tovrel {
+
+// Only this exact text ends the records; no record type is interpreted otherwise.
+inline constexpr std::string_view kEndRecord = ":00000001FF";
+// ":", count, address, type and checksum: the characters of a record around its data.
+inline constexpr std::size_t kRecordOverheadChars = 11;
+// The one-byte length of a 'W' frame counts four bytes besides the data.
+inline constexpr std::size_t kMaxRecordData = 251;
+// Records carry 16-bit addresses.
+inline constexpr std::uint32_t kAddressSpaceEnd = 0x10000;
+
+// The address and data a download takes from a record line.
+struct HexRecord {
+    std::uint32_t address = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// The data-byte count a download reads from a line: (length - 11) / 2, fraction dropped.
+std::size_t CarriedDataCount(std::string_view field);
+
+// True when a frame can carry the line as the downloads read it: at least 11 characters and
+// at most 251 data bytes.
+bool FitsLoaderFrames(std::string_view field);
+
+// Address (characters 4-7) and data (two characters each from character 10); the count,
+// type and checksum fields are not used. Empty for a line that does not fit the frames.
+std::optional<HexRecord> ParseRecordLine(std::string_view field);
+
+// One line of a download file as the downloads see it.
+struct RecordLine {
+    bool isEndRecord = false;
+    HexRecord record;
+};
+
+// Reads the lines of a hex file as text fields, each of them once, empty lines at the very
+// end left out.
+std::optional<std::vector<std::string>> ReadHexFields(const std::string& path);
+
+// Reads the download file and parses every line. Shows a message and answers empty when the
+// file cannot be read, a line does not fit the frames ("Invalid Hex File") or a record
+// reaches addressEnd or beyond (outsideMessage): nothing of such a file may reach the device.
+std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
+                                                       std::uint32_t addressEnd,
+                                                       const UserMessage& outsideMessage);
+
+}  // namespace tovrel

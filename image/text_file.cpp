@@ -1,0 +1,63 @@
+#include "image/text_file.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "image/messages.h"
+
+namespace tovrel {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+}  // namespace
+
+std::vector<std::string> SplitTextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const bool lastPiece = end == std::string::npos;
+        if (lastPiece) end = text.size();
+        std::size_t stop = end;
+        if (!lastPiece && stop > start && text[stop - 1] == '\r') --stop;
+        lines.emplace_back(text, start, stop - start);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
+    // stdio rather than a stream: a folder opens on some systems and only the read fails,
+    // and ferror tells that apart from an empty file.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return std::nullopt;
+    std::string text;
+    std::size_t got = 0;
+    do {
+        const std::size_t old = text.size();
+        text.resize(old + kReadChunk);
+        got = std::fread(text.data() + old, 1, kReadChunk, file.get());
+        text.resize(old + got);
+    } while (got == kReadChunk);
+    if (std::ferror(file.get())) return std::nullopt;
+    return SplitTextLines(text);
+}
+
+std::optional<std::vector<std::string>> ReadTextLinesOrWarn(Host& host, const std::string& path) {
+    auto lines = ReadTextLines(path);
+    if (!lines) ShowMessage(host, CannotOpenFileMessage(path));
+    return lines;
+}
+
+std::size_t ContentLineCount(const std::vector<std::string>& lines) {
+    std::size_t count = lines.size();
+    while (count > 0 && lines[count - 1].empty()) --count;
+    return count;
+}
+
+}  // namespace tovrel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/host.h"
+
+namespace tovrel {
+
+// The lines of a text file as a line-by-line reader sees them: "\n" ends a line and a "\r"
+// before it is dropped, so CR LF and LF files read the same; the end of the file right
+// after a line end does not start another line ("A\r\nB\r\n" is the two lines A and B).
+// The whole file is read at once. Empty when the file cannot be opened or read.
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
+
+// Splits text that is already in memory by the same rule.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
+// As ReadTextLines, but shows the "cannot open" message naming the path on failure.
+std::optional<std::vector<std::string>> ReadTextLinesOrWarn(Host& host, const std::string& path);
+
+// The number of lines up to and including the last non-empty one: empty lines at the very
+// end of a file are not lines of its content.
+std::size_t ContentLineCount(const std::vector<std::string>& lines);
+
+}  // namespace tovrel
