@@ -149,17 +149,22 @@ void TovrelForm::VerifyStep() {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
     Append("VERIFYING USER CODE: ");
-    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow)) {
+    VerifyOutcome outcome;
+    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, outcome)) {
         // A failed verify does not stop the later steps.
         AppendLine("... failed");
         StepFailed();
         return;
     }
     AppendLine("... OK");
-    if (s.GenVerifyFiles) {
-        AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyHexPath + "]");
-        AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyBinPath + "]");
+    if (!s.GenVerifyFiles) return;
+    // Files that could not be written (the verify said so in its message) are not claimed.
+    if (!outcome.filesWritten) {
+        StepFailed();
+        return;
     }
+    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyHexPath + "]");
+    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyBinPath + "]");
 }
 
 void TovrelForm::DataDownloadStep() {

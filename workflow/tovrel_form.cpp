@@ -1,5 +1,6 @@
 #include "workflow/tovrel_form.h"
 
+#include "config/command_line.h"
 #include "link/reset.h"
 #include "workflow/external_operations.h"
 #include "workflow/status_texts.h"

@@ -62,6 +62,23 @@ TEST_F(DownloadSequence, VerifyFilesAreNamedInTheLog) {
     EXPECT_TRUE(std::filesystem::exists(folder + "verify.bin"));
 }
 
+TEST_F(DownloadSequence, VerifyFilesThatCannotBeWrittenAreNotClaimed) {
+    host.fileDialogAnswers = {WriteExampleHex()};
+    std::filesystem::create_directory(m_folder / "verify.hex");  // no file can take its place
+    Start();
+    Configure([](ConfigurationPanel& panel) {
+        panel.SetChecked(Check::VerifyAfterDownloadButton, true);
+        panel.SetChecked(Check::GenerateVResultCheck, true);
+    });
+    form->DownloadButton_Click();
+    const std::vector<std::string> lines = LinesAfterReset();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[4], "VERIFYING USER CODE: ... OK");
+    EXPECT_EQ(lines[5], "Baudrate = 9600... OK");
+    EXPECT_FALSE(host.messages.empty());
+    EXPECT_EQ(form->ExitStatus(), 1);
+}
+
 TEST_F(DownloadSequence, DataOnlyAsksForTheDataFileAloneAndSkipsVerify) {
     const std::string data = WriteExampleData();
     host.fileDialogAnswers = {data};
