@@ -15,12 +15,12 @@ namespace tovrel::app {
 // standard error. Message boxes do not wait, file dialogs count as cancelled, and the
 // serial-safe question is answered by what the user set beforehand.
 class ConsoleHost : public Host {
-public:
+  public:
     struct Options {
         std::vector<std::string> words;
         std::string programFolder;
-        bool confirmSerialSafe = false;  // TOVREL_CONFIRM_SERIAL_SAFE=yes
-        bool progressOnTerminal = false; // standard error is a terminal
+        bool confirmSerialSafe = false;   // TOVREL_CONFIRM_SERIAL_SAFE=yes
+        bool progressOnTerminal = false;  // standard error is a terminal
     };
     ConsoleHost(Options options, std::ostream& out, std::ostream& err);
 
@@ -36,7 +36,7 @@ public:
     void StatusAppended(const std::string& appended);
     void ProgressChanged(const MainWindowModel::Progress& progress);
 
-private:
+  private:
     Options m_options;
     std::ostream& m_out;
     std::ostream& m_err;

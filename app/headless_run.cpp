@@ -1,10 +1,11 @@
 #include "app/headless_run.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <cstdlib>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 #include "app/console_host.h"
 #include "config/qt_settings_store.h"

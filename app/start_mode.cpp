@@ -18,7 +18,7 @@ bool IsSet(const char* name) {
 
 int RunWindow(int argc, char** argv) {
 #ifdef TOVREL_WITH_WINDOW
-    return ui::RunWithWindow(argc, argv);
+    return RunWithWindow(argc, argv);
 #else
     (void)argc;
     (void)argv;

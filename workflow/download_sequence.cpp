@@ -76,7 +76,8 @@ bool TovrelForm::OpenPortForDownload() {
 }
 
 bool TovrelForm::SlowCrystal() const {
-    return m_panel.XtalButton.selected == kOtherCrystal && m_panel.FrequencyValue() < kSlowCrystalMHz;
+    return m_panel.XtalButton.selected == kOtherCrystal &&
+           m_panel.FrequencyValue() < kSlowCrystalMHz;
 }
 
 void TovrelForm::SwitchToFastBaudrate() {

@@ -1,8 +1,8 @@
 #include "workflow/status_texts.h"
 
 #include <array>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 
 namespace tovrel {
 

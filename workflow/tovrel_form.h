@@ -15,7 +15,7 @@ namespace tovrel {
 // The main form's logic: its two pages' models and every command handler, free of widgets.
 // One instance per program run; it owns the record.
 class TovrelForm {
-public:
+  public:
     TovrelForm(Host& host, SerialPort& port, SettingsStore& store);
     TovrelForm(const TovrelForm&) = delete;
     TovrelForm& operator=(const TovrelForm&) = delete;
@@ -42,7 +42,7 @@ public:
     ConfigurationPanel& panel() { return m_panel; }
     MainWindowModel& mainWindow() { return m_mainWindow; }
 
-private:
+  private:
     // Start-up identification: no status line, no ResetOK.
     void IdentifyAtStartUp();
     bool IsCommandLineRun() const;

@@ -19,9 +19,10 @@ std::string HexUpper(int value) {
 
 // One simulated device and a settings folder for one run of the program.
 class HeadlessRun : public ::testing::Test {
-protected:
+  protected:
     void StartDevice(std::vector<std::string> arguments = {}) {
-        arguments.insert(arguments.end(), {"--state", m_dir.File("state"), "--trace", m_dir.File("trace")});
+        arguments.insert(arguments.end(),
+                         {"--state", m_dir.File("state"), "--trace", m_dir.File("trace")});
         m_sim = std::make_unique<SimProcess>(arguments);
         ASSERT_TRUE(m_sim->Started()) << m_sim->Error();
     }
@@ -55,16 +56,20 @@ TEST_F(HeadlessRun, FullDownloadWritesTheLogToStandardOutputOnly) {
     StartDevice();
     const ProgramRun run = Run({kHex, "/V", "/R:E000", "/T:0"});
     const int sum = HexFileChecksum(kHex);
-    EXPECT_EQ(run.out, "\nConfiguration: COM1, 9600 baud\n"
-                       "RESETTING PART: OK\n"
-                       "Baudrate = 115200... OK\n"
-                       "ERASING CODE AND DATA... OK\n"
-                       "CheckSum of [" + kHex + "] is " + HexUpper(sum) + "hex - " +
-                           std::to_string(sum) + " Dec\n"
-                       "DOWNLOADING CODE [" + kHex + "]:..........OK\n"
-                       "VERIFYING USER CODE: ... OK\n"
-                       "Baudrate = 9600... OK\n"
-                       "STARTING USER CODE: ... OK\n");
+    EXPECT_EQ(run.out,
+              "\nConfiguration: COM1, 9600 baud\n"
+              "RESETTING PART: OK\n"
+              "Baudrate = 115200... OK\n"
+              "ERASING CODE AND DATA... OK\n"
+              "CheckSum of [" +
+                  kHex + "] is " + HexUpper(sum) + "hex - " + std::to_string(sum) +
+                  " Dec\n"
+                  "DOWNLOADING CODE [" +
+                  kHex +
+                  "]:..........OK\n"
+                  "VERIFYING USER CODE: ... OK\n"
+                  "Baudrate = 9600... OK\n"
+                  "STARTING USER CODE: ... OK\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     const std::optional<SimState> state = ReadSimState(m_dir.File("state"));
@@ -72,7 +77,8 @@ TEST_F(HeadlessRun, FullDownloadWritesTheLogToStandardOutputOnly) {
     EXPECT_EQ(state->code, HexFileImage(kHex, state->code.size()));
     const auto starts = Received("U");
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0], (std::vector<std::uint8_t>{0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}));
+    EXPECT_EQ(starts[0],
+              (std::vector<std::uint8_t>{0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}));
 }
 
 TEST_F(HeadlessRun, CodeAndDataRunFillsTheDataFlash) {
@@ -94,6 +100,8 @@ struct FailingRun {
     std::string err;      // standard error, exactly
 };
 
+void PrintTo(const FailingRun& row, std::ostream* out) { *out << row.name; }
+
 class FailingHeadlessRun : public HeadlessRun, public ::testing::WithParamInterface<FailingRun> {};
 
 TEST_P(FailingHeadlessRun, EndsWithStatusOneAndTheMessagesOnStandardError) {
@@ -107,10 +115,14 @@ TEST_P(FailingHeadlessRun, EndsWithStatusOneAndTheMessagesOnStandardError) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, FailingHeadlessRun,
     ::testing::Values(
-        FailingRun{"EraseRefused", {"--reply-byte", "A:1:15"}, "ERASING CODE AND DATA... failed", ""},
-        FailingRun{"FastRateRefused", {"--reply-byte", "B:1:15"}, "Baudrate = 9600... failed",
+        FailingRun{
+            "EraseRefused", {"--reply-byte", "A:1:15"}, "ERASING CODE AND DATA... failed", ""},
+        FailingRun{"FastRateRefused",
+                   {"--reply-byte", "B:1:15"},
+                   "Baudrate = 9600... failed",
                    "Warning: Error encountered while changing baudrate\n"},
-        FailingRun{"VerifyFails", {"--corrupt-verify", "3:20"}, "VERIFYING USER CODE: ... failed", ""},
+        FailingRun{
+            "VerifyFails", {"--corrupt-verify", "3:20"}, "VERIFYING USER CODE: ... failed", ""},
         FailingRun{"ForeignDevice",
                    {"--id", "Zerk8QA    205"},
                    "RESETTING PART: failed",

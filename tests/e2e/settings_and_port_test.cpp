@@ -29,9 +29,9 @@ TEST(SettingsFile, CommandLineRunSavesWhatAnInteractiveStartLoads) {
     SimProcess sim({"--state", dir.File("state")});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const std::string config = dir.File("config");
-    const ProgramRun run = RunTovrel({kHex, "/V", "/R:E000", "/T:0"},
-                                     {{"HOME", dir.Path()}, {"XDG_CONFIG_HOME", config},
-                                      {"TOVREL_COM1", sim.Path()}});
+    const ProgramRun run =
+        RunTovrel({kHex, "/V", "/R:E000", "/T:0"},
+                  {{"HOME", dir.Path()}, {"XDG_CONFIG_HOME", config}, {"TOVREL_COM1", sim.Path()}});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string file = ReadWhole(config + "/Tovrel/Tovrel.conf");
     EXPECT_NE(file.find("[8051]"), std::string::npos) << file;

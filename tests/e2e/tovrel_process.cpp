@@ -22,12 +22,14 @@ constexpr const char* kPassedThrough[] = {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN
 void Drain(int outFd, int errFd, ProgramRun& run, pid_t pid) {
     std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&run.out, &run.err};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRunTimeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kRunTimeoutMs);
     int open = 2;
     while (open > 0) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || poll(fds.data(), fds.size(), static_cast<int>(left.count())) <= 0) {
+        if (left.count() <= 0 ||
+            poll(fds.data(), fds.size(), static_cast<int>(left.count())) <= 0) {
             kill(pid, SIGKILL);
             return;
         }
@@ -54,7 +56,8 @@ ProgramRun RunTovrel(const std::vector<std::string>& arguments,
     std::vector<std::string> settings;
     for (const auto& [name, value] : env) settings.push_back(name + "=" + value);
     for (const char* name : kPassedThrough) {
-        if (const char* value = std::getenv(name)) settings.push_back(std::string(name) + "=" + value);
+        if (const char* value = std::getenv(name))
+            settings.push_back(std::string(name) + "=" + value);
     }
     std::vector<char*> argv, envp;
     for (std::string& word : words) argv.push_back(word.data());

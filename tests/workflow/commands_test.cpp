@@ -18,7 +18,8 @@ TEST_F(ResetCommand, LogsPortBaudAndOutcomeAndShowsTheDevice) {
     Start();
     Configure([](ConfigurationPanel& panel) { panel.COMPortListIndex = 2; });
     form->ResetButton_Click();
-    EXPECT_EQ(form->mainWindow().Status(), "\r\nConfiguration: COM3, 9600 baud\r\nRESETTING PART: OK\r\n");
+    EXPECT_EQ(form->mainWindow().Status(),
+              "\r\nConfiguration: COM3, 9600 baud\r\nRESETTING PART: OK\r\n");
     EXPECT_EQ(form->mainWindow().PelliconText(), "Zerk8WF version 2.05");
     EXPECT_TRUE(form->settings().ResetOK);
     EXPECT_TRUE(host.messages.empty());
@@ -60,9 +61,9 @@ TEST_F(ResetCommand, HeldPortGivesTwoMessagesAndNoResetLine) {
     port.failOpen = true;
     form->ResetButton_Click();
     EXPECT_EQ(form->mainWindow().Status(), "\r\nConfiguration: COM1, 9600 baud\r\n");
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{
-                                 {"Error encountered while Opening Port", "Error"},
-                                 {"Com Port Already Open by another host", "Warning"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<ShownMessage>{{"Error encountered while Opening Port", "Error"},
+                                         {"Com Port Already Open by another host", "Warning"}}));
     EXPECT_FALSE(form->settings().ResetOK);
     EXPECT_TRUE(form->mainWindow().CommandButtons().DownloadButton);
 }
@@ -104,7 +105,8 @@ TEST_F(RunCommand, HeldPortWritesNoStatusLine) {
     port.failOpen = true;
     form->RunButton_Click();
     EXPECT_EQ(form->mainWindow().Status(), "");
-    EXPECT_EQ(host.messages.back(), (ShownMessage{"Com Port Already Open by another host", "Warning"}));
+    EXPECT_EQ(host.messages.back(),
+              (ShownMessage{"Com Port Already Open by another host", "Warning"}));
     EXPECT_EQ(device.Count('U'), 0);
 }
 

@@ -21,6 +21,8 @@ struct FailureCase {
     int exitStatus = 1;
 };
 
+void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.name; }
+
 const std::string kBaudUp = "Baudrate = 115200... OK";
 const std::string kErased = "ERASING CODE AND DATA... OK";
 const std::string kSum = "CheckSum of [{H}] is {SUM}";
@@ -33,7 +35,7 @@ const std::string kStarted = "STARTING USER CODE: ... OK";
 const ShownMessage kBaudMessage{"Error encountered while changing baudrate", "Warning"};
 
 class DownloadFailure : public FormTest, public ::testing::WithParamInterface<FailureCase> {
-protected:
+  protected:
     std::string Expand(std::string line) const {
         Replace(line, "{H}", m_hex);
         Replace(line, "{D}", m_data);
@@ -43,10 +45,11 @@ protected:
         return line;
     }
     static void Replace(std::string& text, const std::string& what, const std::string& with) {
-        for (std::size_t at; (at = text.find(what)) != std::string::npos;) text.replace(at, what.size(), with);
+        for (std::size_t at; (at = text.find(what)) != std::string::npos;)
+            text.replace(at, what.size(), with);
     }
 
-public:
+  public:
     std::vector<std::string> m_hexLines = ExampleHexLines();
     std::string m_hex, m_data;
 };
@@ -83,10 +86,15 @@ TEST_P(DownloadFailure, ShowsWhatFailedAndRunsOnlyTheStepsThatFollowIt) {
 }
 
 const std::vector<FailureCase> kFailures{
-    {"EverythingWorks", [](FormTest&) {},
-     {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured, kBaudBack, kStarted}, {},
-     "RBAQVESFBU", 0},
-    {"ResetSilent", [](FormTest& t) { t.device.idText.clear(); }, {},
+    {"EverythingWorks",
+     [](FormTest&) {},
+     {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured, kBaudBack, kStarted},
+     {},
+     "RBAQVESFBU",
+     0},
+    {"ResetSilent",
+     [](FormTest& t) { t.device.idText.clear(); },
+     {},
      {{"Error: could not reset the device\r\r\nPlease ensure that...\r\r\n"
        "1. The power supply is connected\r\n2. All connections are correct\r\n"
        "3. A program is not already running\r\n"
@@ -94,22 +102,33 @@ const std::vector<FailureCase> kFailures{
        "See downloading instructions under 'Help-->Index'",
        "Warning"}},
      "R"},
-    {"PortHeld", [](FormTest& t) { t.port.failOpen = true; }, {},
+    {"PortHeld",
+     [](FormTest& t) { t.port.failOpen = true; },
+     {},
      {{"Error encountered while Opening Port", "Error"},
       {"Com Port Already Open by another host", "Warning"}},
      "R"},
-    {"FastSwitchRefused", [](FormTest& t) { t.device.Fail('B', 1); },
+    {"FastSwitchRefused",
+     [](FormTest& t) { t.device.Fail('B', 1); },
      {"Baudrate = 9600... failed", kErased, kSum, kCode, kVerified, kData, kSecured, kBaudBack,
       kStarted},
-     {kBaudMessage}, "RBAQVESFBU"},
-    {"EraseRefused", [](FormTest& t) { t.device.Fail('A', 1); },
-     {kBaudUp, "ERASING CODE AND DATA... failed", kBaudBack}, {}, "RBAB"},
-    {"HexDialogCancelled", [](FormTest& t) { t.host.fileDialogAnswers.clear(); },
-     {kBaudUp, kErased, kBaudBack}, {}, "RBAB"},
+     {kBaudMessage},
+     "RBAQVESFBU"},
+    {"EraseRefused",
+     [](FormTest& t) { t.device.Fail('A', 1); },
+     {kBaudUp, "ERASING CODE AND DATA... failed", kBaudBack},
+     {},
+     "RBAB"},
+    {"HexDialogCancelled",
+     [](FormTest& t) { t.host.fileDialogAnswers.clear(); },
+     {kBaudUp, kErased, kBaudBack},
+     {},
+     "RBAB"},
     {"HexRecordBroken",
      [](FormTest& t) { static_cast<DownloadFailure&>(t).m_hexLines[1][12] = '0'; },
      {kBaudUp, kErased, "failed......error in hex file", kSum, kBaudBack},
-     {{"Invalid Hex File", "Warning"}}, "RBAB"},
+     {{"Invalid Hex File", "Warning"}},
+     "RBAB"},
     {"ChecksumMismatch",
      [](FormTest& t) {
          t.form->ConfButton_Click();
@@ -121,37 +140,52 @@ const std::vector<FailureCase> kFailures{
      },
      {kBaudUp, kErased, "failed......error in hex file",
       "expected 17 hex for [{H}] ... calculated {SUMHEX} hex !!", kBaudBack},
-     {{"Checksum of file to download does not match required checksum ", "Tovrel - Hex File Error"}},
+     {{"Checksum of file to download does not match required checksum ",
+       "Tovrel - Hex File Error"}},
      "RBAB"},
-    {"QuickDownloadRefused", [](FormTest& t) { t.device.Fail('Q', 2); },
+    {"QuickDownloadRefused",
+     [](FormTest& t) { t.device.Fail('Q', 2); },
      {kBaudUp, kErased, kSum, "DOWNLOADING CODE [{H}]:..........Failed", "..........Failed",
       kBaudBack},
-     {}, "RBAQB"},
-    {"VerifyFails", [](FormTest& t) { t.device.corruptPageReads = 20; },
-     {kBaudUp, kErased, kSum, kCode, "VERIFYING USER CODE: ... failed", kData, kSecured,
-      kBaudBack, kStarted},
-     {}, "RBAQVESFBU"},
-    {"DataDialogCancelled", [](FormTest& t) { t.host.fileDialogAnswers.pop_back(); },
-     {kBaudUp, kErased, kSum, kCode, kVerified, kBaudBack}, {}, "RBAQVB"},
+     {},
+     "RBAQB"},
+    {"VerifyFails",
+     [](FormTest& t) { t.device.corruptPageReads = 20; },
+     {kBaudUp, kErased, kSum, kCode, "VERIFYING USER CODE: ... failed", kData, kSecured, kBaudBack,
+      kStarted},
+     {},
+     "RBAQVESFBU"},
+    {"DataDialogCancelled",
+     [](FormTest& t) { t.host.fileDialogAnswers.pop_back(); },
+     {kBaudUp, kErased, kSum, kCode, kVerified, kBaudBack},
+     {},
+     "RBAQVB"},
     {"DataFileInvalid",
      [](FormTest& t) {
          t.WriteFile("data.txt", {"0,11,22,33,44", "", "4,01,02,03,04"});
      },
      {kBaudUp, kErased, kSum, kCode, kVerified, "Downloading the data file: {D} ...failed",
       kBaudBack},
-     {{"Invalid Dataflash TXT File", "Warning"}}, "RBAQVB"},
-    {"DataDownloadRefused", [](FormTest& t) { t.device.Fail('E', 1); },
+     {{"Invalid Dataflash TXT File", "Warning"}},
+     "RBAQVB"},
+    {"DataDownloadRefused",
+     [](FormTest& t) { t.device.Fail('E', 1); },
      {kBaudUp, kErased, kSum, kCode, kVerified, "DOWNLOADING DATA [{D}]:..........Failed",
       kBaudBack},
-     {{"Error encountered while dowloading the data, please retry.", "Warning"}}, "RBAQVEB"},
-    {"SecurityBitsRefused", [](FormTest& t) { t.device.Fail('S', 1); },
+     {{"Error encountered while dowloading the data, please retry.", "Warning"}},
+     "RBAQVEB"},
+    {"SecurityBitsRefused",
+     [](FormTest& t) { t.device.Fail('S', 1); },
      {kBaudUp, kErased, kSum, kCode, kVerified, kData, "DOWNLOADING SECURITY BITS: ... failed",
       kBaudBack},
-     {}, "RBAQVESB"},
-    {"BootloadOffRefused", [](FormTest& t) { t.device.Fail('F', 1); },
+     {},
+     "RBAQVESB"},
+    {"BootloadOffRefused",
+     [](FormTest& t) { t.device.Fail('F', 1); },
      {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured, "Error with Bootload mode",
       kBaudBack},
-     {}, "RBAQVESFB"},
+     {},
+     "RBAQVESFB"},
     {"BootloadOnRefused",
      [](FormTest& t) {
          t.form->ConfButton_Click();
@@ -161,15 +195,20 @@ const std::vector<FailureCase> kFailures{
      },
      {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured,
       "ENABLING BOOTLOAD MODE: ... failed", kBaudBack},
-     {}, "RBAQVESFB"},
-    {"BaudrateBackRefused", [](FormTest& t) { t.device.Fail('B', 2); },
+     {},
+     "RBAQVESFB"},
+    {"BaudrateBackRefused",
+     [](FormTest& t) { t.device.Fail('B', 2); },
      {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured, "Baudrate = 115200... failed",
       kStarted},
-     {kBaudMessage}, "RBAQVESFBU"},
-    {"StartRefused", [](FormTest& t) { t.device.Fail('U', 1, std::nullopt); },
+     {kBaudMessage},
+     "RBAQVESFBU"},
+    {"StartRefused",
+     [](FormTest& t) { t.device.Fail('U', 1, std::nullopt); },
      {kBaudUp, kErased, kSum, kCode, kVerified, kData, kSecured, kBaudBack,
       "STARTING USER CODE: ... failed"},
-     {}, "RBAQVESFBU"},
+     {},
+     "RBAQVESFBU"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, DownloadFailure, ::testing::ValuesIn(kFailures),

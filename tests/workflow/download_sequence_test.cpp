@@ -20,19 +20,19 @@ TEST_F(DownloadSequence, CodeOnlyRunLeavesTheSevenExampleLines) {
     Configure(CodeOnlyWithVerifyAndRun);
     form->DownloadButton_Click();
     const std::string sum = std::to_string(HexFileSum(ExampleHexLines()));
-    EXPECT_EQ(LinesAfterReset(),
-              (std::vector<std::string>{
-                  "Baudrate = 115200... OK",
-                  "ERASING CODE ONLY... OK",
-                  "CheckSum of [" + hex + "] is " + HexText(std::stoi(sum)) + "hex - " + sum + " Dec",
-                  "DOWNLOADING CODE [" + hex + "]:..........OK",
-                  "VERIFYING USER CODE: ... OK",
-                  "Baudrate = 9600... OK",
-                  "STARTING USER CODE: ... OK",
-              }));
+    EXPECT_EQ(LinesAfterReset(), (std::vector<std::string>{
+                                     "Baudrate = 115200... OK",
+                                     "ERASING CODE ONLY... OK",
+                                     "CheckSum of [" + hex + "] is " + HexText(std::stoi(sum)) +
+                                         "hex - " + sum + " Dec",
+                                     "DOWNLOADING CODE [" + hex + "]:..........OK",
+                                     "VERIFYING USER CODE: ... OK",
+                                     "Baudrate = 9600... OK",
+                                     "STARTING USER CODE: ... OK",
+                                 }));
     EXPECT_EQ(CommandRuns(), "RBCQVFBU");  // F: bootload mode off, silently
-    EXPECT_EQ(device.Count('Q'), 2);    // pages 0 and 1, the erased ones skipped
-    EXPECT_EQ(device.Count('V'), 248);  // every page read back once
+    EXPECT_EQ(device.Count('Q'), 2);       // pages 0 and 1, the erased ones skipped
+    EXPECT_EQ(device.Count('V'), 248);     // every page read back once
     EXPECT_EQ(device.code[0x0000], 0x02);
     EXPECT_EQ(device.code[0x0100], 0x10);  // the record that crosses into page 1
     EXPECT_TRUE(host.messages.empty());
@@ -125,8 +125,8 @@ TEST_F(DownloadSequence, ReturnsTo9600AfterAFailedErase) {
     device.Fail('A', 1);
     form->DownloadButton_Click();
     EXPECT_EQ(LinesAfterReset(), (std::vector<std::string>{"Baudrate = 115200... OK",
-                                                          "ERASING CODE AND DATA... failed",
-                                                          "Baudrate = 9600... OK"}));
+                                                           "ERASING CODE AND DATA... failed",
+                                                           "Baudrate = 9600... OK"}));
     EXPECT_EQ(port.openedBaudRates.back(), 9600);
     EXPECT_TRUE(host.fileDialogFilters.empty());
 }
@@ -150,7 +150,8 @@ TEST_F(DownloadSequence, SerialSafeModeAsksAgainAndNoSendsNoSecurityBits) {
     host.fileDialogAnswers = {WriteExampleHex()};
     host.serialSafeAnswers = {true, false};  // Yes on the panel, No before programming
     Start();
-    Configure([](ConfigurationPanel& panel) { panel.SetChecked(Check::SerialSafeModeButton, true); });
+    Configure(
+        [](ConfigurationPanel& panel) { panel.SetChecked(Check::SerialSafeModeButton, true); });
     ASSERT_TRUE(form->settings().SerialSafeMode);
     form->DownloadButton_Click();
     EXPECT_EQ(host.serialSafeWarningsShown, 2);
@@ -164,8 +165,10 @@ TEST_F(DownloadSequence, BootloadOnIsLoggedAndOffIsSilent) {
     Start();
     form->DownloadButton_Click();
     EXPECT_EQ(device.payloads.at(device.payloads.size() - 2), (Bytes{0xFF}));
-    for (const std::string& line : LinesAfterReset()) EXPECT_EQ(line.find("BOOTLOAD"), std::string::npos);
-    Configure([](ConfigurationPanel& panel) { panel.SetChecked(Check::BootloadOptionButton, true); });
+    for (const std::string& line : LinesAfterReset())
+        EXPECT_EQ(line.find("BOOTLOAD"), std::string::npos);
+    Configure(
+        [](ConfigurationPanel& panel) { panel.SetChecked(Check::BootloadOptionButton, true); });
     form->DownloadButton_Click();
     EXPECT_EQ(LinesAfterReset().at(4), "ENABLING BOOTLOAD MODE: ... OK");
     EXPECT_EQ(device.payloads.at(device.payloads.size() - 2), (Bytes{0xFE}));
@@ -175,6 +178,8 @@ struct CrystalCase {
     const char* frequency;
     bool fastAndQuick;
 };
+
+void PrintTo(const CrystalCase& row, std::ostream* out) { *out << row.frequency << " MHz"; }
 
 class SlowCrystal : public FormTest, public ::testing::WithParamInterface<CrystalCase> {};
 

@@ -14,7 +14,7 @@ namespace tovrel::testing {
 // A boot loader with code and data flash behind the fake port: it keeps what the program
 // writes, answers page reads from its flash, and can refuse or ignore chosen messages.
 class FakePellicon {
-public:
+  public:
     static constexpr std::uint8_t kResetKey = 'R';  // the unframed reset message
     static constexpr std::uint8_t kNak = 0x15;
 
@@ -36,7 +36,7 @@ public:
 
     int Count(std::uint8_t command) const;
 
-private:
+  private:
     FakeReply Respond(const Bytes& message);
     FakeReply Answer(std::uint8_t command, const Bytes& payload);
     struct Fault {

@@ -7,13 +7,19 @@ namespace tovrel::testing {
 namespace {
 
 const std::vector<std::pair<std::string, std::string>> kProfile{
-    {"CodeSize", "63488"},         {"DataSize", "640"},
-    {"QuickDownloadOption", "True"}, {"FastBaudrateOption", "True"},
-    {"SecurityBitsOption", "True"},  {"BootloadOption", "True"},
+    {"CodeSize", "63488"},
+    {"DataSize", "640"},
+    {"QuickDownloadOption", "True"},
+    {"FastBaudrateOption", "True"},
+    {"SecurityBitsOption", "True"},
+    {"BootloadOption", "True"},
     {"VerifyAfterDownloadOption", "True"},
-    {"T3CON", "0"},                {"T3FD", "0"},
-    {"T3CON9600", "133"},          {"T3FD9600", "8"},
-    {"XTAL", "0"},                 {"fcore", "11059200"},
+    {"T3CON", "0"},
+    {"T3FD", "0"},
+    {"T3CON9600", "133"},
+    {"T3FD9600", "8"},
+    {"XTAL", "0"},
+    {"fcore", "11059200"},
     {"ClkAdjust", "1"},
 };
 
@@ -27,8 +33,8 @@ std::string Hex2(int value) {
 
 std::string HexRecord(int address, const std::vector<std::uint8_t>& bytes) {
     int sum = static_cast<int>(bytes.size()) + (address >> 8) + (address & 0xFF);
-    std::string line = ":" + Hex2(static_cast<int>(bytes.size())) + Hex2(address >> 8) +
-                       Hex2(address) + "00";
+    std::string line =
+        ":" + Hex2(static_cast<int>(bytes.size())) + Hex2(address >> 8) + Hex2(address) + "00";
     for (std::uint8_t b : bytes) {
         line += Hex2(b);
         sum += b;
@@ -124,7 +130,8 @@ std::vector<std::string> FormTest::LinesAfterReset() const {
     const std::vector<std::string> lines = LogLines();
     std::size_t first = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].starts_with("Configuration: COM") || lines[i].starts_with("RESETTING PART: ")) {
+        if (lines[i].starts_with("Configuration: COM") ||
+            lines[i].starts_with("RESETTING PART: ")) {
             first = i + 1;
         }
     }
@@ -134,7 +141,8 @@ std::vector<std::string> FormTest::LinesAfterReset() const {
 std::string FormTest::CommandRuns() const {
     std::string runs;
     for (std::uint8_t command : device.commands) {
-        if (runs.empty() || runs.back() != static_cast<char>(command)) runs += static_cast<char>(command);
+        if (runs.empty() || runs.back() != static_cast<char>(command))
+            runs += static_cast<char>(command);
     }
     return runs;
 }

@@ -31,7 +31,7 @@ std::vector<std::string> ExampleHexLines();
 // The program's folder with its device profile, a fake device, a scripted host and a
 // settings store in memory, and the form over them.
 class FormTest : public ::testing::Test {
-public:
+  public:
     FormTest();
     ~FormTest() override;
 

@@ -1,9 +1,10 @@
+#include "workflow/main_window_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "workflow/main_window_model.h"
 #include "workflow/status_texts.h"
 
 namespace tovrel {
@@ -53,6 +54,8 @@ struct HexCase {
     std::int32_t value;
     const char* text;
 };
+
+void PrintTo(const HexCase& row, std::ostream* out) { *out << row.value; }
 
 class HexTextTest : public ::testing::TestWithParam<HexCase> {};
 

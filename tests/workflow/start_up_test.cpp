@@ -52,9 +52,9 @@ TEST_F(StartUp, WithoutADeviceTheWindowStartsEmptyAndReady) {
 TEST_F(StartUp, HeldPortIsReportedAndStartUpGoesOn) {
     port.failOpen = true;
     Start();
-    EXPECT_EQ(host.messages, (std::vector<ShownMessage>{
-                                 {"Error encountered while Opening Port", "Error"},
-                                 {"Com Port Already Open by another host", "Warning"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<ShownMessage>{{"Error encountered while Opening Port", "Error"},
+                                         {"Com Port Already Open by another host", "Warning"}}));
     EXPECT_TRUE(form->mainWindow().CommandButtons().ResetButton);
 }
 
