@@ -10,7 +10,6 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 
 namespace tovrel::testing {
 namespace {
@@ -86,34 +85,6 @@ ProgramRun RunTovrel(const std::vector<std::string>& arguments,
     close(out[0]);
     close(err[0]);
     return run;
-}
-
-int HexFileChecksum(const std::string& path) {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    int sum = 0;
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        for (std::size_t k = 1; k + 1 < lines[i].size() && lines[i][k] != '\r'; k += 2) {
-            sum += std::stoi(lines[i].substr(k, 2), nullptr, 16);
-        }
-    }
-    return sum;
-}
-
-std::vector<unsigned char> HexFileImage(const std::string& path, std::size_t size) {
-    std::vector<unsigned char> image(size, 0xFF);
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        if (line.size() < 11 || line.compare(7, 2, "00") != 0) continue;
-        const int count = std::stoi(line.substr(1, 2), nullptr, 16);
-        const int address = std::stoi(line.substr(3, 4), nullptr, 16);
-        for (int k = 0; k < count; ++k) {
-            image.at(static_cast<std::size_t>(address + k)) =
-                static_cast<unsigned char>(std::stoi(line.substr(9 + 2 * k, 2), nullptr, 16));
-        }
-    }
-    return image;
 }
 
 }  // namespace tovrel::testing

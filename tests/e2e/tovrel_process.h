@@ -17,8 +17,4 @@ struct ProgramRun {
 ProgramRun RunTovrel(const std::vector<std::string>& arguments,
                      const std::map<std::string, std::string>& env);
 
-// The whole-file checksum of an Intel HEX file and its code image (FF where no record is).
-int HexFileChecksum(const std::string& path);
-std::vector<unsigned char> HexFileImage(const std::string& path, std::size_t size);
-
 }  // namespace tovrel::testing

@@ -100,52 +100,6 @@ TEST_F(DownloadSequence, DataOnlyAsksForTheDataFileAloneAndSkipsVerify) {
     EXPECT_EQ(device.data.at(300), (std::array<std::uint8_t, 4>{0xAA, 0x55, 0x00, 0xFF}));
 }
 
-TEST_F(DownloadSequence, CodeOnlyNeverAsksForADataFile) {
-    host.fileDialogAnswers = {WriteExampleHex(), WriteExampleData()};
-    Start();
-    form->DownloadButton_Click();
-    EXPECT_EQ(host.fileDialogFilters, (std::vector<std::string>{"Hex Files (*.Hex)|*.hex"}));
-    EXPECT_EQ(device.Count('E'), 0);
-    EXPECT_EQ(form->ExitStatus(), 0);
-}
-
-TEST_F(DownloadSequence, WithoutQuickDownloadEveryRecordIsOneWriteFrame) {
-    WriteProfile({{"QuickDownloadOption", "False"}});
-    host.fileDialogAnswers = {WriteExampleHex()};
-    Start();
-    form->DownloadButton_Click();
-    EXPECT_EQ(device.Count('W'), 4);
-    EXPECT_EQ(device.Count('Q'), 0);
-    EXPECT_EQ(device.code[0x0127], static_cast<std::uint8_t>(0x118 + 45));
-}
-
-TEST_F(DownloadSequence, ReturnsTo9600AfterAFailedErase) {
-    host.fileDialogAnswers = {WriteExampleHex()};
-    Start();
-    device.Fail('A', 1);
-    form->DownloadButton_Click();
-    EXPECT_EQ(LinesAfterReset(), (std::vector<std::string>{"Baudrate = 115200... OK",
-                                                           "ERASING CODE AND DATA... failed",
-                                                           "Baudrate = 9600... OK"}));
-    EXPECT_EQ(port.openedBaudRates.back(), 9600);
-    EXPECT_TRUE(host.fileDialogFilters.empty());
-}
-
-TEST_F(DownloadSequence, SecurityModesMakeOneValueAndNoModeSendsNothing) {
-    host.fileDialogAnswers = {WriteExampleHex(), WriteExampleHex()};
-    Start();
-    form->DownloadButton_Click();
-    EXPECT_EQ(device.Count('S'), 0);
-    Configure([](ConfigurationPanel& panel) {
-        panel.SetChecked(Check::LockModeButton, true);
-        panel.SetChecked(Check::SecureModeButton, true);
-    });
-    form->DownloadButton_Click();
-    ASSERT_EQ(device.Count('S'), 1);
-    EXPECT_EQ(LinesAfterReset().at(4), "DOWNLOADING SECURITY BITS: ... OK");
-    EXPECT_EQ(device.payloads[device.payloads.size() - 3], (Bytes{0x04}));  // then F and B
-}
-
 TEST_F(DownloadSequence, SerialSafeModeAsksAgainAndNoSendsNoSecurityBits) {
     host.fileDialogAnswers = {WriteExampleHex()};
     host.serialSafeAnswers = {true, false};  // Yes on the panel, No before programming
@@ -158,20 +112,6 @@ TEST_F(DownloadSequence, SerialSafeModeAsksAgainAndNoSendsNoSecurityBits) {
     EXPECT_FALSE(form->settings().SerialSafeMode);
     EXPECT_EQ(device.Count('S'), 0);
     EXPECT_EQ(form->ExitStatus(), 0);
-}
-
-TEST_F(DownloadSequence, BootloadOnIsLoggedAndOffIsSilent) {
-    host.fileDialogAnswers = {WriteExampleHex(), WriteExampleHex()};
-    Start();
-    form->DownloadButton_Click();
-    EXPECT_EQ(device.payloads.at(device.payloads.size() - 2), (Bytes{0xFF}));
-    for (const std::string& line : LinesAfterReset())
-        EXPECT_EQ(line.find("BOOTLOAD"), std::string::npos);
-    Configure(
-        [](ConfigurationPanel& panel) { panel.SetChecked(Check::BootloadOptionButton, true); });
-    form->DownloadButton_Click();
-    EXPECT_EQ(LinesAfterReset().at(4), "ENABLING BOOTLOAD MODE: ... OK");
-    EXPECT_EQ(device.payloads.at(device.payloads.size() - 2), (Bytes{0xFE}));
 }
 
 struct CrystalCase {

@@ -28,14 +28,9 @@ TEST_F(StartUp, InteractiveStartLoadsTheSavedSettingsAndIdentifiesSilently) {
     EXPECT_TRUE(b.ResetButton && b.RunButton && b.ConfButton && b.DownloadButton);
     EXPECT_FALSE(form->Unloaded());
     EXPECT_EQ(form->mainWindow().Caption(), "Tovrel");
-}
-
-TEST_F(StartUp, PortListHoldsCom1ToCom32) {
-    Start();
     const auto& list = form->panel().COMPortList;
     ASSERT_EQ(list.size(), 32u);
     EXPECT_EQ(list.front(), "COM1");
-    EXPECT_EQ(list[9], "COM10");
     EXPECT_EQ(list.back(), "COM32");
 }
 
@@ -91,18 +86,6 @@ TEST_F(CommandLineRun, StartsFromTheDefaultsDownloadsAndSavesOverTheStoredSettin
     EXPECT_FALSE(b.ResetButton || b.RunButton || b.ConfButton || b.DownloadButton);
 }
 
-TEST_F(CommandLineRun, SwitchesSetVerifyRunAddressAndPause) {
-    const std::string hex = WriteExampleHex();
-    Start({hex, "/V", "/R:E000", "/T:3"});
-    const std::vector<std::string> lines = LinesAfterReset();
-    ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[4], "VERIFYING USER CODE: ... OK");
-    EXPECT_EQ(lines[6], "STARTING USER CODE: ... OK");
-    EXPECT_EQ(device.payloads.back(), (Bytes{0x00, 0xE0, 0x00}));
-    EXPECT_EQ(host.pauses, (std::vector<float>{3.0f}));
-    EXPECT_EQ(store.Get("RunAddress"), "57344");
-}
-
 TEST_F(CommandLineRun, FailedResetEndsTheRunWithStatusOneAndStillSaves) {
     device.idText.clear();
     Start({WriteExampleHex()});
@@ -111,25 +94,6 @@ TEST_F(CommandLineRun, FailedResetEndsTheRunWithStatusOneAndStillSaves) {
     EXPECT_TRUE(form->Unloaded());
     EXPECT_EQ(store.values.size(), 18u);
     EXPECT_EQ(host.pauses.size(), 1u);
-}
-
-TEST_F(CommandLineRun, SecondWordIsTheDataFileOfACodeAndDataRun) {
-    const std::string data = m_folder.string() + "/Missing.txt";
-    Start({WriteExampleHex(), data, "/M:0"});
-    EXPECT_TRUE(host.fileDialogFilters.empty());
-    EXPECT_EQ(LinesAfterReset().at(4), "Downloading the data file: " + data + " ...failed");
-    EXPECT_EQ(host.messages.back(), (ShownMessage{"Invalid Dataflash TXT File", "Warning"}));
-    EXPECT_EQ(device.Count('E'), 0);
-    EXPECT_EQ(form->ExitStatus(), 1);
-}
-
-TEST_F(CommandLineRun, SerialSafeModeIsAskedTwiceAndProgrammedOnYes) {
-    host.serialSafeAnswers = {true, true};
-    Start({WriteExampleHex(), "/S:2"});
-    EXPECT_EQ(host.serialSafeWarningsShown, 2);
-    ASSERT_EQ(device.Count('S'), 1);
-    EXPECT_EQ(LinesAfterReset().at(4), "DOWNLOADING SECURITY BITS: ... OK");
-    EXPECT_EQ(form->ExitStatus(), 0);
 }
 
 }  // namespace
