@@ -23,10 +23,11 @@ bool SerialSafeConfirmed() {
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
-    // The serial port and the settings store are Qt devices and need the application object.
-    QCoreApplication application(argc, argv);
+    // The words as given, before Qt may take its own options out of argv.
     ConsoleHost::Options options;
     options.words.assign(argv + 1, argv + argc);
+    // The serial port and the settings store are Qt devices and need the application object.
+    QCoreApplication application(argc, argv);
     options.programFolder = QCoreApplication::applicationDirPath().toStdString();
     options.confirmSerialSafe = SerialSafeConfirmed();
     options.progressOnTerminal = isatty(STDERR_FILENO) != 0;
