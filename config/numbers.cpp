@@ -11,7 +11,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Walks a text past blanks, the way the number readers skip them between digits.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view text) : m_text(text) {}
     char Peek() {
         while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) ++m_pos;
@@ -19,7 +19,7 @@ public:
     }
     void Next() { ++m_pos; }
 
-private:
+  private:
     std::string_view m_text;
     std::size_t m_pos = 0;
 };
@@ -48,7 +48,8 @@ std::string DecimalText(Cursor& cursor) {
         cursor.Next();
     }
     bool point = false;
-    while (std::isdigit(static_cast<unsigned char>(cursor.Peek())) || (!point && cursor.Peek() == '.')) {
+    while (std::isdigit(static_cast<unsigned char>(cursor.Peek())) ||
+           (!point && cursor.Peek() == '.')) {
         point = point || cursor.Peek() == '.';
         out += cursor.Peek();
         cursor.Next();
@@ -79,7 +80,8 @@ double LeadingNumber(std::string_view text) {
     Cursor cursor(text);
     if (cursor.Peek() == '&') {
         cursor.Next();
-        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
+        const char kind =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
         if (kind == 'H' || kind == 'O') {
             cursor.Next();
             return RadixNumber(cursor, kind == 'H' ? 16 : 8);
@@ -95,7 +97,8 @@ bool BeginsWithNumber(std::string_view text) {
     Cursor cursor(text);
     if (cursor.Peek() == '&') {
         cursor.Next();
-        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
+        const char kind =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
         if (kind != 'H' && kind != 'O') return false;
         cursor.Next();
         return DigitValue(cursor.Peek()) < (kind == 'H' ? 16 : 8);

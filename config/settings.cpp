@@ -1,8 +1,8 @@
 #include "config/settings.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <cctype>
 #include <optional>
 #include <string_view>
 
@@ -49,23 +49,23 @@ std::string BooleanText(bool value) { return value ? "True" : "False"; }
 
 // Reads and writes the persisted keys in one fixed order.
 class Persistence {
-public:
-    explicit Persistence(const SettingsStore& store) : store_(store) {}
+  public:
+    explicit Persistence(const SettingsStore& store) : m_store(store) {}
 
     template <typename Int>
     void Load(const char* key, Int& field, Int missing) const {
         const std::string text =
-            store_.Read(kSettingsApplication, kSettingsSection, key, std::to_string(missing));
+            m_store.Read(kSettingsApplication, kSettingsSection, key, std::to_string(missing));
         field = ToInteger<Int>(text).value_or(missing);
     }
     void Load(const char* key, bool& field, bool missing) const {
         const std::string text =
-            store_.Read(kSettingsApplication, kSettingsSection, key, BooleanText(missing));
+            m_store.Read(kSettingsApplication, kSettingsSection, key, BooleanText(missing));
         field = ToBoolean(text).value_or(missing);
     }
 
-private:
-    const SettingsStore& store_;
+  private:
+    const SettingsStore& m_store;
 };
 
 void Save(SettingsStore& store, const char* key, const std::string& text) {

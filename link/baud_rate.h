@@ -9,6 +9,10 @@
 namespace tovrel {
 
 inline constexpr std::int32_t kBootBaudrate = 9600;
+// The fastest rate of the boot loader; the fast rate is this or a whole fraction of it.
+inline constexpr double kTopBaudrate = 115200.0;
+// A 20 MHz crystal takes fixed rates: the PC stays at 9600 and the device gets its own pair.
+inline constexpr double kTwentyMHz = 20.0;
 
 // Rounds nValue to a multiple of nCeiling: up with RoundUp, else down, where an exact
 // multiple comes out one step lower ((9600, 1, false) gives 9599). NaN gives 0.

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "config/settings.h"
+
+namespace tovrel {
+
+inline constexpr const char* kPortsSection = "Ports";
+
+// The device that the list entry "COM" + comport stands for. On Windows that is the port
+// COMn itself. Elsewhere the environment variable TOVREL_COMn wins, then the key COMn in
+// the store's "Ports" section, then /dev/ttyS(n-1), the n-th on-board port.
+std::string PortDevicePath(int comport, const SettingsStore& store);
+
+}  // namespace tovrel

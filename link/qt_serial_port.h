@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "link/serial_port.h"
+
+class QSerialPort;
+
+namespace tovrel {
+
+// The serial line over QSerialPort. Needs a QCoreApplication in the calling thread, as every
+// Qt device does; no event loop has to run, since reads and writes wait for themselves.
+class QtSerialPort : public SerialPort {
+  public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
+
+    std::error_code Open(const std::string& device, std::int32_t baudRate) override;
+    void Close() override;
+    void Write(std::span<const std::uint8_t> bytes) override;
+    std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
+
+  private:
+    std::unique_ptr<QSerialPort> m_port;
+};
+
+}  // namespace tovrel

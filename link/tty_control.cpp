@@ -1,0 +1,44 @@
+#include "link/tty_control.h"
+
+#ifdef __linux__
+#include <asm/termbits.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace tovrel {
+
+#ifdef __linux__
+
+bool ApplyExactBaudRate(int fd, std::int32_t baudRate) {
+    if (baudRate <= 0) return false;
+    const auto speed = static_cast<speed_t>(baudRate);
+    termios2 line{};
+    if (ioctl(fd, TCGETS2, &line) != 0) return false;
+    if (line.c_ospeed == speed && line.c_ispeed == speed) return true;
+    // BOTHER takes the speed from c_ospeed and c_ispeed as given, instead of a rate table.
+    line.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+    line.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+    line.c_ospeed = speed;
+    line.c_ispeed = speed;
+    if (ioctl(fd, TCSETS2, &line) != 0) return false;
+    termios2 check{};
+    return ioctl(fd, TCGETS2, &check) == 0 && check.c_ospeed == speed;
+}
+
+void RequestLowLatency(int fd) {
+    serial_struct serial{};
+    if (ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);
+}
+
+#else
+
+bool ApplyExactBaudRate(int, std::int32_t) { return true; }
+void RequestLowLatency(int) {}
+
+#endif
+
+}  // namespace tovrel

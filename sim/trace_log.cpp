@@ -1,0 +1,39 @@
+#include "sim/trace_log.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace tovrel::sim {
+
+TraceLog::~TraceLog() {
+    if (m_file != nullptr) std::fclose(m_file);
+}
+
+bool TraceLog::Open(const std::string& path, std::string& error) {
+    m_file = std::fopen(path.c_str(), "w");
+    if (m_file == nullptr) {
+        error = "cannot create the trace file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fputs("# pellicon-sim trace: seconds RX|TX hex kind baud\n", m_file);
+    std::fflush(m_file);
+    return true;
+}
+
+void TraceLog::Bytes(double seconds, std::string_view direction,
+                     std::span<const std::uint8_t> bytes, std::string_view kind, long baud) {
+    if (m_file == nullptr) return;
+    std::fprintf(m_file, "%.6f %.*s ", seconds, static_cast<int>(direction.size()),
+                 direction.data());
+    for (std::uint8_t byte : bytes) std::fprintf(m_file, "%02X", byte);
+    std::fprintf(m_file, " %.*s %ld\n", static_cast<int>(kind.size()), kind.data(), baud);
+    std::fflush(m_file);
+}
+
+void TraceLog::Note(double seconds, std::string_view text) {
+    if (m_file == nullptr) return;
+    std::fprintf(m_file, "# %.6f %.*s\n", seconds, static_cast<int>(text.size()), text.data());
+    std::fflush(m_file);
+}
+
+}  // namespace tovrel::sim

@@ -1,0 +1,111 @@
+#include "ui/qt_host.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTimer>
+#include <cmath>
+
+#include "ui/look.h"
+#include "ui/serial_safe_warning.h"
+
+namespace tovrel {
+
+namespace {
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+// Line breaks in messages are CR LF; Qt's label wants a plain LF.
+QString DialogText(const std::string& text) {
+    QString result = ToQString(text);
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return result;
+}
+
+void AddCaseVariants(QStringList& patterns, const QString& pattern) {
+    for (const QString& variant : {pattern.toLower(), pattern.toUpper(), pattern}) {
+        if (!variant.isEmpty() && !patterns.contains(variant)) patterns.append(variant);
+    }
+}
+
+// One description and its pattern part ("*.hex;*.ihx") as one Qt filter.
+QString OneFilter(QString description, const QString& patternPart) {
+    static const QRegularExpression kPatternList(QStringLiteral("\\s*\\(([^)]*)\\)\\s*$"));
+    QStringList patterns;
+    const QRegularExpressionMatch match = kPatternList.match(description);
+    if (match.hasMatch()) {
+        description.truncate(match.capturedStart());
+        for (const QString& p : match.captured(1).split(QRegularExpression(QStringLiteral("[; ]+")),
+                                                        Qt::SkipEmptyParts)) {
+            AddCaseVariants(patterns, p);
+        }
+    }
+    for (const QString& p : patternPart.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        AddCaseVariants(patterns, p.trimmed());
+    }
+    if (patterns.isEmpty()) patterns.append(QStringLiteral("*"));
+    return description.trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+           QLatin1Char(')');
+}
+
+}  // namespace
+
+QString QtNameFilter(const std::string& filter) {
+    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        filters.append(OneFilter(parts[i], i + 1 < parts.size() ? parts[i + 1] : QString()));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QtHost::QtHost(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
+}
+
+void QtHost::MessageBox(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
+                    m_window);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::string QtHost::OpenFileDialog(const std::string& filter) {
+    return ToStdString(
+        QFileDialog::getOpenFileName(m_window, QString(), QString(), QtNameFilter(filter)));
+}
+
+void QtHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
+    auto* warning = new SerialSafeWarning(std::move(answer), m_window);
+    warning->show();
+    warning->raise();
+    warning->activateWindow();
+}
+
+// The answer comes from an event (a click in the warning), so waiting for the next event
+// between tests never misses it and never spins.
+void QtHost::ProcessEventsUntil(const std::function<bool()>& done) {
+    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void QtHost::Pause(float seconds) {
+    const auto ms = static_cast<int>(std::lround(double(seconds) * kMillisecondsPerSecond));
+    if (ms <= 0) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::vector<std::string> QtHost::CommandLineWords() const { return m_words; }
+
+std::string QtHost::ProgramFolder() const {
+    return ToStdString(QCoreApplication::applicationDirPath());
+}
+
+}  // namespace tovrel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "link/host.h"
+
+class QWidget;
+
+namespace tovrel {
+
+// The host of the interactive program: Qt dialogs and the Qt event loop.
+class QtHost : public Host {
+  public:
+    // argv[1..argc-1] are the command-line words.
+    QtHost(int argc, char** argv);
+
+    // Dialogs are centred on this window once it exists.
+    void SetWindow(QWidget* window) { m_window = window; }
+
+    void MessageBox(const std::string& text, const std::string& title) override;
+    std::string OpenFileDialog(const std::string& filter) override;
+    void ShowSerialSafeWarning(std::function<void(bool yes)> answer) override;
+    void ProcessEventsUntil(const std::function<bool()>& done) override;
+    void Pause(float seconds) override;
+    std::vector<std::string> CommandLineWords() const override;
+    std::string ProgramFolder() const override;
+
+  private:
+    std::vector<std::string> m_words;
+    QPointer<QWidget> m_window;
+};
+
+// "Description (*.Ext)|*.ext|..." as a Qt name filter: the description without its pattern
+// list, then every pattern in lower, upper and the given case, so that a file system that
+// tells cases apart still offers "x.HEX" and "x.hex" alike.
+QString QtNameFilter(const std::string& filter);
+
+}  // namespace tovrel

@@ -1,0 +1,62 @@
+#include "ui/run_with_window.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#include "config/qt_settings_store.h"
+#include "link/qt_serial_port.h"
+#include "ui/look.h"
+#include "ui/main_window_view.h"
+#include "ui/qt_host.h"
+#include "workflow/tovrel_form.h"
+
+namespace tovrel {
+
+namespace {
+
+FormHandlers HandlersOf(TovrelForm& form) {
+    FormHandlers handlers;
+    handlers.ConfButton_Click = [&form] { form.ConfButton_Click(); };
+    handlers.ResetButton_Click = [&form] { form.ResetButton_Click(); };
+    handlers.DownloadButton_Click = [&form] { form.DownloadButton_Click(); };
+    handlers.RunButton_Click = [&form] { form.RunButton_Click(); };
+    handlers.OKButton_Click = [&form] { form.OKButton_Click(); };
+    handlers.CancelButton_Click = [&form] { form.CancelButton_Click(); };
+    // Closing saves the settings and ends the program, dialogs still open or not.
+    handlers.Form_QueryUnload = [&form] {
+        form.Form_QueryUnload();
+        QCoreApplication::quit();
+    };
+    return handlers;
+}
+
+// A command-line run never shows the window, so its log goes to standard output as well,
+// line by line, for the script that started it.
+void EchoStatus(MainWindowModel& model) {
+    model.onStatusAppended = [lastWasCarriageReturn = false](const std::string& text) mutable {
+        std::fputs(UnixLineBreaks(text, lastWasCarriageReturn).c_str(), stdout);
+        std::fflush(stdout);
+    };
+}
+
+}  // namespace
+
+int RunWithWindow(int argc, char** argv) {
+    QtHost host(argc, argv);  // before Qt takes its own options out of argv
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    QtSerialPort port;
+    QtSettingsStore store;
+    TovrelForm form(host, port, store);
+    MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
+    if (!host.CommandLineWords().empty()) EchoStatus(form.mainWindow());
+
+    // The form loads before the window first shows; a command-line run ends in there.
+    form.Form_Load();
+    if (form.Unloaded()) return form.ExitStatus();
+    host.SetWindow(&window);
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace tovrel

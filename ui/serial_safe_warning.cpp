@@ -1,0 +1,107 @@
+#include "ui/serial_safe_warning.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tovrel {
+
+namespace {
+
+constexpr double kWarningFramePoints = 12.0;
+
+const char* const kWarningText =
+    "Setting The 'Serial Safe Mode' security option will disable serial download capability "
+    "on this device. 'Serial Safe Mode can only be disabled by initiating a 'code-erase' "
+    "command in parallel programming mode. This security option is designed to give maximum "
+    "security to your code and should only be used once your code has been finalised. See "
+    "the datasheet for more information.";
+const char* const kQuestionText =
+    "Are you sure you want to set the 'Serial Safe Mode' and disable the serial downloader? ";
+
+QLabel* WrappedLabel(const char* text) {
+    auto* label = new QLabel(QString::fromLatin1(text));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
+// The frame's caption is bold 12 pt; its contents keep the dialog's own font.
+QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
+    auto* frame = new QGroupBox(QStringLiteral("WARNING"));
+    QFont captionFont = frame->font();
+    captionFont.setPointSizeF(kWarningFramePoints);
+    captionFont.setBold(true);
+    frame->setFont(captionFont);
+    // Setting every attribute stops the caption's font from passing down to the labels.
+    QFont labelFont = QApplication::font();
+    labelFont.setBold(false);
+    labelFont.setPointSizeF(labelFont.pointSizeF());
+    labelFont.setFamily(labelFont.family());
+    warning->setFont(labelFont);
+    question->setFont(labelFont);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(warning);
+    layout->addWidget(question);
+    return frame;
+}
+
+}  // namespace
+
+SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* parent)
+    : QDialog(parent), m_answer(std::move(answer)) {
+    setWindowTitle(QStringLiteral("Form1"));
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* yes = new QPushButton(QStringLiteral("&Yes"));
+    auto* no = new QPushButton(QStringLiteral("&No"));
+    yes->setObjectName(QStringLiteral("WarningYesButton"));
+    no->setObjectName(QStringLiteral("WarningNoButton"));
+    connect(yes, &QPushButton::clicked, this, &SerialSafeWarning::WarningYesButton_Click);
+    connect(no, &QPushButton::clicked, this, &SerialSafeWarning::WarningNoButton_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(yes);
+    buttons->addWidget(no);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(WarningFrame(WrappedLabel(kWarningText), WrappedLabel(kQuestionText)));
+    layout->addLayout(buttons);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 70);
+}
+
+void SerialSafeWarning::WarningYesButton_Click() {
+    Answer(true);
+    close();
+}
+
+void SerialSafeWarning::WarningNoButton_Click() {
+    Answer(false);
+    close();
+}
+
+// The close box must not leave the box checked behind the user's back: it counts as No.
+void SerialSafeWarning::closeEvent(QCloseEvent* event) {
+    Answer(false);
+    event->accept();
+}
+
+void SerialSafeWarning::reject() {
+    Answer(false);
+    QDialog::reject();
+}
+
+void SerialSafeWarning::Answer(bool yes) {
+    if (!m_answer) return;
+    auto answer = std::move(m_answer);
+    m_answer = nullptr;
+    answer(yes);
+}
+
+}  // namespace tovrel
