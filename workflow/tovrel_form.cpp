@@ -1,8 +1,8 @@
 #include "workflow/tovrel_form.h"
 
 #include "config/command_line.h"
+#include "link/port_names.h"
 #include "link/reset.h"
-#include "workflow/external_operations.h"
 #include "workflow/status_texts.h"
 
 namespace tovrel {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/workflow/form_fixture.h"
-#include "workflow/external_operations.h"
+#include "link/port_names.h"
 
 namespace tovrel::testing {
 namespace {
