@@ -11,7 +11,7 @@ namespace tovrel {
 // the four command buttons, and which of the form's two pages shows. The Qt view redraws
 // from this state after every change (onChanged) without taking user input.
 class MainWindowModel : public ProgressBar {
-public:
+  public:
     // Appends text to the status log, then CR LF when endLine; the caret goes to the end.
     void AppendStatus(const std::string& text, bool endLine = false);
     const std::string& Status() const { return m_status; }
@@ -47,7 +47,7 @@ public:
     std::function<void()> onChanged;
     std::function<void(const std::string& appended)> onStatusAppended;
 
-private:
+  private:
     void Changed();
     std::string m_status;
     int m_caret = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "config/configuration_panel.h"
@@ -14,8 +15,10 @@ namespace tovrel {
 // The main form's logic: its two pages' models and every command handler, free of widgets.
 // One instance per program run; it owns the record.
 class TovrelForm {
-public:
+  public:
     TovrelForm(Host& host, SerialPort& port, SettingsStore& store);
+    TovrelForm(const TovrelForm&) = delete;
+    TovrelForm& operator=(const TovrelForm&) = delete;
 
     // Start-up (defaults, saved settings for an interactive start, port list, one
     // identification attempt; a command-line run then downloads and closes) and shut-down.
@@ -29,16 +32,45 @@ public:
     void OKButton_Click();
     void CancelButton_Click();
 
-    // True once a command-line run has finished and the form has been unloaded.
+    // True once the form has been unloaded (the end of a command-line run, or a close).
     bool Unloaded() const { return m_unloaded; }
-    // Exit status of a command-line run: 0 when the reset and every step that ran succeeded.
+    // Exit status of a command-line run: 0 when the reset and every step of the last download
+    // that ran succeeded, 1 when one of them failed or a file dialog was cancelled.
     int ExitStatus() const { return m_failed ? 1 : 0; }
 
     Settings& settings() { return m_settings; }
     ConfigurationPanel& panel() { return m_panel; }
     MainWindowModel& mainWindow() { return m_mainWindow; }
 
-private:
+  private:
+    // Start-up identification: no status line, no ResetOK.
+    void IdentifyAtStartUp();
+    bool IsCommandLineRun() const;
+
+    // Steps of the download sequence, in their order.
+    bool OpenPortForDownload();
+    bool SlowCrystal() const;
+    void SwitchToFastBaudrate();
+    void EraseStep();
+    void CodeDownloadStep();
+    void CheckHexFile();
+    void WriteCode();
+    void VerifyStep();
+    void DataDownloadStep();
+    void SecurityBitsStep();
+    void BootloadStep();
+    void BaudrateBackStep();
+    void RunStep();
+    void EndOfSequence();
+
+    // The path given on the command line, or the one chosen in the open-file dialog.
+    std::string ChooseFile(const std::string& commandLinePath, const char* filter);
+    void AppendLine(const std::string& text) { m_mainWindow.AppendStatus(text, true); }
+    void Append(const std::string& text) { m_mainWindow.AppendStatus(text, false); }
+    void Warn(const std::string& text) { m_host.MessageBox(text, "Warning"); }
+    // Marks the step as failed for the exit status; what the sequence does is not changed.
+    void StepFailed() { m_failed = true; }
+
     Host& m_host;
     SerialPort& m_port;
     SettingsStore& m_store;

@@ -1,0 +1,54 @@
+// The reset and run commands of the main window.
+#include "flash/device_control.h"
+#include "link/reset.h"
+#include "workflow/status_texts.h"
+#include "workflow/tovrel_form.h"
+
+namespace tovrel {
+
+void TovrelForm::ResetButton_Click() {
+    m_mainWindow.DisableButtons();
+    AppendLine(ResetStartText(m_settings.Comport, m_panel.PCBaudrateTextbox.text));
+    if (!OpenCommPort(m_link)) {
+        m_settings.ResetOK = false;
+        StepFailed();
+        Warn(kPortHeldText);
+        m_mainWindow.EnableButtons();
+        return;
+    }
+    Append("RESETTING PART: ");
+    if (Reset(m_link)) {
+        m_settings.ResetOK = true;
+        m_panel.UpdateConfigurationWindow();
+        m_mainWindow.SetPelliconText(IdentificationDisplay(m_settings));
+        AppendLine("OK");
+    } else {
+        m_settings.ResetOK = false;
+        StepFailed();
+        m_mainWindow.SetPelliconText("");
+        AppendLine("failed");
+        CloseCommPort(m_link);
+        Warn(ResetErrorText());
+    }
+    // Closing twice after a failure is harmless.
+    CloseCommPort(m_link);
+    m_mainWindow.EnableButtons();
+}
+
+void TovrelForm::RunButton_Click() {
+    m_mainWindow.DisableButtons();
+    if (!OpenCommPort(m_link)) {
+        StepFailed();
+        Warn(kPortHeldText);
+        m_mainWindow.EnableButtons();
+        return;
+    }
+    Append("STARTING USER CODE: ");
+    const bool started = Run(m_link);
+    if (!started) StepFailed();
+    AppendLine(started ? "... OK" : "... failed");
+    CloseCommPort(m_link);
+    m_mainWindow.EnableButtons();
+}
+
+}  // namespace tovrel

@@ -1,0 +1,267 @@
+// The Download button: reset, fast baud rate, erase, code, verify, data, security bits,
+// bootload mode, back to 9600 baud, run.
+#include <limits>
+
+#include "config/numbers.h"
+#include "flash/device_control.h"
+#include "flash/download.h"
+#include "flash/erase.h"
+#include "flash/verify.h"
+#include "image/dataflash_file_check.h"
+#include "image/hex_file_check.h"
+#include "link/baud_rate.h"
+#include "workflow/status_texts.h"
+#include "workflow/tovrel_form.h"
+
+namespace tovrel {
+namespace {
+
+// Below this crystal frequency (MHz) the device keeps its boot rate and standard download.
+constexpr double kSlowCrystalMHz = 3.0;
+constexpr int kOtherCrystal = 2;
+constexpr std::int16_t kDataOnly = 2;
+constexpr std::int16_t kCodeOnly = 1;
+constexpr std::uint8_t kBootloadOn = 0xFE;
+constexpr std::uint8_t kBootloadOff = 0xFF;
+// Security value: a cleared bit selects a mode; all bits set selects none.
+constexpr std::int16_t kNoSecurityMode = 7;
+constexpr std::int16_t kLockBit = 1;
+constexpr std::int16_t kSecureBit = 2;
+constexpr std::int16_t kSerialSafeBit = 4;
+
+// The expected checksum as the log shows it: the checksum box's text as a 32-bit integer.
+// The box only ever holds a number once it has lost the focus; should it still hold
+// something else, the value taken over at that moment stands in for it.
+std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver) {
+    if (!BeginsWithNumber(text)) return takenOver;
+    const double value = RoundHalfEven(LeadingNumber(text));
+    if (!(value >= std::numeric_limits<std::int32_t>::min() &&
+          value <= std::numeric_limits<std::int32_t>::max())) {
+        return takenOver;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void TovrelForm::DownloadButton_Click() {
+    m_failed = false;
+    ResetButton_Click();
+    m_mainWindow.DisableButtons();
+    if (!m_settings.ResetOK || !OpenPortForDownload()) {
+        EndOfSequence();
+        return;
+    }
+    if (SlowCrystal()) m_settings.FastBaudrateOption = false;
+    SwitchToFastBaudrate();
+    EraseStep();
+    if (m_settings.DownloadMode != kDataOnly) {
+        if (m_settings.OperationOK) CodeDownloadStep();
+        VerifyStep();
+    }
+    DataDownloadStep();
+    SecurityBitsStep();
+    BootloadStep();
+    BaudrateBackStep();
+    RunStep();
+    CloseCommPort(m_link);
+    EndOfSequence();
+}
+
+bool TovrelForm::OpenPortForDownload() {
+    if (OpenCommPort(m_link)) return true;
+    StepFailed();
+    Warn(kPortHeldText);
+    return false;  // never opened, so not closed either
+}
+
+bool TovrelForm::SlowCrystal() const {
+    return m_panel.XtalButton.selected == kOtherCrystal &&
+           m_panel.FrequencyValue() < kSlowCrystalMHz;
+}
+
+void TovrelForm::SwitchToFastBaudrate() {
+    if (!m_settings.FastBaudrateOption) return;
+    // The way back restores the saved rate even when this switch fails; without this it
+    // would restore whatever an earlier run saved, or 0 in the first run.
+    m_settings.SavedPCBaudrate = m_settings.PCBaudrate;
+    const bool ok = ChangeBaudrate(m_link, m_settings.FastBaudrate);
+    if (!ok) StepFailed();
+    // On failure the PC side stays at its rate, which is what the line reports.
+    AppendLine(BaudrateLine(ok ? m_settings.FastBaudrate : m_settings.PCBaudrate, ok));
+}
+
+void TovrelForm::EraseStep() {
+    m_settings.OperationOK = true;
+    Append("ERASING CODE ");
+    const bool ok = EraseFunction(m_link);
+    const std::string scope = m_settings.EraseMode ? "AND DATA" : "ONLY";
+    AppendLine(scope + (ok ? "... OK" : "... failed"));
+    if (!ok) {
+        m_settings.OperationOK = false;
+        StepFailed();
+    }
+}
+
+void TovrelForm::CodeDownloadStep() {
+    m_settings.HexFileName = ChooseFile(m_settings.CmdHexFileName, kHexFileFilter);
+    if (m_settings.HexFileName.empty()) {
+        m_settings.OperationOK = false;
+        StepFailed();
+        return;
+    }
+    CheckHexFile();
+    if (m_settings.OperationOK) WriteCode();
+}
+
+void TovrelForm::CheckHexFile() {
+    Settings& s = m_settings;
+    if (!HexFileCheckFunction(s, m_host, s.HexFileName, m_panel.Check1.checked)) {
+        AppendLine("failed......error in hex file");
+        if (s.ChecksumMismatch) {
+            const std::int32_t expected =
+                ExpectedChecksumOf(m_panel.HexFileCHKSUM.text, s.ExpectedChecksum);
+            AppendLine(ChecksumMismatchLine(expected, s.HexFileName, s.HexFileChecksum));
+        }
+        s.OperationOK = false;
+        StepFailed();
+    }
+    // Also after failed record checks: the sum still tells the user which file was read.
+    if (!s.ChecksumMismatch) AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
+}
+
+void TovrelForm::WriteCode() {
+    Settings& s = m_settings;
+    Append("DOWNLOADING CODE [" + s.HexFileName + "]:");
+    if (SlowCrystal()) s.QuickDownloadOption = false;
+    if (s.QuickDownloadOption) {
+        s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+    }
+    // After a failed quick download this sends nothing and reports a second failure.
+    if (!s.QuickDownloadOption || !s.OperationOK) {
+        s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+    }
+    if (!s.OperationOK) StepFailed();
+}
+
+void TovrelForm::VerifyStep() {
+    const Settings& s = m_settings;
+    if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
+    Append("VERIFYING USER CODE: ");
+    VerifyOutcome outcome;
+    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, outcome)) {
+        // A failed verify does not stop the later steps.
+        AppendLine("... failed");
+        StepFailed();
+        return;
+    }
+    AppendLine("... OK");
+    if (!s.GenVerifyFiles) return;
+    // Files that could not be written (the verify said so in its message) are not claimed.
+    if (!outcome.filesWritten) {
+        StepFailed();
+        return;
+    }
+    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyHexPath + "]");
+    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyBinPath + "]");
+}
+
+void TovrelForm::DataDownloadStep() {
+    Settings& s = m_settings;
+    if (!s.OperationOK || s.DownloadMode == kCodeOnly) return;
+    s.DataFileName = ChooseFile(s.CmdDataFileName, kDataFileFilter);
+    if (s.DataFileName.empty()) {
+        s.OperationOK = false;
+        StepFailed();
+        return;
+    }
+    if (!DataflashFileCheckFunction(s, m_host, s.DataFileName)) {
+        s.OperationOK = false;
+        StepFailed();
+        Warn("Invalid Dataflash TXT File");
+        AppendLine("Downloading the data file: " + s.DataFileName + " ...failed");
+        return;
+    }
+    Append("DOWNLOADING DATA [" + s.DataFileName + "]:");
+    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, s.DataFileName);
+    if (!s.OperationOK) {
+        StepFailed();
+        Warn("Error encountered while dowloading the data, please retry.");
+    }
+    AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+}
+
+void TovrelForm::SecurityBitsStep() {
+    Settings& s = m_settings;
+    if (!s.OperationOK || !s.SecurityBitsOption) return;
+    if (s.SerialSafeMode) {
+        // The user's answer may clear SerialSafeMode; batch runs ask too.
+        m_panel.ShowSerialSafeWarning();
+        m_host.ProcessEventsUntil([this] { return !m_panel.SerialSafeWarningVisible; });
+    }
+    std::int16_t security = kNoSecurityMode;
+    if (s.LockMode) security -= kLockBit;
+    if (s.SecureMode) security -= kSecureBit;
+    if (s.SerialSafeMode) security -= kSerialSafeBit;
+    if (security == kNoSecurityMode) return;
+    Append("DOWNLOADING SECURITY BITS: ");
+    const bool ok = SecurityBitsFunction(m_link, security);
+    AppendLine(ok ? "... OK" : "... failed");
+    if (!ok) {
+        s.OperationOK = false;
+        StepFailed();
+    }
+}
+
+void TovrelForm::BootloadStep() {
+    Settings& s = m_settings;
+    if (!s.OperationOK || !s.BootloadOption) return;
+    bool ok = true;
+    if (s.Bootload) {
+        Append("ENABLING BOOTLOAD MODE: ");
+        ok = BootloadFunction(m_link, kBootloadOn);
+        AppendLine(ok ? "... OK" : "... failed");
+    } else {
+        ok = BootloadFunction(m_link, kBootloadOff);
+        if (!ok) AppendLine("Error with Bootload mode");
+    }
+    if (!ok) {
+        s.OperationOK = false;
+        StepFailed();
+    }
+}
+
+void TovrelForm::BaudrateBackStep() {
+    // Tried after every failure too, so that the device is left at its boot rate.
+    if (!m_settings.FastBaudrateOption) return;
+    std::int32_t bootRate = kBootBaudrate;
+    const bool ok = ChangeBaudrate(m_link, bootRate);
+    if (!ok) StepFailed();
+    AppendLine(BaudrateLine(m_settings.PCBaudrate, ok));
+}
+
+void TovrelForm::RunStep() {
+    if (!m_settings.OperationOK || !m_settings.RunAfterDownload) return;
+    Append("STARTING USER CODE: ");
+    const bool ok = Run(m_link);
+    if (!ok) StepFailed();
+    AppendLine(ok ? "... OK" : "... failed");
+}
+
+void TovrelForm::EndOfSequence() {
+    if (!IsCommandLineRun()) {
+        m_mainWindow.EnableButtons();
+        return;
+    }
+    // A command-line run keeps the buttons disabled until the form closes.
+    Pause(m_link, static_cast<float>(m_settings.BatchPauseSeconds));
+}
+
+std::string TovrelForm::ChooseFile(const std::string& commandLinePath, const char* filter) {
+    if (!commandLinePath.empty()) return commandLinePath;
+    return m_host.OpenFileDialog(filter);
+}
+
+}  // namespace tovrel

@@ -1,0 +1,75 @@
+#include "workflow/main_window_model.h"
+
+namespace tovrel {
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+}  // namespace
+
+void MainWindowModel::AppendStatus(const std::string& text, bool endLine) {
+    std::string appended = text;
+    if (endLine) appended += kLineEnd;
+    m_status += appended;
+    // The caret at the end keeps the last line in view.
+    m_caret = static_cast<int>(m_status.size());
+    if (onStatusAppended) onStatusAppended(appended);
+    Changed();
+}
+
+void MainWindowModel::SetPelliconText(const std::string& text) {
+    m_pelliconText = text;
+    Changed();
+}
+
+void MainWindowModel::DisableButtons() {
+    m_buttons.ResetButton = false;
+    m_buttons.RunButton = false;
+    m_buttons.ConfButton = false;
+    m_buttons.DownloadButton = false;
+    Changed();
+}
+
+void MainWindowModel::EnableButtons() {
+    m_buttons.ResetButton = true;
+    m_buttons.RunButton = true;
+    m_buttons.ConfButton = true;
+    m_buttons.DownloadButton = true;
+    Changed();
+}
+
+void MainWindowModel::ShowConfigurationPage(bool show) {
+    m_configurationShown = show;
+    Changed();
+}
+
+void MainWindowModel::ShowProgress() {
+    m_progress.visible = true;
+    Changed();
+}
+
+void MainWindowModel::HideProgress() {
+    m_progress.visible = false;
+    Changed();
+}
+
+void MainWindowModel::SetProgressMin(int value) {
+    m_progress.min = value;
+    Changed();
+}
+
+void MainWindowModel::SetProgressMax(int value) {
+    m_progress.max = value;
+    Changed();
+}
+
+void MainWindowModel::SetProgressValue(int value) {
+    m_progress.value = value;
+    Changed();
+}
+
+void MainWindowModel::Changed() {
+    if (onChanged) onChanged();
+}
+
+}  // namespace tovrel

@@ -1,0 +1,86 @@
+#include "workflow/tovrel_form.h"
+
+#include "config/command_line.h"
+#include "link/port_names.h"
+#include "link/reset.h"
+#include "workflow/status_texts.h"
+
+namespace tovrel {
+namespace {
+
+constexpr int kPortCount = 32;
+
+}  // namespace
+
+TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
+    : m_host(host),
+      m_port(port),
+      m_store(store),
+      m_panel(m_settings, host),
+      m_link{m_settings, m_port, m_host,
+             [this](int comport) { return PortDevicePath(comport, m_store); },
+             [this] { return m_panel.FrequencyTextbox.text; }} {}
+
+bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
+
+void TovrelForm::Form_Load() {
+    LoadDefaultData(m_settings);
+    m_mainWindow.ShowConfigurationPage(false);
+    // A command-line run works from the defaults and what its switches set.
+    if (!IsCommandLineRun()) {
+        m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
+    }
+    m_panel.COMPortList.clear();
+    for (int n = 1; n <= kPortCount; ++n) m_panel.COMPortList.push_back("COM" + std::to_string(n));
+    m_panel.UpdateConfigurationWindow();
+    m_mainWindow.DisableButtons();
+    m_settings.ChecksumMismatch = false;
+    IdentifyAtStartUp();
+    m_mainWindow.EnableButtons();
+    if (IsCommandLineRun()) {
+        SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
+        DownloadButton_Click();
+        Form_QueryUnload();
+        return;
+    }
+    m_panel.UpdateConfigurationData();
+}
+
+void TovrelForm::IdentifyAtStartUp() {
+    if (!OpenCommPort(m_link)) {
+        Warn(kPortHeldText);
+        return;
+    }
+    if (Reset(m_link)) {
+        CloseCommPort(m_link);
+        m_panel.UpdateConfigurationWindow();
+        m_mainWindow.SetPelliconText(IdentificationDisplay(m_settings));
+    }
+    CloseCommPort(m_link);
+}
+
+void TovrelForm::Form_QueryUnload() {
+    SaveSavedData(m_settings, m_store);
+    m_unloaded = true;
+}
+
+void TovrelForm::ConfButton_Click() {
+    m_mainWindow.DisableButtons();
+    m_panel.UpdateConfigurationData();
+    m_mainWindow.ShowConfigurationPage(true);
+    m_mainWindow.EnableButtons();
+}
+
+void TovrelForm::OKButton_Click() {
+    if (!m_panel.UpdateConfigurationData()) return;  // the panel stays open
+    m_mainWindow.ShowConfigurationPage(false);
+    m_mainWindow.EnableButtons();
+}
+
+void TovrelForm::CancelButton_Click() {
+    m_panel.UpdateConfigurationWindow();
+    m_mainWindow.ShowConfigurationPage(false);
+    m_mainWindow.EnableButtons();
+}
+
+}  // namespace tovrel
