@@ -179,34 +179,27 @@ TEST(Download, UnreadableFileSendsNothing) {
     EXPECT_FALSE(f.settings.OperationOK);
 }
 
-// The device's code flash as the 'V' command reads it back.
-struct FakeFlash {
-    Bytes memory = Bytes(kCodeImageSize, 0xFF);
-    std::map<int, int> corruptReplies;        // page -> replies still to come with a bad byte
-    std::map<int, std::size_t> replyLengths;  // page -> bytes every reply for it brings
-
-    FakeReply Answer(const Bytes& message) {
-        const int page = message[4];
+// The flash holds what the hex file at HexFileName holds, and the 'V' command reads it back.
+struct Verify : Flash {
+    Verify() {
+        settings.HexFileName =
+            dir.Write("code.hex", HexFile({Record(0x10, {0x12}), Record(0x1F8, Bytes(16, 0xA5))}));
+        CodeImage image;
+        LoadCodeImage(host, settings.HexFileName, image);
+        std::copy(image.Bytes().begin(), image.Bytes().end(), memory.begin());
+        port.respond = [this](const Bytes& message) { return Answer(message[4]); };
+    }
+    FakeReply Answer(int page) {
         Bytes reply(memory.begin() + page * 256, memory.begin() + (page + 1) * 256);
         reply.push_back(0x00);
         if (corruptReplies[page] > 0 && corruptReplies[page]--) reply[0] ^= 0x01;
         if (replyLengths.count(page)) reply.resize(replyLengths[page]);
         return {reply};
     }
-};
-
-// The flash holds what the hex file at HexFileName holds.
-struct Verify : Flash {
-    Verify() {
-        port.respond = [this](const Bytes& message) { return flash.Answer(message); };
-        settings.HexFileName =
-            dir.Write("code.hex", HexFile({Record(0x10, {0x12}), Record(0x1F8, Bytes(16, 0xA5))}));
-        CodeImage image;
-        LoadCodeImage(host, settings.HexFileName, image);
-        std::copy(image.Bytes().begin(), image.Bytes().end(), flash.memory.begin());
-    }
     bool Run() { return VerifyAfterDownloadFunction(link, progress, outcome); }
-    FakeFlash flash;
+    Bytes memory = Bytes(kCodeImageSize, 0xFF);
+    std::map<int, int> corruptReplies;        // page -> replies still to come with a bad byte
+    std::map<int, std::size_t> replyLengths;  // page -> bytes every reply for it brings
     VerifyOutcome outcome;
 };
 
@@ -232,7 +225,7 @@ TEST_P(VerifyRuns, ReadEveryPageRetryingUpTo20FailuresInAll) {
 }
 
 void CorruptOnce(Verify& v, int pages, int step) {
-    for (int page = 0; page < pages; ++page) v.flash.corruptReplies[page * step] = 1;
+    for (int page = 0; page < pages; ++page) v.corruptReplies[page * step] = 1;
 }
 
 // clang-format off
@@ -242,12 +235,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, VerifyRuns, ::testing::Values(
     VerifyCase{"NineteenFailuresPass", [](Verify& v) { CorruptOnce(v, 19, 13); }, true, 248 + 19},
     // Pages 0 to 18 each took a failure and a retry; page 19 failed the twentieth time.
     VerifyCase{"TwentiethFailureEnds", [](Verify& v) { CorruptOnce(v, 20, 1); }, false, 39},
-    VerifyCase{"SilentDevice", [](Verify& v) { v.flash.replyLengths[0] = 0; }, false, 20},
+    VerifyCase{"SilentDevice", [](Verify& v) { v.replyLengths[0] = 0; }, false, 20},
     // Page 3 is erased; its 255-byte reply would match if the FF page 2 left at the end of the
     // receive buffer were compared as its last byte.
-    VerifyCase{"ShortReplyIsAFailedRead", [](Verify& v) { v.flash.replyLengths[3] = 255; }, false,
+    VerifyCase{"ShortReplyIsAFailedRead", [](Verify& v) { v.replyLengths[3] = 255; }, false,
                3 + 20},
-    VerifyCase{"FlashDiffersFromTheFile", [](Verify& v) { v.flash.memory[0x9000] = 0; }, false,
+    VerifyCase{"FlashDiffersFromTheFile", [](Verify& v) { v.memory[0x9000] = 0; }, false,
                0x90 + 20},
     VerifyCase{"CodeBeyondF800FailsBeforeAnyRead", [](Verify& v) {
         v.settings.HexFileName = v.dir.Write("big.hex", HexFile({Record(0xF7F8, Bytes(16, 1))}));
@@ -276,13 +269,13 @@ TEST(VerifyFiles, ByteForByteBesideTheHexFile) {
     EXPECT_EQ(hex.substr(31 * kLine, kLine),
               ":1001F000" + std::string(16, 'F') + "A5A5A5A5A5A5A5A5DF\r\n");
     EXPECT_EQ(hex.substr(3967 * kLine), ":10F7F000" + kFF + "19\r\n:00000001FF\r\n");
-    EXPECT_EQ(v.dir.Read("verify.bin"), std::string(v.flash.memory.begin(), v.flash.memory.end()));
+    EXPECT_EQ(v.dir.Read("verify.bin"), std::string(v.memory.begin(), v.memory.end()));
 }
 
 TEST(VerifyFiles, FailedVerifyWritesWhatWasRead) {
     Verify v;
     v.settings.GenVerifyFiles = true;
-    v.flash.corruptReplies[1] = 20;
+    v.corruptReplies[1] = 20;
     EXPECT_FALSE(v.Run());
     const std::string hex = v.dir.Read("verify.hex");
     ASSERT_EQ(hex.size(), kHexSize);
