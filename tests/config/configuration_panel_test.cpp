@@ -139,6 +139,7 @@ struct LostFocusCase {
     std::int32_t pcBaudrate = kUntouched;
     bool fastBaudrateOption = true;
     bool error = false;
+    friend void PrintTo(const LostFocusCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 };
 class FrequencyLostFocus : public ::testing::TestWithParam<LostFocusCase> {};
 
@@ -199,6 +200,7 @@ struct CrystalDataCase {
     const char* textAfter;
     const char* errorFor = nullptr;  // the text the input error names
     std::int32_t fcoreBefore = kUntouched;
+    friend void PrintTo(const CrystalDataCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 class OtherCrystalData : public ::testing::TestWithParam<CrystalDataCase> {};
 
@@ -243,6 +245,7 @@ struct AddressCase {
     const char* shown;
     std::int32_t runAddress;  // after the panel is applied with "Run from address:"
     Messages messages;
+    friend void PrintTo(const AddressCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 };
 class RunAddressEntry : public ::testing::TestWithParam<AddressCase> {};
 
