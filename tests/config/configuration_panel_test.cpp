@@ -151,10 +151,8 @@ TEST_P(FrequencyLostFocus, ShowsTheRatesOfTheTypedCrystal) {
     f.panel.SetText(f.panel.FrequencyTextbox, c.typed);
     f.panel.FrequencyTextbox_LostFocus();
     EXPECT_EQ(std::tie(f.panel.FrequencyTextbox.text, f.panel.KernelBaudrateTextbox.text,
-                       f.panel.PCBaudrateTextbox.text),
-              std::make_tuple(c.shown, c.kernel, c.pc));
-    EXPECT_EQ(f.s.PCBaudrate, c.pcBaudrate);
-    EXPECT_EQ(f.s.FastBaudrateOption, c.fastBaudrateOption);
+                       f.panel.PCBaudrateTextbox.text, f.s.PCBaudrate, f.s.FastBaudrateOption),
+              std::make_tuple(c.shown, c.kernel, c.pc, c.pcBaudrate, c.fastBaudrateOption));
     EXPECT_EQ(f.host.messages, c.error ? Messages(1, FrequencyError(c.typed)) : Messages{});
 }
 

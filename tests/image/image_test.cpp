@@ -131,23 +131,19 @@ TEST(UnreadableFile, IsRefusedNamingIt) {
     EXPECT_FALSE(ReadTextLines(dir.Path("")));  // a folder
 }
 
-TEST(TextLines, CrLfAndLfReadTheSameAndOnlyAFinalLineEndStartsNoLine) {
+TEST(TextReading, LineEndsJunkFieldsBlanksAndTheUnusedCountField) {
     using Lines = std::vector<std::string>;
-    const std::pair<const char*, Lines> cases[] = {
+    const std::pair<const char*, Lines> texts[] = {
         {"A\r\nB\r\n", {"A", "B"}}, {"A\nB", {"A", "B"}},     {"", {}},
         {"A\r\n\r\n", {"A", ""}},   {"\n\nA", {"", "", "A"}}, {"A\rB\n", {"A\rB"}}};
-    for (const auto& [text, lines] : cases) EXPECT_EQ(SplitTextLines(text), lines) << text;
-}
-
-TEST(TextFields, JunkGivesPartialValuesAndBlanksInsideAnAddressAreDropped) {
+    for (const auto& [text, lines] : texts) EXPECT_EQ(SplitTextLines(text), lines) << text;
     const std::tuple<const char*, std::size_t, int> hexFields[] = {
         {"ab", 1, 0xAB}, {"1G", 1, 1}, {"G1", 1, 0}, {"12F", 3, 0xF}, {"12", 3, 0}};
     for (const auto& [text, position, value] : hexFields)
         EXPECT_EQ(HexField(text, position), value);
     EXPECT_EQ(ReadDataflashLine(" 1 2 ,01").address, 12);
     EXPECT_FALSE(ReadDataflashLine("5 AA BB").hasComma);
-    // The count field is not used: the length says two bytes.
-    EXPECT_EQ(ParseRecordLine(":FF000000AABB00")->data, (Bytes{0xAA, 0xBB}));
+    EXPECT_EQ(ParseRecordLine(":FF000000AABB00")->data, (Bytes{0xAA, 0xBB}));  // length, not count
 }
 
 }  // namespace
