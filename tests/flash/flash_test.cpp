@@ -8,7 +8,8 @@
 #include "flash/verify.h"
 #include "flash/verify_files.h"
 #include "image/messages.h"
-#include "tests/image/test_files.h"
+#include "tests/image/hex_text.h"
+#include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {

@@ -8,7 +8,8 @@
 #include "image/hex_file_check.h"
 #include "image/text_fields.h"
 #include "image/text_file.h"
-#include "tests/image/test_files.h"
+#include "tests/image/hex_text.h"
+#include "tests/image/temp_dir.h"
 #include "tests/support/fake_host.h"
 
 namespace tovrel {
