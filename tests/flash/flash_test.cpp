@@ -55,8 +55,8 @@ bool RunOnALargeDevice(Flash& f, std::int32_t address) {
 
 // 07 'Q' page, the page's 256 bytes (FF but data from offset on), checksum.
 Bytes QuickFrame(std::uint8_t page, std::size_t offset, const Bytes& data, std::uint8_t sum) {
-    Bytes frame(259, 0xFF);
-    frame[0] = 0x07, frame[1] = 'Q', frame[2] = page;
+    Bytes frame{0x07, 'Q', page};
+    frame.resize(3 + 256, 0xFF);
     std::copy(data.begin(), data.end(), frame.begin() + 3 + static_cast<std::ptrdiff_t>(offset));
     frame.push_back(sum);
     return frame;
