@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <tuple>
 
 #include "tests/config/panel_fixture.h"
 
@@ -10,220 +10,136 @@ namespace tovrel {
 namespace {
 
 using testing::PanelFixture;
-using testing::ShownMessage;
 
 // A command-line start: defaults, the panel filled, then the switches.
 struct CommandLineRun : PanelFixture {
-    explicit CommandLineRun(const std::vector<std::string>& words, bool securityAnswer = true) {
+    CommandLineRun(const std::vector<std::string>& words, bool securityBits, bool answer) {
         s.BatchPauseSeconds = 7;  // left over from nowhere: must be reset
-        host.serialSafeAnswers = {securityAnswer};
+        s.SecurityBitsOption = securityBits;
+        host.serialSafeAnswers = {answer};
         Fill();
         SetInputArgs(panel, s, words);
     }
 };
 
+// What a run leaves in the record, the panel and the host.
+struct Outcome {
+    std::string hexFile, dataFile, runText, frequencyText;
+    int comport, portIndex, downloadMode, xtal, pause, warnings;
+    std::int32_t runAddress, fcore, pcBaudrate;
+    bool erase, lock, secure, serialSafe, lockBox, lockEnabled, run, verify, bootload;
+    std::vector<std::string> messages{};
+    auto Tie() const {
+        return std::make_tuple(hexFile, dataFile, runText, frequencyText, comport, portIndex,
+                               downloadMode, xtal, pause, warnings, runAddress, fcore, pcBaudrate,
+                               erase, lock, secure, serialSafe, lockBox, lockEnabled, run, verify,
+                               bootload, messages);
+    }
+};
+
+Outcome Observe(const CommandLineRun& r) {
+    const Settings& s = r.s;
+    const ConfigurationPanel& p = r.panel;
+    // clang-format off
+    Outcome o{s.CmdHexFileName, s.CmdDataFileName, p.RunAddressTextbox.text,
+              p.FrequencyTextbox.text, s.Comport, p.COMPortListIndex, s.DownloadMode, s.XTAL, s.BatchPauseSeconds,
+              r.host.serialSafeWarningsShown, s.RunAddress, s.fcore, s.PCBaudrate, s.EraseMode,
+              s.LockMode, s.SecureMode, s.SerialSafeMode, p.LockModeButton.checked,
+              p.LockModeButton.enabled, s.RunAfterDownload, s.VerifyAfterDownload, s.Bootload};
+    // clang-format on
+    for (const auto& m : r.host.messages) o.messages.push_back(m.text);
+    return o;
+}
+
+TEST(CommandLine, FileAloneLeavesTheDefaults) {
+    const Outcome o = Observe(CommandLineRun({"Prog.Hex"}, true, true));
+    EXPECT_EQ(o.hexFile, "Prog.Hex");
+    EXPECT_TRUE(o.erase && o.dataFile.empty() && o.messages.empty());
+    EXPECT_EQ(std::tie(o.downloadMode, o.comport, o.pause, o.runAddress),
+              std::make_tuple(1, 1, 0, 0));
+    EXPECT_FALSE(o.verify || o.run || o.bootload || o.lock || o.secure || o.serialSafe);
+}
+
+// Each row: the words, and how their outcome differs from that of the words {"f.hex"}.
 struct SwitchCase {
     const char* name;
     std::vector<std::string> words;
-    std::function<void(const CommandLineRun&)> check;
+    void (*differs)(Outcome&);
+    bool securityBits = true;
+    bool serialSafeAnswer = true;
+    friend void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.name; }
 };
-void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.name; }
 class Switches : public ::testing::TestWithParam<SwitchCase> {};
 
 TEST_P(Switches, ActThroughThePanel) {
-    const CommandLineRun run(GetParam().words);
-    GetParam().check(run);
+    const SwitchCase& c = GetParam();
+    Outcome expected = Observe(CommandLineRun({"f.hex"}, c.securityBits, c.serialSafeAnswer));
+    c.differs(expected);
+    EXPECT_EQ(Observe(CommandLineRun(c.words, c.securityBits, c.serialSafeAnswer)).Tie(),
+              expected.Tie());
 }
 
-void DefaultsOnly(const CommandLineRun& r) {
-    EXPECT_TRUE(r.s.EraseMode);
-    EXPECT_EQ(r.s.DownloadMode, 1);
-    EXPECT_FALSE(r.s.VerifyAfterDownload || r.s.RunAfterDownload || r.s.Bootload);
-    EXPECT_FALSE(r.s.LockMode || r.s.SecureMode || r.s.SerialSafeMode);
-    EXPECT_EQ(r.s.RunAddress, 0);
-    EXPECT_EQ(r.s.Comport, 1);
-    EXPECT_EQ(r.s.BatchPauseSeconds, 0);
-    EXPECT_EQ(r.s.CmdDataFileName, "");
-    EXPECT_TRUE(r.host.messages.empty());
-}
+void Same(Outcome&) {}
 
+// clang-format off
 const SwitchCase kCases[] = {
-    {"FileOnly",
-     {"Prog.Hex"},
-     [](auto& r) {
-         DefaultsOnly(r);
-         EXPECT_EQ(r.s.CmdHexFileName, "Prog.Hex");
-     }},
-    {"PathWithBlankIsOneWord",
-     {"C:/My Files/a b.hex", "/V"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.CmdHexFileName, "C:/My Files/a b.hex");
-         EXPECT_TRUE(r.s.VerifyAfterDownload);
-     }},
-    {"UnknownWordsIgnored",
-     {"f.hex", "", "/Q", "/D:1", "/C:123", "/T:10", "/R:12", "/X", "/v "},
-     [](auto& r) { DefaultsOnly(r); }},
-    {"LeadingSwitchIsTheFileName",
-     {"/V", "FILE.HEX"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.CmdHexFileName, "/V");
-         EXPECT_FALSE(r.s.VerifyAfterDownload);
-     }},
-    {"LowerCasePort",
-     {"f.hex", "/c:3"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.Comport, 3);
-         EXPECT_EQ(r.panel.COMPortListIndex, 2);
-     }},
-    {"PortWithLeadingZero", {"f.hex", "/C:07"}, [](auto& r) { EXPECT_EQ(r.s.Comport, 7); }},
-    {"Port32Refused", {"f.hex", "/C:32"}, [](auto& r) { EXPECT_EQ(r.s.Comport, 1); }},
-    {"Port0RefusedAfterAValidOne",
-     {"f.hex", "/C:31", "/C:0"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.Comport, 31);
-         EXPECT_EQ(r.panel.COMPortListIndex, 30);
-     }},
-    {"PauseLastWins",
-     {"f.hex", "/T:3", "/T:5"},
-     [](auto& r) { EXPECT_EQ(r.s.BatchPauseSeconds, 5); }},
-    {"SecureThenLock",
-     {"f.hex", "/S:1", "/S:0"},
-     [](auto& r) {
-         EXPECT_TRUE(r.s.LockMode && r.s.SecureMode);
-         EXPECT_FALSE(r.s.SerialSafeMode);
-     }},
-    {"AllSecurityModes",
-     {"f.hex", "/S:3"},
-     [](auto& r) {
-         EXPECT_TRUE(r.s.LockMode && r.s.SecureMode && r.s.SerialSafeMode);
-         EXPECT_EQ(r.host.serialSafeWarningsShown, 1);
-     }},
-    {"SecurityDigitAbove3Ignored", {"f.hex", "/S:4"}, [](auto& r) { DefaultsOnly(r); }},
-    {"ModeSwitchAsWord0NotApplied",
-     {"/M:2", "FILE.HEX"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.CmdHexFileName, "/M:2");
-         EXPECT_EQ(r.s.DownloadMode, 1);
-         EXPECT_EQ(r.s.CmdDataFileName, "");
-     }},
-    {"DataModesTakeWord1",
-     {"f.hex", "Data.txt", "/M:0"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.DownloadMode, 0);
-         EXPECT_EQ(r.s.CmdDataFileName, "Data.txt");
-     }},
-    {"DataOnly",
-     {"f.hex", "/M:2"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.DownloadMode, 2);
-         EXPECT_EQ(r.s.CmdDataFileName, "/M:2");
-     }},
-    {"CodeOnlyTakesNoDataFile",
-     {"f.hex", "d.txt", "/M:1"},
-     [](auto& r) { EXPECT_EQ(r.s.CmdDataFileName, ""); }},
-    {"ModeAbove2Ignored", {"f.hex", "d.txt", "/M:3"}, [](auto& r) { DefaultsOnly(r); }},
-    {"RunAddress",
-     {"f.hex", "/r:e000"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.RunAddress, 0xE000);
-         EXPECT_TRUE(r.s.RunAfterDownload);
-         EXPECT_EQ(r.panel.RunAddressTextbox.text, "E000");
-     }},
-    {"RunAddressOfLetters",
-     {"f.hex", "/R:ZZZZ"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.RunAddress, 0);
-         EXPECT_TRUE(r.s.RunAfterDownload);
-     }},
-    {"RunAfterDownload", {"f.hex", "/R"}, [](auto& r) { EXPECT_TRUE(r.s.RunAfterDownload); }},
-    {"EraseCodeOnly",
-     {"f.hex", "/D"},
-     [](auto& r) {
-         EXPECT_FALSE(r.s.EraseMode);
-         EXPECT_EQ(r.s.DownloadMode, 1);
-         EXPECT_FALSE(r.panel.LockModeButton.enabled);
-     }},
-    // Passes run kind by kind: /D before /M and /S however the words are ordered.
-    {"LaterPassesOverrideEraseMode",
-     {"f.hex", "/M:0", "/S:0", "/D"},
-     [](auto& r) {
-         EXPECT_FALSE(r.s.EraseMode);
-         EXPECT_EQ(r.s.DownloadMode, 0);
-         EXPECT_TRUE(r.s.LockMode);
-     }},
-    {"BootloadEnablesTheDeviceOption",
-     {"f.hex", "/B"},
-     [](auto& r) {
-         EXPECT_TRUE(r.s.BootloadOption && r.s.Bootload);
-         EXPECT_EQ(r.panel.RunAddressTextbox.text, "E000");
-         EXPECT_EQ(r.s.RunAddress, 0);  // taken at the next copy of the panel
-     }},
-    {"RunAddressPassComesAfterBootload",
-     {"f.hex", "/R:C000", "/B"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.RunAddress, 0xC000);
-         EXPECT_EQ(r.panel.RunAddressTextbox.text, "E000");
-         EXPECT_TRUE(r.s.Bootload);
-     }},
-    {"Crystal",
-     {"f.hex", "/X:11.0592"},
-     [](auto& r) {
-         EXPECT_EQ(r.s.XTAL, 2);
-         EXPECT_EQ(r.s.fcore, 11059200);
-         EXPECT_EQ(r.s.PCBaudrate, 9599);
-     }},
-    {"CrystalValueEndsAtTheSecondColon",
-     {"f.hex", "/X:20:5"},
-     [](auto& r) {
-         EXPECT_EQ(r.panel.FrequencyTextbox.text, "20");
-         EXPECT_EQ(r.s.PCBaudrate, 9600);
-     }},
-    {"EmptyCrystalFallsBack",
-     {"f.hex", "/X:"},
-     [](auto& r) {
-         ASSERT_EQ(r.host.messages.size(), 1u);
-         EXPECT_EQ(r.host.messages[0].text.substr(0, 3), "'' ");
-         EXPECT_EQ(r.s.fcore, 11059000);
-     }},
-    {"CrystalTextIsUpperCased",
-     {"f.hex", "/x:abc"},
-     [](auto& r) {
-         ASSERT_EQ(r.host.messages.size(), 1u);
-         EXPECT_EQ(r.host.messages[0].text.substr(0, 6), "'ABC' ");
-     }},
-    {"ZeroCrystal",
-     {"f.hex", "/X:0"},
-     [](auto& r) {
-         EXPECT_EQ(r.host.messages,
-                   (std::vector<ShownMessage>{{"Invalid Crystal Frequency", "Warning"}}));
-     }},
+    {"NoWords", {}, [](Outcome& o) { o.hexFile = ""; }},
+    {"PathWithBlankIsOneWord", {"C:/My Files/a b.hex", "/V"},
+     [](Outcome& o) { o.hexFile = "C:/My Files/a b.hex"; o.verify = true; }},
+    {"UnknownWordsIgnored", {"f.hex", "", "/Q", "/D:1", "/C:123", "/T:10", "/R:12", "/X", "/v "},
+     Same},
+    {"LeadingSwitchIsTheFileName", {"/V", "FILE.HEX"}, [](Outcome& o) { o.hexFile = "/V"; }},
+    {"LowerCasePort", {"f.hex", "/c:3"}, [](Outcome& o) { o.comport = 3; o.portIndex = 2; }},
+    {"PortWithLeadingZero", {"f.hex", "/C:07"}, [](Outcome& o) { o.comport = 7; o.portIndex = 6; }},
+    {"Port32Refused", {"f.hex", "/C:32"}, Same},
+    {"Port0RefusedAfterAValidOne", {"f.hex", "/C:31", "/C:0"},
+     [](Outcome& o) { o.comport = 31; o.portIndex = 30; }},
+    {"PauseLastWins", {"f.hex", "/T:3", "/T:5"}, [](Outcome& o) { o.pause = 5; }},
+    {"SecureThenLock", {"f.hex", "/S:1", "/S:0"},
+     [](Outcome& o) { o.lock = o.secure = o.lockBox = true; }},
+    {"AllSecurityModesAfterTheWarning", {"f.hex", "/S:3"},
+     [](Outcome& o) { o.lock = o.secure = o.serialSafe = o.lockBox = true; o.warnings = 1; }},
+    {"SerialSafeRefusedInTheWarning", {"f.hex", "/S:2"}, [](Outcome& o) { o.warnings = 1; }, true,
+     false},
+    {"SecurityDigitAbove3Ignored", {"f.hex", "/S:4"}, Same},
+    {"DeviceWithoutSecurityBits", {"f.hex", "/S:0"}, Same, false},
+    {"ModeSwitchAsWord0NotApplied", {"/M:2", "FILE.HEX"}, [](Outcome& o) { o.hexFile = "/M:2"; }},
+    {"DataModesTakeWord1", {"f.hex", "Data.txt", "/M:0"},
+     [](Outcome& o) { o.downloadMode = 0; o.dataFile = "Data.txt"; }},
+    {"DataOnly", {"f.hex", "/M:2"}, [](Outcome& o) { o.downloadMode = 2; o.dataFile = "/M:2"; }},
+    {"CodeOnlyTakesNoDataFile", {"f.hex", "d.txt", "/M:1"}, Same},
+    {"ModeAbove2Ignored", {"f.hex", "d.txt", "/M:3"}, Same},
+    {"RunAddress", {"f.hex", "/r:e000"},
+     [](Outcome& o) { o.runAddress = 0xE000; o.run = true; o.runText = "E000"; }},
+    {"RunAddressOfLetters", {"f.hex", "/R:ZZZZ"},
+     [](Outcome& o) { o.run = true; o.runText = "ZZZZ"; }},
+    {"RunAfterDownload", {"f.hex", "/R"}, [](Outcome& o) { o.run = true; }},
+    {"EraseCodeOnly", {"f.hex", "/D"}, [](Outcome& o) { o.erase = o.lockEnabled = false; }},
+    // Passes run kind by kind: /D before /M and /S however the words are ordered; a box the
+    // erase pass disabled is still checked by the security pass.
+    {"LaterPassesOverrideEraseMode", {"f.hex", "/M:0", "/S:0", "/D"}, [](Outcome& o) {
+         o.erase = o.lockEnabled = false; o.downloadMode = 0; o.dataFile = "/M:0";
+         o.lock = o.lockBox = true; }},
+    // The address box shows E000 at once; the record takes it at the next copy of the panel.
+    {"Bootload", {"f.hex", "/B"}, [](Outcome& o) { o.bootload = true; o.runText = "E000"; }},
+    {"RunAddressPassComesAfterBootload", {"f.hex", "/R:C000", "/B"}, [](Outcome& o) {
+         o.bootload = o.run = true; o.runAddress = 0xC000; o.runText = "E000"; }},
+    {"Crystal", {"f.hex", "/X:11.0592"}, [](Outcome& o) {
+         o.xtal = 2; o.fcore = 11059200; o.pcBaudrate = 9599; o.frequencyText = "11.0592"; }},
+    {"CrystalValueEndsAtTheSecondColon", {"f.hex", "/X:20:5"}, [](Outcome& o) {
+         o.xtal = 2; o.fcore = 20000000; o.pcBaudrate = 9600; o.frequencyText = "20"; }},
+    {"EmptyCrystalFallsBack", {"f.hex", "/X:"}, [](Outcome& o) {
+         o.xtal = 2; o.fcore = 11059000; o.pcBaudrate = 9599; o.frequencyText = "11.059";
+         o.messages = {testing::FrequencyError("").text}; }},
+    {"CrystalTextIsUpperCased", {"f.hex", "/x:abc"}, [](Outcome& o) {
+         o.xtal = 2; o.fcore = 11059000; o.pcBaudrate = 9599; o.frequencyText = "11.059";
+         o.messages = {testing::FrequencyError("ABC").text}; }},
+    {"ZeroCrystal", {"f.hex", "/X:0"}, [](Outcome& o) {
+         o.xtal = 2; o.frequencyText = "0"; o.messages = {"Invalid Crystal Frequency"}; }},
 };
-
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(Rows, Switches, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CommandLine, SerialSafeSwitchAsksAndHonoursNo) {
-    const CommandLineRun run({"f.hex", "/S:2"}, false);
-    EXPECT_EQ(run.host.serialSafeWarningsShown, 1);
-    EXPECT_FALSE(run.s.SerialSafeMode);
-    EXPECT_FALSE(run.panel.SerialSafeModeButton.checked);
-}
-
-TEST(CommandLine, DeviceWithoutSecurityBitsIgnoresSecuritySwitches) {
-    PanelFixture f;
-    f.s.SecurityBitsOption = false;
-    f.Fill();
-    SetInputArgs(f.panel, f.s, {"f.hex", "/S:0"});
-    EXPECT_FALSE(f.s.LockMode);
-    EXPECT_FALSE(f.panel.LockModeButton.checked);
-}
-
-TEST(CommandLine, NoWordsLeavesNoFileName) {
-    PanelFixture f;
-    f.Fill();
-    SetInputArgs(f.panel, f.s, {});
-    EXPECT_EQ(f.s.CmdHexFileName, "");
-}
 
 }  // namespace
 }  // namespace tovrel

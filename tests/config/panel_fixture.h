@@ -19,4 +19,11 @@ struct PanelFixture {
     void Fill() { panel.UpdateConfigurationWindow(); }
 };
 
+inline ShownMessage FrequencyError(const std::string& text) {
+    return {"'" + text +
+                "' is not a valid input for the Other Crystal Frequency (Mhz). Please enter a "
+                "valid decimal number.\r\n\r\ne.g. Use '11.095' instead of '11095200'.",
+            "Tovrel"};
+}
+
 }  // namespace tovrel::testing

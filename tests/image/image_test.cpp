@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "image/code_image.h"
+#include "image/dataflash_file_check.h"
+#include "image/hex_file_check.h"
+#include "image/text_fields.h"
+#include "image/text_file.h"
+#include "tests/image/hex_text.h"
+#include "tests/image/temp_dir.h"
+#include "tests/support/fake_host.h"
+
+namespace tovrel {
+namespace {
+
+using namespace tovrel::testing;
+using Messages = std::vector<ShownMessage>;
+using Bytes = std::vector<std::uint8_t>;
+
+const ShownMessage kInvalid{"Invalid Hex File", "Warning"};
+const ShownMessage kTooBig{"Hex File too big", "Warning Hex File"};
+const ShownMessage kMismatch{"Checksum of file to download does not match required checksum ",
+                             "Tovrel - Hex File Error"};
+const ShownMessage kDataTooLarge{
+    "A data flash memory address specified in the text file is larger than that allowed for "
+    "this Pellicon",
+    "Tovrel"};
+
+// Which check reads the file: HexFileCheckFunction without or with the checksum comparison, or
+// DataflashFileCheckFunction.
+enum Check { Hex, Compared, Data };
+
+struct CheckCase {
+    const char* name;
+    Check check;
+    std::string text;
+    bool passes;
+    Messages messages{};
+    int checksum = -1;  // -1: not looked at
+    friend void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+};
+class FileCheck : public ::testing::TestWithParam<CheckCase> {};
+
+// Code flash F800 hex, data flash 100 bytes, expected checksum 256.
+TEST_P(FileCheck, Rows) {
+    const CheckCase& c = GetParam();
+    TempDir dir;
+    FakeHost host;
+    Settings s;
+    s.CodeSize = 0xF800;
+    s.DataSize = 100;
+    s.ExpectedChecksum = 256;
+    const std::string path = dir.Write("file", c.text);
+    EXPECT_EQ(c.check == Data ? DataflashFileCheckFunction(s, host, path)
+                              : HexFileCheckFunction(s, host, path, c.check == Compared),
+              c.passes);
+    EXPECT_EQ(host.messages, c.messages);
+    if (c.checksum >= 0) {
+        EXPECT_EQ(s.HexFileChecksum, c.checksum);
+    }
+    EXPECT_EQ(s.ChecksumMismatch, std::count(c.messages.begin(), c.messages.end(), kMismatch) > 0);
+}
+
+const std::string kOne = ":0100000012ED";
+const std::string kBad = ":0100000012EE";
+const Bytes k16(16, 0x55);
+// clang-format off
+const CheckCase kChecks[] = {
+    {"WorkedChecksum", Compared, HexFile({kOne, kEnd}), true, {}, 256},
+    {"NoComparisonUnlessAsked", Hex, HexFile({kOne, kOne, kEnd}), true, {}, 512},
+    {"Mismatch", Compared, HexFile({kOne, kOne, kEnd}), false, {kMismatch}},
+    {"BadRecordAndMismatchShowBoth", Compared, HexFile({kBad, kEnd}), false, {kInvalid, kMismatch}},
+    // Count 20 + address 0 + type 0 + 17 data bytes of 1; the last line is not summed.
+    {"SumsFirst21FieldsOfAllButTheLastLine", Hex,
+     HexFile({Record(0, Bytes(32, 1)), Record(0x40, {1})}), true, {}, 0x20 + 17},
+    {"LeadingBlanksDroppedCommaEnds", Hex, HexFile({"  " + kOne + ",x", kEnd}), true, {}, 256},
+    {"RecordEndingAtF800Fits", Hex, HexFile({Record(0xF7F0, k16), kEnd}), true},
+    {"OneByteMoreIsTooBig", Hex, HexFile({Record(0xF7F1, k16), kEnd}), false, {kTooBig}},
+    {"OneLineShowsThreeMessages", Hex, HexFile({"X10F80000000000", kEnd}), false,
+     {kInvalid, kTooBig, kInvalid}},
+    // The downloads write the last line: a corrupted one must not pass unchecked.
+    {"BadLastLineIsChecked", Hex, HexFile({Record(0, {1}), ":0100100012EE"}), false, {kInvalid}},
+    {"FirstBadLineStopsTheChecks", Hex, HexFile({kOne, kBad, kBad, kEnd}), false, {kInvalid}},
+    {"EndRecordInTheMiddleIsSkipped", Hex, HexFile({kOne, kEnd, kBad, kEnd}), false, {kInvalid}},
+    {"EmptyLinesAtTheEndAreNoRecords", Hex, HexFile({kOne, kEnd, "", "  "}), true},
+    {"EmptyLineInside", Hex, HexFile({kOne, "", kEnd}), false, {kInvalid, kInvalid}},
+    {"LowerCaseEndRecord", Hex, HexFile({kOne, ":00000001ff"}), true},
+    // Lines no frame can carry: too short, or more data than the one-byte length holds.
+    {"TooShortLine", Hex, HexFile({":00", kEnd}), false, {kInvalid}},
+    {"LongestLine", Hex, HexFile({Record(0, Bytes(251, 1)), kEnd}), true},
+    {"TooLongLine", Hex, HexFile({Record(0, Bytes(252, 1)), kEnd}), false, {kInvalid}},
+    // Trailing blanks would make the downloads send the checksum and more as data.
+    {"TrailingBlanks", Hex, HexFile({Record(0, {1, 2}) + "  ", kEnd}), false, {kInvalid}},
+    {"DataAddressEqualToDataSize", Data, "0,1,2,3,4\r\n100,1,2,3,4\r\n", true},
+    {"DataLastLineIsChecked", Data, "0,1,2,3,4\r\n101,1,2,3,4\r\n", false, {kDataTooLarge}},
+    {"DataLastLineWithoutLineEnd", Data, "0,1,2,3,4\n101,1,2,3,4", false, {kDataTooLarge}},
+    {"DataNegativeAddress", Data, "-1,1,2,3,4\r\n0,0,0,0,0\r\n", false, {kDataTooLarge}},
+    {"DataHexAddress", Data, "&H64,1,2,3,4\r\n&H65,1,2,3,4\r\n", false, {kDataTooLarge}},
+    {"DataLeadingZerosAreDecimal", Data, "0100,1,2,3,4\r\n", true},
+    {"DataEmptyLineBeforeTheLast", Data, "0,1,2,3,4\r\n\r\n5,1,2,3,4\r\n", false},
+    {"DataEmptyLinesAtTheEnd", Data, "0,1,2,3,4\r\n\r\n\r\n", true},
+    {"DataLineWithoutComma", Data, "0,1,2,3,4\r\n5\r\n", false},
+    {"DataStopsAtTheFirstBadLine", Data, "0,1,2,3,4\r\nbad\r\n1,1\r\n999,9\r\n", false},
+    {"DataEmptyFile", Data, "", true},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Files, FileCheck, ::testing::ValuesIn(kChecks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HexFileCheck, ManyLinesAndLargeSumsNeedNoLimit) {
+    TempDir dir;
+    FakeHost host;
+    Settings s;
+    const std::string path = dir.Write("f", HexFile(std::vector<std::string>(40000, kEnd)));
+    EXPECT_TRUE(HexFileCheckFunction(s, host, path, false));
+    EXPECT_EQ(s.HexFileChecksum, 39999 * 256);
+}
+
+TEST(UnreadableFile, IsRefusedNamingIt) {
+    TempDir dir;
+    const std::string missing = dir.Path("none.hex");
+    FakeHost host;
+    Settings s;
+    CodeImage image;
+    EXPECT_FALSE(HexFileCheckFunction(s, host, missing, true) ||
+                 DataflashFileCheckFunction(s, host, missing) ||
+                 LoadCodeImage(host, missing, image));
+    EXPECT_EQ(host.messages, Messages(3, {"Cannot open file " + missing, "Warning"}));
+    EXPECT_FALSE(s.ChecksumMismatch);
+    EXPECT_FALSE(ReadTextLines(dir.Path("")));  // a folder
+}
+
+TEST(TextReading, LineEndsJunkFieldsBlanksAndTheUnusedCountField) {
+    using Lines = std::vector<std::string>;
+    const std::pair<const char*, Lines> texts[] = {
+        {"A\r\nB\r\n", {"A", "B"}}, {"A\nB", {"A", "B"}},     {"", {}},
+        {"A\r\n\r\n", {"A", ""}},   {"\n\nA", {"", "", "A"}}, {"A\rB\n", {"A\rB"}}};
+    for (const auto& [text, lines] : texts) EXPECT_EQ(SplitTextLines(text), lines) << text;
+    const std::tuple<const char*, std::size_t, int> hexFields[] = {
+        {"ab", 1, 0xAB}, {"1G", 1, 1}, {"G1", 1, 0}, {"12F", 3, 0xF}, {"12", 3, 0}};
+    for (const auto& [text, position, value] : hexFields)
+        EXPECT_EQ(HexField(text, position), value);
+    EXPECT_EQ(ReadDataflashLine(" 1 2 ,01").address, 12);
+    EXPECT_FALSE(ReadDataflashLine("5 AA BB").hasComma);
+    EXPECT_EQ(ParseRecordLine(":FF000000AABB00")->data, (Bytes{0xAA, 0xBB}));  // length, not count
+}
+
+}  // namespace
+}  // namespace tovrel
