@@ -32,10 +32,10 @@ TEST_P(CodeDownload, WritesTheFileImageAndVerifies) {
     Identify();
     Bytes low(32);
     for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<std::uint8_t>(0x10 + 3 * i);
-    const Bytes top(low.begin() + 7, low.begin() + 23);
+    const Bytes chunk(low.begin() + 7, low.begin() + 23);
     settings.HexFileName =
-        WriteFile("code.hex", testing::HexFile({Record(0x00F0, low), Record(0x01F8, top),
-                                                Record(0xF7F0, top), testing::kEnd}));
+        WriteFile("code.hex", testing::HexFile({Record(0x00F0, low), Record(0x01F8, chunk),
+                                                Record(0xF7F0, chunk), testing::kEnd}));
     ASSERT_TRUE(HexFileCheckFunction(settings, host, settings.HexFileName, false));
     settings.OperationOK = EraseFunction(link);  // the download goes on from a good erase
     ASSERT_TRUE(GetParam().download(link, progress, settings.HexFileName));
@@ -43,8 +43,8 @@ TEST_P(CodeDownload, WritesTheFileImageAndVerifies) {
 
     Bytes expected(63488, 0xFF);
     std::copy(low.begin(), low.end(), expected.begin() + 0x00F0);
-    std::copy(top.begin(), top.end(), expected.begin() + 0x01F8);
-    std::copy(top.begin(), top.end(), expected.begin() + 0xF7F0);
+    std::copy(chunk.begin(), chunk.end(), expected.begin() + 0x01F8);
+    std::copy(chunk.begin(), chunk.end(), expected.begin() + 0xF7F0);
     EXPECT_EQ(State().code, expected);
     EXPECT_TRUE(host.messages.empty());
 }
