@@ -65,6 +65,7 @@ struct BadLine {
     std::string text;
     std::vector<int> errors;
 };
+void PrintTo(const BadLine& line, std::ostream* out) { *out << '"' << line.text << '"'; }
 class ProfileLineError : public ProfileTest, public ::testing::WithParamInterface<BadLine> {};
 
 // A bad line keeps its field. A bad crystal line leaves clock and PC rate alone and skips
