@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
-#include "config/settings.h"
 #include "link/link.h"
 #include "link/qt_serial_port.h"
 #include "link/reset.h"
-#include "tests/support/fake_host.h"
 #include "tests/support/link_fixture.h"
 #include "tests/support/sim_process.h"
 
@@ -30,28 +25,21 @@ class SimDevice : public ::testing::Test {
         ASSERT_TRUE(OpenCommPort(link));
     }
     void TearDown() override { CloseCommPort(link); }
-
     // Identifies the device and loads its profile, as every command starts.
     void Identify() { ASSERT_TRUE(Reset(link)) << "no identification from the simulator"; }
-
     std::string WriteFile(const std::string& name, const std::string& content) const {
         std::ofstream(dir.File(name), std::ios::binary) << content;
         return dir.File(name);
     }
-
     // The device's memory as the simulator saved it after its last change.
-    SimState State() const {
-        const std::optional<SimState> state = ReadSimState(dir.File("state"));
-        return state ? *state : SimState{};
-    }
-
+    SimState State() const { return ReadSimState(dir.File("state")).value_or(SimState{}); }
     // What the device received after the reset message, ended first so the trace is whole.
     std::vector<TraceEntry> Received() {
         sim.Stop();
-        std::vector<TraceEntry> received;
-        for (const TraceEntry& e : ReadTrace(dir.File("trace"))) {
-            if (e.direction == TraceEntry::Direction::Rx && e.kind != "ID") received.push_back(e);
-        }
+        std::vector<TraceEntry> received = ReadTrace(dir.File("trace"));
+        std::erase_if(received, [](const TraceEntry& e) {
+            return e.direction != TraceEntry::Direction::Rx || e.kind == "ID";
+        });
         return received;
     }
 
