@@ -36,7 +36,6 @@ const std::string kQuick = Hex(testing::QuickFrame(1, Bytes(256, 0x12)));
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(MessageParser, ResyncTest, ::testing::Values(
-    ResyncCase{"Reset", {"215A00A6"}, {"R:215A00A6"}},
     ResyncCase{"JunkBeforeReset", {"55AA215A00A6"}, {"J:55AA", "R:215A00A6"}},
     ResyncCase{"BrokenResetStartRestarts", {"215A215A00A6"}, {"J:215A", "R:215A00A6"}},
     ResyncCase{"BrokenFrameStartRestarts", {"07070E0143BC"}, {"J:07", "F:070E0143BC"}},

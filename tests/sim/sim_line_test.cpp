@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(SimLine, ScriptTest, ::testing::Values(
                 {Verify(10), ByteAt80(0x00), 257}, {Verify(10), ByteAt80(0xFF), 257}}},
     ScriptCase{"StrayBytesBeforeTheReply", {"--stray", "ID:1:55AA"},
                {{kResetBytes, Text("\x55\xAA" + kDefaultId)}}},
-    ScriptCase{"ExitAfter", {"--exit-after", "C:2"}, {{kEraseCode, kAck}, {kEraseCode, kAck}}, true},
+    ScriptCase{"ExitAfter", {"--exit-after", "C:2"}, {{kEraseCode, kAck}, {kEraseCode, kAck}},
+               true},
     ScriptCase{"HangUpAfter", {"--hangup-after", "ANY:2"}, {{kResetBytes, kId}, {kEraseCode, kAck}},
                true}),
     [](const auto& info) { return info.param.name; });
@@ -134,7 +135,9 @@ TEST_F(SimLine, KeepsTheFlashOfADownloadAcrossRuns) {
     ASSERT_TRUE(sim.Started()) << sim.Error();
     RawLine line(sim.Path());
     ASSERT_EQ(line.Exchange(Write(0, 0xF0)), kAck);  // no erase: the cell keeps 12 AND F0
-    EXPECT_EQ(line.Exchange(Verify(0), 2), (Bytes{0x10, 0xFF}));
+    const Bytes page0 = line.Exchange(Verify(0), 257);
+    EXPECT_EQ(Bytes(page0.begin(), page0.begin() + 2), (Bytes{0x10, 0xFF}));
+    EXPECT_EQ(page0.back(), 0xEF);  // 10 + 255 * FF + EF is 0 mod 256
     EXPECT_EQ(line.Exchange(Verify(2), 257)[255], 0xA5);
     sim.Stop();
     const std::optional<SimState> state = ReadSimState(StatePath());
