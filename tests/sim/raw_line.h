@@ -1,29 +1,53 @@
 #pragma once
 
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <thread>
 
-#include "tests/sim/test_bytes.h"
 #include "tests/support/sim_process.h"
 
 namespace tovrel::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline const Bytes kAck{0x06};
+inline const Bytes kNak{0x15};
+inline const Bytes kResetBytes{0x21, 0x5A, 0x00, 0xA6};
+inline const Bytes kEraseCode{0x07, 0x0E, 0x01, 0x43, 0xBC};
+inline const std::string kDefaultId = "Kaz 8QA    205           ";
+
+// The tests' own frame builders, written from the loader's rules and kept apart from the
+// simulator's parser so that one cannot hide a mistake of the other.
+inline Bytes Frame(char letter, const Bytes& payload = {}) {
+    Bytes frame{0x07, 0x0E, static_cast<std::uint8_t>(payload.size() + 1),
+                static_cast<std::uint8_t>(letter)};
+    unsigned sum = frame[2] + frame[3];
+    for (std::uint8_t byte : payload) frame.push_back(byte), sum += byte;
+    frame.push_back(static_cast<std::uint8_t>(-sum));
+    return frame;
+}
+
+// spoil is added to the checksum.
+inline Bytes QuickFrame(std::uint8_t page, const Bytes& data, std::uint8_t spoil = 0) {
+    Bytes frame{0x07, 'Q', page};
+    unsigned sum = page;
+    for (std::uint8_t byte : data) frame.push_back(byte), sum += byte;
+    frame.push_back(static_cast<std::uint8_t>(spoil - sum));
+    return frame;
+}
+
+inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 // The host end of the line in its plainest form: raw bytes through the terminal end.
 class RawLine {
   public:
     static constexpr int kReplyTimeoutMs = 3000;
 
-    explicit RawLine(const std::string& path, speed_t speed = B9600) {
-        m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_fd >= 0) SetSpeed(speed);
+    explicit RawLine(const std::string& path) : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY)) {
+        SetSpeed(B9600);
     }
     RawLine(const RawLine&) = delete;
     RawLine& operator=(const RawLine&) = delete;
@@ -31,71 +55,59 @@ class RawLine {
         if (m_fd >= 0) close(m_fd);
     }
 
-    bool IsOpen() const { return m_fd >= 0; }
-
     void SetSpeed(speed_t speed) {
         termios settings{};
         tcgetattr(m_fd, &settings);
         cfmakeraw(&settings);
-        cfsetispeed(&settings, speed);
-        cfsetospeed(&settings, speed);
+        cfsetspeed(&settings, speed);
         tcsetattr(m_fd, TCSANOW, &settings);
     }
-
-    void Write(const Bytes& bytes) {
-        if (write(m_fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-            m_writeFailed = true;
-        }
-    }
+    void Write(const Bytes& bytes) { m_wrote = write(m_fd, bytes.data(), bytes.size()); }
 
     // Waits until count bytes have arrived or the time is up; returns what arrived.
     Bytes Read(std::size_t count, int timeoutMs = kReplyTimeoutMs) {
-        Bytes bytes;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (bytes.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - std::chrono::steady_clock::now());
-            pollfd watched{m_fd, POLLIN, 0};
-            if (left.count() <= 0 || poll(&watched, 1, static_cast<int>(left.count())) <= 0) break;
-            std::uint8_t buffer[512];
-            const ssize_t got = read(m_fd, buffer, std::min(sizeof buffer, count - bytes.size()));
-            if (got <= 0) break;
-            bytes.insert(bytes.end(), buffer, buffer + got);
+        Bytes bytes(count);
+        std::size_t got = 0;
+        pollfd watched{m_fd, POLLIN, 0};
+        while (got < count && poll(&watched, 1, timeoutMs) > 0) {
+            const ssize_t n = read(m_fd, bytes.data() + got, count - got);
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
         }
+        bytes.resize(got);
         return bytes;
     }
-
     Bytes Exchange(const Bytes& message, std::size_t replySize = 1) {
         Write(message);
         return Read(replySize);
     }
 
-    bool WriteFailed() const { return m_writeFailed; }
-
   private:
-    int m_fd = -1;
-    bool m_writeFailed = false;
+    int m_fd;
+    ssize_t m_wrote = 0;
 };
 
-// The trace is written as the simulator works; waits until it shows what a test needs.
-inline std::vector<TraceEntry> WaitForTrace(
-    const std::string& path, const std::function<bool(const std::vector<TraceEntry>&)>& done,
-    int timeoutMs = RawLine::kReplyTimeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+inline std::string Hex(const Bytes& bytes) {
+    std::string text;
+    for (std::uint8_t byte : bytes)
+        text += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+    return text;
+}
+
+// The trace as "RX 070E0143BC C 9600" lines. It is written as the simulator works, so this
+// waits until it has at least count entries.
+inline std::vector<std::string> TraceLines(const std::string& path, std::size_t count) {
     std::vector<TraceEntry> trace = ReadTrace(path);
-    while (!done(trace) && std::chrono::steady_clock::now() < end) {
+    for (int i = 0; trace.size() < count && i < RawLine::kReplyTimeoutMs / 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         trace = ReadTrace(path);
     }
-    return trace;
+    std::vector<std::string> lines;
+    for (const TraceEntry& entry : trace) {
+        lines.push_back((entry.direction == TraceEntry::Direction::Rx ? "RX " : "TX ") +
+                        Hex(entry.bytes) + " " + entry.kind + " " + std::to_string(entry.baud));
+    }
+    return lines;
 }
-
-inline std::size_t CountReceived(const std::vector<TraceEntry>& trace) {
-    std::size_t count = 0;
-    for (const TraceEntry& entry : trace) count += entry.direction == TraceEntry::Direction::Rx;
-    return count;
-}
-
-inline std::string IdText(const Bytes& reply) { return std::string(reply.begin(), reply.end()); }
 
 }  // namespace tovrel::testing

@@ -2,17 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <optional>
 
 #include "tests/ui/test_application.h"
 
 namespace tovrel {
 namespace {
 
-using testing::TestApplication;
 using testing::TopLevelTitled;
 
 struct FilterCase {
@@ -26,70 +25,51 @@ TEST_P(QtNameFilterTest, KeepsDescriptionAndOffersEveryCase) {
     EXPECT_EQ(QtNameFilter(GetParam().given).toStdString(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, QtNameFilterTest,
-    ::testing::Values(FilterCase{"Hex Files (*.Hex)|*.hex", "Hex Files (*.hex *.HEX *.Hex)"},
-                      FilterCase{"Data (*.txt)|*.txt|All Files (*.*)|*.*",
-                                 "Data (*.txt *.TXT);;All Files (*.*)"},
-                      FilterCase{"Hex Files|*.hex;*.ihx", "Hex Files (*.hex *.HEX *.ihx *.IHX)"},
-                      FilterCase{"Anything", "Anything (*)"}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Filters, QtNameFilterTest, ::testing::Values(
+    FilterCase{"Hex Files (*.Hex)|*.hex", "Hex Files (*.hex *.HEX *.Hex)"},
+    FilterCase{"Data (*.txt)|*.txt|All Files (*.*)|*.*", "Data (*.txt *.TXT);;All Files (*.*)"},
+    FilterCase{"Hex Files|*.hex;*.ihx", "Hex Files (*.hex *.HEX *.ihx *.IHX)"},
+    FilterCase{"Anything", "Anything (*)"}));
+// clang-format on
 
-enum class Closing { YesButton, NoButton, CloseBox, EscapeKey };
+void Click(QWidget* warning, const char* button) {
+    warning->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+}
 
 struct AnswerCase {
-    Closing closing;
+    const char* name;
+    void (*closing)(QWidget* warning);
     bool expected;
 };
 
-class SerialSafeWarningTest : public ::testing::TestWithParam<AnswerCase> {
-  protected:
-    void SetUp() override { TestApplication(); }
-    QtHost m_host{0, nullptr};
-};
+class SerialSafeWarningTest : public ::testing::TestWithParam<AnswerCase> {};
 
-// The close box and Escape must not let serial safe mode through: only Yes keeps it.
+// The user's action arrives as an event while the program waits for the answer. The close
+// box and Escape must not let serial safe mode through: only Yes keeps it.
 TEST_P(SerialSafeWarningTest, AnswersOnceAndOnlyYesMeansYes) {
+    testing::TestApplication();
+    QtHost host(0, nullptr);
     std::vector<bool> answers;
-    m_host.ShowSerialSafeWarning([&](bool yes) { answers.push_back(yes); });
+    host.ShowSerialSafeWarning([&](bool yes) { answers.push_back(yes); });
     QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
     ASSERT_NE(warning, nullptr);
-    switch (GetParam().closing) {
-        case Closing::YesButton:
-            warning->findChild<QPushButton*>(QStringLiteral("WarningYesButton"))->click();
-            break;
-        case Closing::NoButton:
-            warning->findChild<QPushButton*>(QStringLiteral("WarningNoButton"))->click();
-            break;
-        case Closing::CloseBox:
-            warning->close();
-            break;
-        case Closing::EscapeKey:
-            QTest::keyClick(warning, Qt::Key_Escape);
-            break;
-    }
+    QTimer::singleShot(0, warning, [warning, closing = GetParam().closing] { closing(warning); });
+    QElapsedTimer waited;
+    waited.start();
+    host.ProcessEventsUntil([&] { return !answers.empty() || waited.hasExpired(2000); });
     EXPECT_EQ(answers, std::vector<bool>{GetParam().expected});
     EXPECT_EQ(TopLevelTitled(QStringLiteral("Form1")), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Closings, SerialSafeWarningTest,
-                         ::testing::Values(AnswerCase{Closing::YesButton, true},
-                                           AnswerCase{Closing::NoButton, false},
-                                           AnswerCase{Closing::CloseBox, false},
-                                           AnswerCase{Closing::EscapeKey, false}));
-
-TEST(QtHostTest, WaitingEndsWhenTheWarningIsAnswered) {
-    TestApplication();
-    QtHost host(0, nullptr);
-    std::optional<bool> answer;
-    host.ShowSerialSafeWarning([&](bool yes) { answer = yes; });
-    QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
-    ASSERT_NE(warning, nullptr);
-    // The user's click arrives as an event while the program waits.
-    QTimer::singleShot(0, warning->findChild<QPushButton*>(QStringLiteral("WarningYesButton")),
-                       &QPushButton::click);
-    host.ProcessEventsUntil([&] { return answer.has_value(); });
-    EXPECT_EQ(answer, std::optional<bool>(true));
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Closings, SerialSafeWarningTest, ::testing::Values(
+    AnswerCase{"YesButton", [](QWidget* w) { Click(w, "WarningYesButton"); }, true},
+    AnswerCase{"NoButton", [](QWidget* w) { Click(w, "WarningNoButton"); }, false},
+    AnswerCase{"CloseBox", [](QWidget* w) { w->close(); }, false},
+    AnswerCase{"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, false}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST(QtHostTest, CommandLineWordsLeaveOutTheProgramName) {
     char program[] = "tovrel", file[] = "my file.hex", sw[] = "/D";
