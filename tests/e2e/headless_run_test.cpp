@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "link/qt_serial_port.h"
 #include "tests/e2e/tovrel_process.h"
 #include "tests/support/sim_process.h"
 
@@ -8,147 +12,105 @@ namespace {
 
 const std::string kHex = std::string(TOVREL_EXAMPLES) + "/blinky.hex";
 
-// One simulated device and a settings folder for one run of the program.
+// One run of the program against a fresh simulated device on COM1, with its own settings.
 class HeadlessRun : public ::testing::Test {
-  protected:
-    void StartDevice(std::vector<std::string> arguments = {}) {
-        arguments.insert(arguments.end(),
-                         {"--state", m_dir.File("state"), "--trace", m_dir.File("trace")});
-        m_sim = std::make_unique<SimProcess>(arguments);
-        ASSERT_TRUE(m_sim->Started()) << m_sim->Error();
-    }
-    std::map<std::string, std::string> Env() const {
-        std::map<std::string, std::string> env{{"HOME", m_dir.Path()},
-                                               {"XDG_CONFIG_HOME", m_dir.File("config")}};
-        if (m_sim) env["TOVREL_COM1"] = m_sim->Path();
-        return env;
-    }
-    ProgramRun Run(const std::vector<std::string>& arguments) {
-        ProgramRun run = RunTovrel(arguments, Env());
-        if (m_sim) m_sim->Stop();
-        return run;
-    }
-    // The framed messages the device received, as command letter and payload bytes.
-    std::vector<std::vector<std::uint8_t>> Received(const std::string& kind) const {
-        std::vector<std::vector<std::uint8_t>> messages;
-        for (const TraceEntry& entry : ReadTrace(m_dir.File("trace"))) {
-            if (entry.direction == TraceEntry::Direction::Rx && entry.kind == kind) {
-                messages.push_back(entry.bytes);
-            }
+  public:
+    ProgramRun Run(std::vector<std::string> simArguments, const std::vector<std::string>& words,
+                   bool holdPort = false) {
+        simArguments.insert(simArguments.end(), {"--state", m_dir.File("state")});
+        SimProcess sim(simArguments);
+        EXPECT_TRUE(sim.Started()) << sim.Error();
+        QtSerialPort holder;  // another program that has the line open
+        if (holdPort) {
+            EXPECT_FALSE(holder.Open(sim.Path(), 9600));
         }
-        return messages;
+        return RunTovrel(words, {{"HOME", m_dir.Path()},
+                                 {"XDG_CONFIG_HOME", m_dir.File("config")},
+                                 {"TOVREL_COM1", sim.Path()}});
     }
-
     TempDir m_dir;
-    std::unique_ptr<SimProcess> m_sim;
 };
 
-TEST_F(HeadlessRun, FullDownloadWritesTheLogToStandardOutputOnly) {
-    StartDevice();
-    const ProgramRun run = Run({kHex, "/V", "/R:E000", "/T:0"});
-    const std::string expected[] = {
-        "",
-        "Configuration: COM1, 9600 baud",
-        "RESETTING PART: OK",
-        "Baudrate = 115200... OK",
-        "ERASING CODE AND DATA... OK",
-        "CheckSum of [" + kHex + "] is 11D00hex - 72960 Dec",
-        "DOWNLOADING CODE [" + kHex + "]:..........OK",
-        "VERIFYING USER CODE: ... OK",
-        "Baudrate = 9600... OK",
-        "STARTING USER CODE: ... OK",
-    };
-    std::string log;
-    for (const std::string& line : expected) log += line + "\n";
-    EXPECT_EQ(run.out, log);
+TEST_F(HeadlessRun, FullRunLogsToStandardOutputProgramsTheDeviceAndSavesTheSettings) {
+    const ProgramRun run = Run({}, {kHex, "/V", "/R:E000", "/T:0"});
+    EXPECT_EQ(run.out,
+              "\nConfiguration: COM1, 9600 baud\nRESETTING PART: OK\nBaudrate = 115200... OK\n"
+              "ERASING CODE AND DATA... OK\nCheckSum of [" +
+                  kHex +
+                  "] is 11D00hex - 72960 Dec\n"
+                  "DOWNLOADING CODE [" +
+                  kHex +
+                  "]:..........OK\nVERIFYING USER CODE: ... OK\n"
+                  "Baudrate = 9600... OK\nSTARTING USER CODE: ... OK\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     const std::optional<SimState> state = ReadSimState(m_dir.File("state"));
     ASSERT_TRUE(state);
     // LJMP 0033 at the reset vector, then the first instruction there.
-    EXPECT_EQ(std::vector<std::uint8_t>(state->code.begin(), state->code.begin() + 3),
-              (std::vector<std::uint8_t>{0x02, 0x00, 0x33}));
+    EXPECT_EQ(std::vector<std::uint8_t>(state->code.begin(), state->code.begin() + 4),
+              (std::vector<std::uint8_t>{0x02, 0x00, 0x33, 0xFF}));
     EXPECT_EQ(state->code[0x33], 0x75);
-    const auto starts = Received("U");
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0],
-              (std::vector<std::uint8_t>{0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}));
+    std::ifstream file(m_dir.File("config/Tovrel/Tovrel.conf"));
+    const std::string saved{std::istreambuf_iterator<char>(file), {}};
+    for (const char* line : {"[8051]", "VerifyAfterDownload=True", "RunAddress=57344"}) {
+        EXPECT_NE(saved.find(line), std::string::npos) << saved;
+    }
 }
 
-struct FailingRun {
+using Words = std::vector<std::string>;
+
+// A run that ends otherwise: its exit status, whether another program holds the line, the
+// device's and the program's arguments, how standard output ends and standard error exactly.
+struct Ending {
     const char* name;
-    std::vector<std::string> simArguments;
-    std::string logLine;  // a line the log must hold
-    std::string err;      // standard error, exactly
+    int status;
+    bool holdPort;
+    Words simArguments;
+    Words words;
+    std::string outEnd;
+    std::string err;
 };
 
-void PrintTo(const FailingRun& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Ending& row, std::ostream* out) { *out << row.name; }
 
-class FailingHeadlessRun : public HeadlessRun, public ::testing::WithParamInterface<FailingRun> {};
+class HeadlessEnding : public HeadlessRun, public ::testing::WithParamInterface<Ending> {};
 
-TEST_P(FailingHeadlessRun, EndsWithStatusOneAndTheMessagesOnStandardError) {
-    StartDevice(GetParam().simArguments);
-    const ProgramRun run = Run({kHex, "/V"});
-    EXPECT_NE(run.out.find(GetParam().logLine + "\n"), std::string::npos) << run.out;
-    EXPECT_EQ(run.err, GetParam().err);
-    EXPECT_EQ(run.status, 1);
+TEST_P(HeadlessEnding, EndsWithItsStatusAndTheMessagesOnStandardError) {
+    const Ending& row = GetParam();
+    const ProgramRun run = Run(row.simArguments, row.words, row.holdPort);
+    EXPECT_TRUE(run.out.ends_with(row.outEnd)) << run.out;
+    EXPECT_EQ(run.err, row.err);
+    EXPECT_EQ(run.status, row.status);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FailingHeadlessRun,
-    ::testing::Values(
-        FailingRun{
-            "EraseRefused", {"--reply-byte", "A:1:15"}, "ERASING CODE AND DATA... failed", ""},
-        FailingRun{"ForeignDevice",
-                   {"--id", "Zerk8QA    205"},
-                   "RESETTING PART: failed",
-                   "Warning: Error: could not reset the device\n\nPlease ensure that...\n\n"
-                   "1. The power supply is connected\n2. All connections are correct\n"
-                   "3. A program is not already running\n"
-                   "4. The correct value for the crystal is selected\n5. PSEN is inserted\n\n"
-                   "See downloading instructions under 'Help-->Index'\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const std::string kHeld =
+    "Error: Error encountered while Opening Port\nWarning: Com Port Already Open by another host\n";
 
-TEST_F(HeadlessRun, SerialSafeModeIsAnsweredNoUnlessConfirmedBeforehand) {
-    StartDevice();
-    ProgramRun run = Run({kHex, "/S:2"});
-    EXPECT_NE(run.err.find("answered No"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.find("SECURITY"), std::string::npos);
-    EXPECT_TRUE(Received("S").empty());
-    EXPECT_EQ(run.status, 0);
+const Ending kEndings[] = {
+    {"EraseRefused", 1, false, Words{"--reply-byte", "A:1:15"}, Words{kHex},
+     "ERASING CODE AND DATA... failed\nBaudrate = 9600... OK\n", ""},
+    {"ForeignDevice", 1, false, Words{"--id", "Zerk8QA    205"}, Words{kHex},
+     "RESETTING PART: failed\n",
+     "Warning: Error: could not reset the device\n\nPlease ensure that...\n\n"
+     "1. The power supply is connected\n2. All connections are correct\n"
+     "3. A program is not already running\n4. The correct value for the crystal is selected\n"
+     "5. PSEN is inserted\n\nSee downloading instructions under 'Help-->Index'\n"},
+    // Held at start-up and again by the download's own reset; nothing after the first line.
+    {"PortHeldByAnotherProgram", 1, true, Words{}, Words{kHex},
+     "\nConfiguration: COM1, 9600 baud\n", kHeld + kHeld},
+    {"SerialSafeAnsweredNoSendsNoSecurityBits", 0, false, Words{}, Words{kHex, "/S:2"},
+     "]:..........OK\nBaudrate = 9600... OK\n",
+     "Serial safe mode not confirmed (set TOVREL_CONFIRM_SERIAL_SAFE=yes beforehand to confirm "
+     "it): answered No\n"},
+    {"Version", 0, false, Words{}, Words{"--version"},
+     std::string("Tovrel ") + TOVREL_VERSION + "\n", ""},
+    {"NoCommandLineAndNoDisplay", 2, false, Words{}, Words{}, "",
+     "tovrel: no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is "
+     "set); give a command line to download without one, see tovrel --help\n"},
+};
 
-    StartDevice();
-    std::map<std::string, std::string> env = Env();
-    env["TOVREL_CONFIRM_SERIAL_SAFE"] = "yes";
-    run = RunTovrel({kHex, "/S:2"}, env);
-    m_sim->Stop();
-    EXPECT_NE(run.out.find("DOWNLOADING SECURITY BITS: ... OK\n"), std::string::npos) << run.out;
-    const auto security = Received("S");
-    ASSERT_EQ(security.size(), 1u);
-    EXPECT_EQ(security[0][4], 0x03);  // serial-safe bit cleared
-}
-
-TEST_F(HeadlessRun, WithoutAFileNameTheDialogCountsAsCancelled) {
-    StartDevice();
-    const ProgramRun run = Run({""});
-    EXPECT_NE(run.err.find("counted as cancelled"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.find("DOWNLOADING CODE"), std::string::npos);
-    EXPECT_EQ(run.status, 1);
-}
-
-TEST_F(HeadlessRun, HelpVersionAndAStartWithoutDisplay) {
-    ProgramRun run = Run({"--version"});
-    EXPECT_EQ(run.out, std::string("Tovrel ") + TOVREL_VERSION + "\n");
-    EXPECT_EQ(run.status, 0);
-    run = Run({"--help"});
-    EXPECT_NE(run.out.find("TOVREL_CONFIRM_SERIAL_SAFE"), std::string::npos);
-    EXPECT_NE(run.out.find("/dev/ttyS(n-1)"), std::string::npos);
-    EXPECT_EQ(run.status, 0);
-    run = Run({});
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
-    EXPECT_EQ(run.status, 2);
-}
+INSTANTIATE_TEST_SUITE_P(Rows, HeadlessEnding, ::testing::ValuesIn(kEndings),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tovrel::testing
