@@ -1,6 +1,7 @@
 #include "sim/trace_log.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace tovrel::sim {
@@ -16,6 +17,12 @@ bool TraceLog::Open(const std::string& path, std::string& error) {
         return false;
     }
     std::fputs("# pellicon-sim trace: seconds RX|TX hex kind baud\n", m_file);
+    // The trace opens right after the simulator's clock starts; a benchmark adds this to
+    // the trace's seconds to put them on its own monotonic clock (steady_clock is
+    // CLOCK_MONOTONIC here).
+    const double origin =
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    std::fprintf(m_file, "# origin-monotonic %.6f\n", origin);
     std::fflush(m_file);
     return true;
 }
