@@ -13,6 +13,9 @@ constexpr std::size_t kRecord16 = 16;
 constexpr std::size_t kRecord32 = 32;
 constexpr std::size_t kDataBytesPerLine = 4;
 constexpr std::size_t kSparseRecordBytes = 16;
+constexpr unsigned kByteMask = 0xFF;
+constexpr unsigned kByteModulus = 0x100;
+constexpr unsigned kByteBits = 8;
 // First, middle and last page of the code flash; everything between stays erased.
 constexpr std::uint16_t kSparseAddresses[] = {0x0000, 0x7B40, 0xF7F0};
 
@@ -32,7 +35,7 @@ class Random {
 
 std::string Hex2(unsigned value) {
     char text[3];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFFU);
+    std::snprintf(text, sizeof text, "%02X", value & kByteMask);
     return text;
 }
 
@@ -52,14 +55,15 @@ std::vector<std::uint8_t> MakeProgram() {
 }
 
 std::string HexRecord(std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
-    unsigned sum = static_cast<unsigned>(bytes.size()) + (address >> 8) + (address & 0xFFU);
-    std::string line = ":" + Hex2(static_cast<unsigned>(bytes.size())) + Hex2(address >> 8) +
-                       Hex2(address) + "00";
+    unsigned sum =
+        static_cast<unsigned>(bytes.size()) + (address >> kByteBits) + (address & kByteMask);
+    std::string line = ":" + Hex2(static_cast<unsigned>(bytes.size())) +
+                       Hex2(address >> kByteBits) + Hex2(address) + "00";
     for (std::uint8_t byte : bytes) {
         line += Hex2(byte);
         sum += byte;
     }
-    return line + Hex2(0x100U - (sum & 0xFFU)) + kLineEnd;
+    return line + Hex2(kByteModulus - (sum & kByteMask)) + kLineEnd;
 }
 
 std::string IntelHex(const std::vector<std::uint8_t>& bytes, std::size_t recordSize) {
@@ -92,9 +96,9 @@ bool WriteInputs(const std::string& folder, BenchInputs& inputs) {
     inputs.sparse = folder + "/sparse.hex";
     std::string sparse;
     for (std::uint16_t address : kSparseAddresses) {
-        sparse += HexRecord(address, std::vector<std::uint8_t>(
-                                         program.begin() + address,
-                                         program.begin() + address + kSparseRecordBytes));
+        sparse += HexRecord(
+            address, std::vector<std::uint8_t>(program.begin() + address,
+                                               program.begin() + address + kSparseRecordBytes));
     }
     sparse += std::string(kEndRecord) + kLineEnd;
     return WriteFile(inputs.program16, IntelHex(program, kRecord16)) &&

@@ -124,8 +124,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     std::vector<char*> envPointers = Pointers(env);
     pid_t pid = -1;
     run.startSeconds = MonotonicSeconds();
-    const int spawnError =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+    const int spawnError = posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(),
+                                       envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawnError != 0) return run;
     run.started = true;

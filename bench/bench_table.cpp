@@ -8,16 +8,17 @@ constexpr double kPercent = 100.0;
 
 constexpr const char* kHeader =
     "case                   baud  result  msgs  bytes->dev  bytes<-dev  modelled_s  wire_span_s  "
-    "ratio  host_gaps_s  host_ratio  process_s  startup_ms  exit_ms  cpu_s  cpu_%\n";
+    "ratio  host_gaps_s  floor_gaps_s  host_ratio  process_s  startup_ms  exit_ms  cpu_s  cpu_%\n";
 
 void PrintLine(std::FILE* out, const Row& row) {
-    std::fprintf(out,
-                 "%-20s %6ld  %-6s %5ld  %10ld  %10ld  %10.3f  %11.3f  %5.3f  %11.3f  %10.3f  "
-                 "%9.3f  %10.1f  %7.1f  %5.3f  %5.2f\n",
-                 row.name.c_str(), row.baud, row.result.c_str(), row.messages, row.bytesToDevice,
-                 row.bytesFromDevice, row.modelled, row.span, row.Ratio(), row.hostGaps,
-                 row.HostRatio(), row.process, row.startUp * kMilli, row.exitTail * kMilli,
-                 row.cpu, row.CpuShare() * kPercent);
+    std::fprintf(
+        out,
+        "%-20s %6ld  %-6s %5ld  %10ld  %10ld  %10.3f  %11.3f  %5.3f  %11.3f  %12.3f  %10.3f  "
+        "%9.3f  %10.1f  %7.1f  %5.3f  %5.2f\n",
+        row.name.c_str(), row.baud, row.result.c_str(), row.messages, row.bytesToDevice,
+        row.bytesFromDevice, row.modelled, row.span, row.Ratio(), row.hostGaps, row.floorGaps,
+        row.HostRatio(), row.process, row.startUp * kMilli, row.exitTail * kMilli, row.cpu,
+        row.CpuShare() * kPercent);
 }
 
 }  // namespace
@@ -52,14 +53,16 @@ bool WriteCsv(const std::string& path, const std::vector<Row>& rows) {
     if (out == nullptr) return false;
     std::fputs(
         "case,baud,result,messages,bytes_to_device,bytes_from_device,modelled_s,wire_span_s,"
-        "ratio,host_gaps_s,host_ratio,process_s,startup_ms,exit_ms,cpu_s,cpu_percent\n",
+        "ratio,host_gaps_s,floor_gaps_s,host_ratio,process_s,startup_ms,exit_ms,cpu_s,cpu_"
+        "percent\n",
         out);
     for (const Row& row : rows) {
-        std::fprintf(out, "%s,%ld,%s,%ld,%ld,%ld,%.6f,%.6f,%.4f,%.6f,%.4f,%.6f,%.2f,%.2f,%.4f,%.3f\n",
-                     row.name.c_str(), row.baud, row.result.c_str(), row.messages,
-                     row.bytesToDevice, row.bytesFromDevice, row.modelled, row.span, row.Ratio(),
-                     row.hostGaps, row.HostRatio(), row.process, row.startUp * kMilli,
-                     row.exitTail * kMilli, row.cpu, row.CpuShare() * kPercent);
+        std::fprintf(
+            out, "%s,%ld,%s,%ld,%ld,%ld,%.6f,%.6f,%.4f,%.6f,%.6f,%.4f,%.6f,%.2f,%.2f,%.4f,%.3f\n",
+            row.name.c_str(), row.baud, row.result.c_str(), row.messages, row.bytesToDevice,
+            row.bytesFromDevice, row.modelled, row.span, row.Ratio(), row.hostGaps, row.floorGaps,
+            row.HostRatio(), row.process, row.startUp * kMilli, row.exitTail * kMilli, row.cpu,
+            row.CpuShare() * kPercent);
     }
     return std::fclose(out) == 0;
 }

@@ -2,7 +2,7 @@
 // simulated device pacing its line in wire time, and sets each beside the least time the
 // line and the device allow.
 //
-//   tovrel-bench [--quick] [--csv FILE] [--only TEXT] [--work DIR] [--bin DIR]
+//   tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] [--bin DIR]
 //
 // For every case it starts pellicon-sim --realtime --trace, runs tovrel against it, and
 // reports: the wire span (the device's first received byte to its last reply, from the
@@ -10,7 +10,9 @@
 // device's work, from the simulator's summary), their ratio, the part of the span spent
 // waiting for the program (from each reply to the program's next message), the whole
 // process time, the start-up (process start to the first byte on the wire) and the
-// program's CPU time (user + system).
+// program's CPU time (user + system). With --floor each case is replayed once more by a
+// bare client that only writes the same messages and reads the answers, which gives the
+// gaps the test bed itself leaves between answer and next message.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@
 
 #include "bench/bench_inputs.h"
 #include "bench/bench_process.h"
+#include "bench/bench_replay.h"
 #include "bench/bench_table.h"
 #include "bench/bench_trace.h"
 
@@ -33,9 +36,19 @@ namespace {
 constexpr long kFastRate = 115200;
 constexpr long kSlowRate = 9600;
 constexpr double kModelTolerance = 0.001;  // seconds: rounding of the printed figures
+// The identification picks the profile by its model letters: QA quick download with the
+// fast rate, QB standard download with the fast rate, QC quick download at 9600, QS
+// standard download at 9600.
+constexpr const char* kQuickFast = "Kaz 8QA    205";
+constexpr const char* kStandardFast = "Kaz 8QB    205";
+constexpr std::size_t kModelLetter = 6;
+constexpr char kStandardLetter = 'B';
+constexpr const char* kStandardSlowLetter = "S";
+constexpr const char* kQuickSlowLetter = "C";
 
 struct Options {
     bool quick = false;
+    bool floor = false;
     std::string csvPath;
     std::string only;
     std::string workDir;
@@ -43,7 +56,7 @@ struct Options {
 };
 
 // One download: the identification the simulated device gives (which picks the profile)
-// and the program's command-line words; "@" words name generated inputs.
+// and the program's command-line words.
 struct Case {
     std::string name;
     long baud;
@@ -53,23 +66,22 @@ struct Case {
 };
 
 std::vector<Case> Cases(const BenchInputs& in, bool quick) {
-    // Kaz 8QA: quick download, fast rate.  8QB: standard download, fast rate.
-    // 8QC: quick download at 9600.  8QS: standard download at 9600.
     const std::string verifyOk = "VERIFYING USER CODE: ... OK";
     const std::string codeOk = "]:..........OK";
     std::vector<Case> cases{
-        {"quick 62K + verify", kFastRate, "Kaz 8QA    205", {in.program16, "/M:1", "/V"}, verifyOk},
-        {"standard 62K rec16", kFastRate, "Kaz 8QB    205", {in.program16, "/M:1"}, codeOk},
-        {"standard 62K rec32", kFastRate, "Kaz 8QB    205", {in.program32, "/M:1"}, codeOk},
-        {"data 640 lines", kFastRate, "Kaz 8QA    205", {in.program16, in.dataFile, "/M:2"}, codeOk},
-        {"sparse 3 records", kFastRate, "Kaz 8QA    205", {in.sparse, "/M:1"}, codeOk},
+        {"quick 62K + verify", kFastRate, kQuickFast, {in.program16, "/M:1", "/V"}, verifyOk},
+        {"standard 62K rec16", kFastRate, kStandardFast, {in.program16, "/M:1"}, codeOk},
+        {"standard 62K rec32", kFastRate, kStandardFast, {in.program32, "/M:1"}, codeOk},
+        {"data 640 lines", kFastRate, kQuickFast, {in.program16, in.dataFile, "/M:2"}, codeOk},
+        {"sparse 3 records", kFastRate, kQuickFast, {in.sparse, "/M:1"}, codeOk},
     };
     if (quick) return cases;
     const std::size_t fastCount = cases.size();
     for (std::size_t i = 0; i < fastCount; ++i) {
         Case slow = cases[i];
         slow.baud = kSlowRate;
-        slow.id = slow.id.replace(6, 1, slow.id[6] == 'B' ? "S" : "C");
+        const bool standard = slow.id[kModelLetter] == kStandardLetter;
+        slow.id.replace(kModelLetter, 1, standard ? kStandardSlowLetter : kQuickSlowLetter);
         cases.push_back(slow);
     }
     return cases;
@@ -91,6 +103,37 @@ std::string CheckLog(const ProgramRun& run, const std::string& log, const Case& 
     return "OK";
 }
 
+std::vector<std::string> SimArguments(const Case& c, const std::string& trace) {
+    const DeviceTimes times;
+    return {"--realtime",
+            "--trace",
+            trace,
+            "--id",
+            c.id,
+            "--erase-ms",
+            std::to_string(times.eraseMs),
+            "--page-ms",
+            std::to_string(times.pageMs),
+            "--record-ms",
+            std::to_string(times.recordMs)};
+}
+
+// The same messages once more from the bare client; the gaps it leaves, or -1.
+double FloorGaps(const Options& options, const Case& c, const std::string& folder) {
+    const std::string trace = folder + "/floor-trace";
+    {
+        SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
+                   folder + "/floor-sim.err");
+        std::string error;
+        if (!sim.Started() || !ReplayTrace(folder + "/trace", sim.Path(), error)) {
+            std::fprintf(stderr, "tovrel-bench: replay failed: %s\n", error.c_str());
+            return -1;
+        }
+    }
+    const auto figures = AnalyseTrace(trace, DeviceTimes{});
+    return figures ? figures->hostGaps : -1;
+}
+
 Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     Row row;
     row.name = c.name;
@@ -98,22 +141,18 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     std::filesystem::create_directories(folder);
     const std::string trace = folder + "/trace";
     const DeviceTimes times;
-    SimRun sim(options.binDir + "/pellicon-sim",
-               {"--realtime", "--trace", trace, "--id", c.id, "--erase-ms",
-                std::to_string(times.eraseMs), "--page-ms", std::to_string(times.pageMs),
-                "--record-ms", std::to_string(times.recordMs)},
-               folder + "/sim.err");
+    SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace), folder + "/sim.err");
     if (!sim.Started()) {
         row.result = "sim did not start";
         return row;
     }
     std::vector<std::string> words = c.words;
     words.push_back("/T:0");
-    const ProgramRun run = RunProgram(
-        options.binDir + "/tovrel", words,
-        {"TOVREL_COM1=" + sim.Path(), "XDG_CONFIG_HOME=" + folder + "/config", "DISPLAY",
-         "WAYLAND_DISPLAY"},
-        folder + "/log", folder + "/err");
+    const ProgramRun run =
+        RunProgram(options.binDir + "/tovrel", words,
+                   {"TOVREL_COM1=" + sim.Path(), "XDG_CONFIG_HOME=" + folder + "/config", "DISPLAY",
+                    "WAYLAND_DISPLAY"},
+                   folder + "/log", folder + "/err");
     sim.Stop();
     row.result = CheckLog(run, ReadAll(folder + "/log"), c);
     const auto figures = AnalyseTrace(trace, times);
@@ -129,6 +168,7 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
         row.result = "wrong rate";
     }
     FillRow(row, *figures, run);
+    if (options.floor && row.result == "OK") row.floorGaps = FloorGaps(options, c, folder);
     return row;
 }
 
@@ -138,6 +178,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         const bool hasValue = i + 1 < argc;
         if (word == "--quick") {
             options.quick = true;
+        } else if (word == "--floor") {
+            options.floor = true;
         } else if (word == "--csv" && hasValue) {
             options.csvPath = argv[++i];
         } else if (word == "--only" && hasValue) {
@@ -147,9 +189,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (word == "--bin" && hasValue) {
             options.binDir = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: tovrel-bench [--quick] [--csv FILE] [--only TEXT] [--work DIR] "
-                         "[--bin DIR]\n");
+            std::fprintf(
+                stderr,
+                "usage: tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] "
+                "[--bin DIR]\n");
             return false;
         }
     }
