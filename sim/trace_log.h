@@ -13,7 +13,9 @@ namespace tovrel::sim {
 // e.g. "12.345678 RX 070E0143BC C 9600" and "12.345900 TX 06 C 9600". KIND is the
 // command letter, ID for the reset message and its answer, ? for discarded bytes and
 // STRAY for injected stray bytes; BAUD is the device's rate at that moment. Notes
-// (rate switches, garbling, power cycles, the closing summary) are lines starting "#".
+// (rate switches, garbling, power cycles, the closing summary) are lines starting "#";
+// the second line, "# origin-monotonic <seconds>", gives the clock reading at which the
+// trace opened, on CLOCK_MONOTONIC.
 class TraceLog {
   public:
     TraceLog() = default;

@@ -1,0 +1,246 @@
+// tovrel-bench: times headless command-line downloads of the real program against the
+// simulated device pacing its line in wire time, and sets each beside the least time the
+// line and the device allow.
+//
+//   tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] [--bin DIR]
+//
+// For every case it starts pellicon-sim --realtime --trace, runs tovrel against it, and
+// reports: the wire span (the device's first received byte to its last reply, from the
+// trace), the modelled minimum (bytes both ways at ten bit times of their rate plus the
+// device's work, from the simulator's summary), their ratio, the part of the span spent
+// waiting for the program (from each reply to the program's next message), the whole
+// process time, the start-up (process start to the first byte on the wire) and the
+// program's CPU time (user + system). With --floor each case is replayed once more by a
+// bare client that only writes the same messages and reads the answers, which gives the
+// gaps the test bed itself leaves between answer and next message.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_inputs.h"
+#include "bench/bench_process.h"
+#include "bench/bench_replay.h"
+#include "bench/bench_table.h"
+#include "bench/bench_trace.h"
+
+namespace tovrel::bench {
+namespace {
+
+constexpr long kFastRate = 115200;
+constexpr long kSlowRate = 9600;
+constexpr double kModelTolerance = 0.001;  // seconds: rounding of the printed figures
+// The identification picks the profile by its model letters: QA quick download with the
+// fast rate, QB standard download with the fast rate, QC quick download at 9600, QS
+// standard download at 9600.
+constexpr const char* kQuickFast = "Kaz 8QA    205";
+constexpr const char* kStandardFast = "Kaz 8QB    205";
+constexpr std::size_t kModelLetter = 6;
+constexpr char kStandardLetter = 'B';
+constexpr const char* kStandardSlowLetter = "S";
+constexpr const char* kQuickSlowLetter = "C";
+
+struct Options {
+    bool quick = false;
+    bool floor = false;
+    std::string csvPath;
+    std::string only;
+    std::string workDir;
+    std::string binDir;
+};
+
+// One download: the identification the simulated device gives (which picks the profile)
+// and the program's command-line words.
+struct Case {
+    std::string name;
+    long baud;
+    std::string id;
+    std::vector<std::string> words;
+    std::string mustLog;  // a status line that only a complete run writes
+};
+
+std::vector<Case> Cases(const BenchInputs& in, bool quick) {
+    const std::string verifyOk = "VERIFYING USER CODE: ... OK";
+    const std::string codeOk = "]:..........OK";
+    std::vector<Case> cases{
+        {"quick 62K + verify", kFastRate, kQuickFast, {in.program16, "/M:1", "/V"}, verifyOk},
+        {"standard 62K rec16", kFastRate, kStandardFast, {in.program16, "/M:1"}, codeOk},
+        {"standard 62K rec32", kFastRate, kStandardFast, {in.program32, "/M:1"}, codeOk},
+        {"data 640 lines", kFastRate, kQuickFast, {in.program16, in.dataFile, "/M:2"}, codeOk},
+        {"sparse 3 records", kFastRate, kQuickFast, {in.sparse, "/M:1"}, codeOk},
+    };
+    if (quick) return cases;
+    const std::size_t fastCount = cases.size();
+    for (std::size_t i = 0; i < fastCount; ++i) {
+        Case slow = cases[i];
+        slow.baud = kSlowRate;
+        const bool standard = slow.id[kModelLetter] == kStandardLetter;
+        slow.id.replace(kModelLetter, 1, standard ? kStandardSlowLetter : kQuickSlowLetter);
+        cases.push_back(slow);
+    }
+    return cases;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A complete run: exit 0, nothing failed, the case's last step done.
+std::string CheckLog(const ProgramRun& run, const std::string& log, const Case& c) {
+    if (!run.started) return "not started";
+    if (run.exitStatus != 0) return "exit " + std::to_string(run.exitStatus);
+    if (log.find("ailed") != std::string::npos) return "failed step";
+    if (log.find(c.mustLog) == std::string::npos) return "incomplete";
+    return "OK";
+}
+
+std::vector<std::string> SimArguments(const Case& c, const std::string& trace) {
+    const DeviceTimes times;
+    return {"--realtime",
+            "--trace",
+            trace,
+            "--id",
+            c.id,
+            "--erase-ms",
+            std::to_string(times.eraseMs),
+            "--page-ms",
+            std::to_string(times.pageMs),
+            "--record-ms",
+            std::to_string(times.recordMs)};
+}
+
+// The same messages once more from the bare client; the gaps it leaves, or -1.
+double FloorGaps(const Options& options, const Case& c, const std::string& folder) {
+    const std::string trace = folder + "/floor-trace";
+    {
+        SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
+                   folder + "/floor-sim.err");
+        std::string error;
+        if (!sim.Started() || !ReplayTrace(folder + "/trace", sim.Path(), error)) {
+            std::fprintf(stderr, "tovrel-bench: replay failed: %s\n", error.c_str());
+            return -1;
+        }
+    }
+    const auto figures = AnalyseTrace(trace, DeviceTimes{});
+    return figures ? figures->hostGaps : -1;
+}
+
+Row RunCase(const Options& options, const Case& c, const std::string& folder) {
+    Row row;
+    row.name = c.name;
+    row.baud = c.baud;
+    std::filesystem::create_directories(folder);
+    const std::string trace = folder + "/trace";
+    const DeviceTimes times;
+    SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace), folder + "/sim.err");
+    if (!sim.Started()) {
+        row.result = "sim did not start";
+        return row;
+    }
+    std::vector<std::string> words = c.words;
+    words.push_back("/T:0");
+    const ProgramRun run =
+        RunProgram(options.binDir + "/tovrel", words,
+                   {"TOVREL_COM1=" + sim.Path(), "XDG_CONFIG_HOME=" + folder + "/config", "DISPLAY",
+                    "WAYLAND_DISPLAY"},
+                   folder + "/log", folder + "/err");
+    sim.Stop();
+    row.result = CheckLog(run, ReadAll(folder + "/log"), c);
+    const auto figures = AnalyseTrace(trace, times);
+    if (!figures || !figures->summaryFound) {
+        if (row.result == "OK") row.result = "no trace";
+        return row;
+    }
+    if (std::abs(figures->ownModel - figures->modelled) > kModelTolerance && row.result == "OK") {
+        row.result = "model mismatch";
+    }
+    if ((figures->garbled || (figures->fastRxBytes > 0) != (c.baud == kFastRate)) &&
+        row.result == "OK") {
+        row.result = "wrong rate";
+    }
+    FillRow(row, *figures, run);
+    if (options.floor && row.result == "OK") row.floorGaps = FloorGaps(options, c, folder);
+    return row;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (word == "--quick") {
+            options.quick = true;
+        } else if (word == "--floor") {
+            options.floor = true;
+        } else if (word == "--csv" && hasValue) {
+            options.csvPath = argv[++i];
+        } else if (word == "--only" && hasValue) {
+            options.only = argv[++i];
+        } else if (word == "--work" && hasValue) {
+            options.workDir = argv[++i];
+        } else if (word == "--bin" && hasValue) {
+            options.binDir = argv[++i];
+        } else {
+            std::fprintf(
+                stderr,
+                "usage: tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] "
+                "[--bin DIR]\n");
+            return false;
+        }
+    }
+    if (options.binDir.empty()) {
+        options.binDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    }
+    return true;
+}
+
+std::string MakeWorkFolder(const Options& options) {
+    if (!options.workDir.empty()) {
+        std::filesystem::create_directories(options.workDir);
+        return options.workDir;
+    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "tovrel-bench-XXXXXX").string();
+    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+}
+
+int Run(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) return 2;
+    const std::string work = MakeWorkFolder(options);
+    BenchInputs inputs;
+    if (work.empty() || !WriteInputs(work, inputs)) {
+        std::fprintf(stderr, "tovrel-bench: cannot write the input files\n");
+        return 1;
+    }
+    std::vector<Row> rows;
+    int index = 0;
+    for (const Case& c : Cases(inputs, options.quick)) {
+        ++index;
+        if (!options.only.empty() && c.name.find(options.only) == std::string::npos) continue;
+        std::fprintf(stderr, "tovrel-bench: %s at %ld baud...\n", c.name.c_str(), c.baud);
+        rows.push_back(RunCase(options, c, work + "/case" + std::to_string(index)));
+        PrintRow(stderr, rows.back());
+    }
+    PrintTable(stdout, rows);
+    if (!options.csvPath.empty() && !WriteCsv(options.csvPath, rows)) {
+        std::fprintf(stderr, "tovrel-bench: cannot write %s\n", options.csvPath.c_str());
+        return 1;
+    }
+    if (options.workDir.empty()) std::filesystem::remove_all(work);
+    bool allOk = true;
+    for (const Row& row : rows) allOk = allOk && row.result == "OK";
+    return allOk ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace tovrel::bench
+
+int main(int argc, char** argv) { return tovrel::bench::Run(argc, argv); }
