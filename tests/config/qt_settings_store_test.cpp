@@ -44,6 +44,7 @@ TEST(QtSettingsStore, ReadsAndWritesPlainTextUnderSection8051) {
     s.RunAddress = -65536;
     s.fcore = 11059200;
     SaveSavedData(s, store);
+    store.Flush();
     std::stringstream text;
     text << std::ifstream(kConfigHome.File()).rdbuf();
     for (const char* line : {"[8051]\n", "Comport=3\n", "EraseMode=False\n", "LockMode=False\n",
