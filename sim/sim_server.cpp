@@ -1,6 +1,7 @@
 #include "sim/sim_server.h"
 
 #include <poll.h>
+#include <time.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -81,7 +82,14 @@ int SimServer::Serve() {
         std::array<pollfd, 3> watched{{{m_line.MasterFd(), POLLIN, 0},
                                        {m_line.WatchFd(), POLLIN, 0},
                                        {m_signals, POLLIN, 0}}};
-        if (poll(watched.data(), watched.size(), PollTimeoutMs()) < 0 && errno != EINTR) {
+        const std::optional<std::chrono::nanoseconds> timeout = PollTimeout();
+        timespec wait{};
+        if (timeout) {
+            wait.tv_sec = static_cast<time_t>(timeout->count() / 1000000000);
+            wait.tv_nsec = static_cast<long>(timeout->count() % 1000000000);
+        }
+        if (ppoll(watched.data(), watched.size(), timeout ? &wait : nullptr, nullptr) < 0 &&
+            errno != EINTR) {
             std::perror("pellicon-sim: poll");
             m_exitStatus = kExitFailure;
             break;
@@ -256,21 +264,21 @@ void SimServer::Finish() {
     m_line.HangUp();
 }
 
-int SimServer::PollTimeoutMs() const {
+std::optional<std::chrono::nanoseconds> SimServer::PollTimeout() const {
     std::optional<TimePoint> wake;
     if (!m_outgoing.empty()) wake = m_outgoing.front().due;
     if (m_parser.InMessage()) {
         const TimePoint gapEnd = m_lastByte + milliseconds(m_options.gapTimeoutMs);
         wake = wake ? std::min(*wake, gapEnd) : gapEnd;
     }
-    if (!wake) return -1;
-    const auto wait = duration_cast<microseconds>(*wake - Clock::now()).count();
-    return wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
+    if (!wake) return std::nullopt;
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*wake - Clock::now());
+    return std::max(wait, std::chrono::nanoseconds(0));
 }
 
-microseconds SimServer::ByteTime() const {
-    if (!m_options.realtime) return microseconds(0);
-    return microseconds(kBitsPerByte * 1000000 / m_rate);
+std::chrono::nanoseconds SimServer::ByteTime() const {
+    if (!m_options.realtime) return std::chrono::nanoseconds(0);
+    return std::chrono::nanoseconds(kBitsPerByte * 1000000000LL / m_rate);
 }
 
 microseconds SimServer::WorkTime(DeviceWork work) const {

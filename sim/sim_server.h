@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "sim/boot_loader.h"
@@ -64,8 +65,10 @@ class SimServer {
     void PowerCycle(bool downloadPinHeld);
     void SaveState();
     void Finish();
-    int PollTimeoutMs() const;
-    std::chrono::microseconds ByteTime() const;
+    // How long poll may sleep: until the next reply is due or a message goes stale; empty
+    // when nothing is pending. Kept to the nanosecond so paced replies are not late.
+    std::optional<std::chrono::nanoseconds> PollTimeout() const;
+    std::chrono::nanoseconds ByteTime() const;
     std::chrono::microseconds WorkTime(DeviceWork work) const;
     double Seconds() const;
 
