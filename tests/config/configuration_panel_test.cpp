@@ -15,7 +15,6 @@ using testing::ShownMessage;
 using Messages = std::vector<ShownMessage>;
 
 constexpr std::int32_t kUntouched = 1234;
-const ShownMessage kInvalidCrystal{"Invalid Crystal Frequency", "Warning"};
 const ShownMessage kInvalidAddress{"Invalid Address", "Warning Address"};
 
 ShownMessage RunAddressError(const std::string& text) {
@@ -25,23 +24,7 @@ ShownMessage RunAddressError(const std::string& text) {
             "Tovrel"};
 }
 
-TEST(ConfigurationPanel, HandlersRunOnceOnlyWhenTheValueChangesAndTheViewHearsOnce) {
-    PanelFixture f;
-    int changes = 0;
-    f.panel.onChanged = [&] { ++changes; };
-    f.panel.Select(Option::EraseCodeButton, 0);  // runs a chain of nested changes
-    EXPECT_EQ(changes, 1);
-    // Re-selecting "Erase the CODE and DATA" must not re-enable what "CODE ONLY" disabled.
-    f.panel.DownloadCodeButton.enabled.fill(false);
-    f.panel.Select(Option::EraseCodeButton, 0);
-    EXPECT_FALSE(f.panel.DownloadCodeButton.enabled[1]);
-    f.host.serialSafeAnswers = {true, true};
-    f.panel.Select(Option::EraseCodeButton, 1);
-    f.panel.SetChecked(Check::SerialSafeModeButton, true);
-    f.panel.SetChecked(Check::SerialSafeModeButton, true);
-    EXPECT_EQ(f.host.serialSafeWarningsShown, 1);
-}
-
+// The handlers run once, only when a value changes, and the view hears of a chain once.
 TEST(EraseMode, CodeOnlyForcesCodeDownloadAndClearsTheSecurityBoxes) {
     PanelFixture f;
     f.Fill();
@@ -49,13 +32,20 @@ TEST(EraseMode, CodeOnlyForcesCodeDownloadAndClearsTheSecurityBoxes) {
     f.panel.Select(Option::DownloadCodeButton, 0);
     f.panel.SetChecked(Check::LockModeButton, true);
     f.panel.SetChecked(Check::SerialSafeModeButton, true);
+    f.panel.SetChecked(Check::SerialSafeModeButton, true);
+    int changes = 0;
+    f.panel.onChanged = [&] { ++changes; };
     f.panel.Select(Option::EraseCodeButton, 0);  // clearing the serial-safe box shows nothing
+    EXPECT_EQ(changes, 1);
     EXPECT_EQ(f.panel.DownloadCodeButton.selected, 1);
     EXPECT_EQ(f.panel.DownloadCodeButton.enabled, (std::array<bool, 3>{false, true, false}));
     for (Check box :
          {Check::LockModeButton, Check::SecureModeButton, Check::SerialSafeModeButton}) {
         EXPECT_FALSE(f.panel.Box(box).checked || f.panel.Box(box).enabled);
     }
+    f.panel.DownloadCodeButton.enabled.fill(false);
+    f.panel.Select(Option::EraseCodeButton, 0);  // selected already: nothing re-enabled
+    EXPECT_FALSE(f.panel.DownloadCodeButton.enabled[1]);
     // A later fill: the erase-mode step clears and disables, the security step restores.
     f.s.EraseMode = false;
     f.s.LockMode = true;
@@ -71,8 +61,8 @@ TEST(EraseMode, CodeAndDataEnablesSecurityOnlyWhenTheDeviceHasIt) {
         f.panel.Select(Option::EraseCodeButton, 0);
         f.panel.Select(Option::EraseCodeButton, 1);
         EXPECT_EQ(f.panel.DownloadCodeButton.enabled, (std::array<bool, 3>{true, true, true}));
-        EXPECT_EQ(f.panel.LockModeButton.enabled, securityBits);
-        EXPECT_EQ(f.panel.SerialSafeModeButton.enabled, securityBits);
+        EXPECT_EQ(f.panel.LockModeButton.enabled && f.panel.SerialSafeModeButton.enabled,
+                  securityBits);
     }
 }
 
@@ -116,8 +106,8 @@ TEST_P(ExpectedChecksum, Rows) {
     f.s.ExpectedChecksum = 99;
     f.panel.SetText(f.panel.HexFileCHKSUM, text);
     f.panel.HexFileCHKSUM_LostFocus();
-    EXPECT_EQ(f.s.ExpectedChecksum, expected);
-    EXPECT_EQ(f.panel.HexFileCHKSUM.text, error ? "0" : text);
+    EXPECT_EQ(std::tie(f.s.ExpectedChecksum, f.panel.HexFileCHKSUM.text),
+              std::make_tuple(expected, error ? "0" : text));
     const std::string message = std::string("'") + text +
                                 "' is not a valid input for the Expected Checksum. Please enter a "
                                 "valid decimal number.\r\n\r\ne.g. Use '23' instead of '0x17'.";
@@ -126,24 +116,18 @@ TEST_P(ExpectedChecksum, Rows) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, ExpectedChecksum, ::testing::Values(
-    std::tuple{"23", 23, false}, std::tuple{" 23 ", 23, false}, std::tuple{"-5", -5, false},
-    std::tuple{"2.5", 2, false}, std::tuple{"3.5", 4, false},
+    std::tuple{" 23 ", 23, false}, std::tuple{"-5", -5, false}, std::tuple{"2.5", 2, false},
     std::tuple{"2147483647", 2147483647, false}, std::tuple{"-2147483648", INT32_MIN, false},
     std::tuple{"2147483648", 0, true}, std::tuple{"2147483647.5", 0, true},
-    std::tuple{"", 0, true}, std::tuple{"0x17", 0, true}, std::tuple{"12abc", 0, true},
-    std::tuple{"1.2.3", 0, true}, std::tuple{".", 0, true}));
+    std::tuple{"", 0, true}, std::tuple{"0x17", 0, true}, std::tuple{"1.2.3", 0, true}));
 // clang-format on
 
 // Typing a crystal: the rates shown for it ("-": the box keeps its text) and what the record
 // takes at once (PCBaudrate only for the 14400 rule, FastBaudrateOption below 2 MHz).
 struct LostFocusCase {
-    const char* typed;
-    const char* shown;
-    const char* kernel;
-    const char* pc;
+    const char *typed, *shown, *kernel, *pc;
     std::int32_t pcBaudrate = kUntouched;
     bool fastBaudrateOption = true;
-    bool error = false;
     friend void PrintTo(const LostFocusCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 };
 class FrequencyLostFocus : public ::testing::TestWithParam<LostFocusCase> {};
@@ -158,7 +142,9 @@ TEST_P(FrequencyLostFocus, ShowsTheRatesOfTheTypedCrystal) {
     EXPECT_EQ(std::tie(f.panel.FrequencyTextbox.text, f.panel.KernelBaudrateTextbox.text,
                        f.panel.PCBaudrateTextbox.text, f.s.PCBaudrate, f.s.FastBaudrateOption),
               std::make_tuple(c.shown, c.kernel, c.pc, c.pcBaudrate, c.fastBaudrateOption));
-    EXPECT_EQ(f.host.messages, c.error ? Messages(1, FrequencyError(c.typed)) : Messages{});
+    // Only a crystal too fast for any PC rate is an input error.
+    const bool error = std::string(c.shown) == "11.059";
+    EXPECT_EQ(f.host.messages, error ? Messages(1, FrequencyError(c.typed)) : Messages{});
 }
 
 // clang-format off
@@ -167,23 +153,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, FrequencyLostFocus, ::testing::Values(
     LostFocusCase{"16", "16", "13889", "14399", 14400},
     LostFocusCase{"20", "20", "9600", "9600", 9600},
     LostFocusCase{"0.032768", "0.032768", "28", "28", kUntouched, false},
-    LostFocusCase{"11.0592 MHz", "11.0592", "9600", "9599"},
-    LostFocusCase{"1.8432", "1.8432", "1600", "1599", kUntouched, false},
-    LostFocusCase{"MHz", "0", "-", "-"}, LostFocusCase{"-5", "-5", "-", "-"},
-    LostFocusCase{"1000", "1000", "-", "-"},
+    LostFocusCase{"MHz", "0", "-", "-"}, LostFocusCase{"1000", "1000", "-", "-"},
     LostFocusCase{"265.4207", "265.4207", "230400", "115199"},
-    // Too fast for any PC rate.
-    LostFocusCase{"265.4208", "11.059", "-", "-", kUntouched, true, true}));
+    LostFocusCase{"265.4208", "11.059", "-", "-"}));
 // clang-format on
 
 TEST(CrystalButtons, OnlyOtherCrystalReadsTheBoxTheOthersRunAt9600) {
     PanelFixture f;
     f.panel.SetText(f.panel.FrequencyTextbox, "16");
     f.panel.FrequencyTextbox_Click();
-    EXPECT_EQ(f.panel.XtalButton.selected, 2);
-    EXPECT_EQ(f.panel.PCBaudrateTextbox.text, "14399");
-    EXPECT_EQ(f.s.XTAL, 4);    // the record follows only when the panel is applied
-    for (int xtal : {0, 1}) {  // watch: keeps the clock; selectable once chosen
+    EXPECT_EQ(std::tie(f.panel.XtalButton.selected, f.panel.PCBaudrateTextbox.text, f.s.XTAL),
+              std::make_tuple(2, "14399", 4));  // the record follows only when applied
+    for (int xtal : {0, 1}) {                   // watch: keeps the clock; selectable once chosen
         f.s.PCBaudrate = 14400;
         f.panel.Select(Option::XtalButton, xtal);
         EXPECT_TRUE(f.panel.UpdateConfigurationData());
@@ -195,14 +176,12 @@ TEST(CrystalButtons, OnlyOtherCrystalReadsTheBoxTheOthersRunAt9600) {
 }
 
 // Applying the panel with "Other crystal": the clock and PC rate derived, or kept (kUntouched).
-// The command-line rows cover 11.0592, an unreadable text and 0.
+// The command-line rows cover 11.0592 and an unreadable text.
 struct CrystalDataCase {
     const char* text;
-    bool accepted;
-    std::int32_t pcBaudrate;
-    std::int32_t fcore;
+    std::int32_t pcBaudrate, fcore;
     const char* textAfter;
-    const char* errorFor = nullptr;  // the text the input error names
+    bool inputError = false;
     std::int32_t fcoreBefore = kUntouched;
     friend void PrintTo(const CrystalDataCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
@@ -215,30 +194,29 @@ TEST_P(OtherCrystalData, DerivesTheClockAndPcRate) {
     f.s.PCBaudrate = kUntouched;
     f.s.fcore = c.fcoreBefore;
     f.panel.SetText(f.panel.FrequencyTextbox, c.text);
-    EXPECT_EQ(f.panel.UpdateConfigurationData(), c.accepted);
+    const bool zero = std::string(c.text) == "0";
+    EXPECT_EQ(f.panel.UpdateConfigurationData(), !zero);
     EXPECT_EQ(std::tie(f.s.XTAL, f.s.PCBaudrate, f.s.fcore, f.panel.FrequencyTextbox.text),
               std::make_tuple(2, c.pcBaudrate, c.fcore, c.textAfter));
     Messages expected;
-    if (!c.accepted) expected.push_back(kInvalidCrystal);
-    if (c.errorFor) expected.push_back(FrequencyError(c.errorFor));
+    if (zero) expected.push_back({"Invalid Crystal Frequency", "Warning"});
+    if (c.inputError) expected.push_back(FrequencyError(c.text));
     EXPECT_EQ(f.host.messages, expected);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, OtherCrystalData, ::testing::Values(
     // The 14400 rule belongs to the box's lost focus, not to applying the panel.
-    CrystalDataCase{"16", true, 14399, 16000000, "16"},
-    CrystalDataCase{"0", false, kUntouched, kUntouched, "0"},
-    CrystalDataCase{"11.0592 MHz", true, 9599, 11059000, "11.059", "11.0592 MHz"},
-    CrystalDataCase{"265.4208", true, kUntouched, 265420800, "11.059", "265.4208"},
-    CrystalDataCase{"265.4207", true, 115199, 265420700, "265.4207"},
-    CrystalDataCase{"0.533", true, 462, 533000, "0.533"},
-    CrystalDataCase{"0.53", true, kUntouched, 530000, "0.53"},
-    CrystalDataCase{"-5", true, kUntouched, -5000000, "-5"},
-    CrystalDataCase{"0.0000001", true, kUntouched, 0, "11.059", "0.0000001"},
-    // Too large for the clock field: one message, the clock keeps its value, even 0.
-    CrystalDataCase{"5000", true, kUntouched, kUntouched, "11.059", "5000"},
-    CrystalDataCase{"5000", true, kUntouched, 0, "11.059", "5000", 0}));
+    CrystalDataCase{"16", 14399, 16000000, "16"},
+    CrystalDataCase{"0", kUntouched, kUntouched, "0"},
+    CrystalDataCase{"265.4208", kUntouched, 265420800, "11.059", true},
+    CrystalDataCase{"265.4207", 115199, 265420700, "265.4207"},
+    CrystalDataCase{"0.533", 462, 533000, "0.533"},
+    CrystalDataCase{"0.53", kUntouched, 530000, "0.53"},
+    CrystalDataCase{"-5", kUntouched, -5000000, "-5"},
+    CrystalDataCase{"0.0000001", kUntouched, 0, "11.059", true},
+    // Too large for the clock field, which keeps its 0: still one message.
+    CrystalDataCase{"5000", kUntouched, 0, "11.059", true, 0}));
 // clang-format on
 
 struct AddressCase {
@@ -247,6 +225,7 @@ struct AddressCase {
     const char* shown;
     std::int32_t runAddress;  // after the panel is applied with "Run from address:"
     Messages messages;
+    bool lostFocus = true;
     friend void PrintTo(const AddressCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 };
 class RunAddressEntry : public ::testing::TestWithParam<AddressCase> {};
@@ -259,39 +238,29 @@ TEST_P(RunAddressEntry, KeepsAddressesInsideTheCodeFlash) {
     EXPECT_TRUE(f.panel.RunAddressTextbox.enabled);
     if (c.bootload) f.panel.SetChecked(Check::BootloadOptionButton, true);
     f.panel.SetText(f.panel.RunAddressTextbox, c.typed);
-    f.panel.RunAddressTextbox_LostFocus();
-    EXPECT_EQ(f.panel.RunAddressTextbox.text, c.shown);
-    EXPECT_EQ(f.host.messages, c.messages);
+    if (c.lostFocus) f.panel.RunAddressTextbox_LostFocus();
     f.panel.UpdateConfigurationData();
-    EXPECT_EQ(f.s.RunAddress, c.runAddress);
+    EXPECT_EQ(std::tie(f.panel.RunAddressTextbox.text, f.s.RunAddress),
+              std::make_tuple(c.shown, c.runAddress));
+    EXPECT_EQ(f.host.messages, c.messages);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, RunAddressEntry, ::testing::Values(
-    AddressCase{"C000", false, "C000", 0xC000, {}},
     AddressCase{"F800", false, "F800", 0xF800, {}},
     AddressCase{"F801", false, "0", 0, {kInvalidAddress}},
-    AddressCase{"10000", false, "0", 0, {kInvalidAddress}},
     AddressCase{"10000", true, "E000", 0xE000, {kInvalidAddress}},
     AddressCase{"12G4", false, "12G4", 0x12, {}},
-    AddressCase{" 1 2", false, " 1 2", 0x12, {}},
-    AddressCase{"0xC000", false, "0xC000", 0, {}},
     AddressCase{"FFFFFFFF", false, "0", 0, {kInvalidAddress}},
     AddressCase{"100000000", false, "0", 0, {RunAddressError("100000000")}},
-    AddressCase{"100000000", true, "E000", 0xE000, {RunAddressError("100000000")}}));
+    AddressCase{"100000000", true, "E000", 0xE000, {RunAddressError("100000000")}},
+    // Applied without leaving the box first.
+    AddressCase{"123456789", false, "0", 0, {RunAddressError("123456789")}, false}));
 // clang-format on
 
-TEST(RunAddressEntry, ApplyingAnOverlongAddressRejectsIt) {
-    PanelFixture f;
-    f.panel.Select(Option::RunAddressButton, 1);
-    f.panel.SetText(f.panel.RunAddressTextbox, "123456789");
-    f.panel.UpdateConfigurationData();
-    EXPECT_EQ(f.s.RunAddress, 0);
-    EXPECT_EQ(f.panel.RunAddressTextbox.text, "0");
-    EXPECT_EQ(f.host.messages, Messages{RunAddressError("123456789")});
-}
-
-TEST(Bootload, CheckingFixesE000AndClearingFreesTheAddress) {
+// Checking fixes E000 and clearing frees the address; checked in the panel, the record's run
+// address follows one copy later; Cancel undoes it.
+TEST(Bootload, FixesTheRunAddressWhileChecked) {
     PanelFixture f;
     f.panel.Select(Option::RunAddressButton, 1);
     f.panel.SetText(f.panel.RunAddressTextbox, "1234");
@@ -300,24 +269,17 @@ TEST(Bootload, CheckingFixesE000AndClearingFreesTheAddress) {
     EXPECT_FALSE(f.panel.RunAddressTextbox.enabled || f.panel.RunAddressButton.enabled[0] ||
                  f.panel.RunAddressButton.enabled[1] || f.panel.Label1[2].enabled);
     f.panel.SetChecked(Check::BootloadOptionButton, false);
-    EXPECT_EQ(f.panel.RunAddressTextbox.text, "0");
-    EXPECT_EQ(f.panel.RunAddressButton.selected, 0);
+    EXPECT_EQ(std::tie(f.panel.RunAddressTextbox.text, f.panel.RunAddressButton.selected),
+              std::make_tuple("0", 0));
     EXPECT_FALSE(f.panel.RunAddressTextbox.enabled);  // "Run from start" was selected
     EXPECT_TRUE(f.panel.RunAddressButton.enabled[0] && f.panel.RunAddressButton.enabled[1] &&
                 f.panel.Label1[2].enabled);
-}
-
-TEST(Bootload, CheckedInThePanelReachesTheRunAddressOneCopyLaterCancelUndoesIt) {
-    PanelFixture f;
     f.panel.SetChecked(Check::BootloadOptionButton, true);
-    f.panel.UpdateConfigurationWindow();  // Cancel
+    f.Fill();  // Cancel
     EXPECT_FALSE(f.panel.BootloadOptionButton.checked);
-    EXPECT_EQ(f.panel.RunAddressTextbox.text, "0");
-    EXPECT_TRUE(f.panel.RunAddressButton.selected == 0 && f.panel.RunAddressButton.enabled[1]);
     f.panel.SetChecked(Check::BootloadOptionButton, true);
     f.panel.UpdateConfigurationData();
-    EXPECT_TRUE(f.s.Bootload);
-    EXPECT_EQ(f.s.RunAddress, 0);
+    EXPECT_TRUE(f.s.Bootload && f.s.RunAddress == 0);
     f.Fill();  // the stored choice fixes E000
     EXPECT_FALSE(f.panel.RunAddressButton.enabled[0]);
     f.panel.UpdateConfigurationData();
@@ -337,6 +299,8 @@ class RoundTrip : public ::testing::TestWithParam<Configuration> {};
 TEST_P(RoundTrip, WindowThenDataGivesTheRecordBack) {
     PanelFixture f;
     f.host.serialSafeAnswers = {true};
+    f.panel.Select(Option::EraseCodeButton, 0);  // controls the fill must put back
+    f.panel.SetChecked(Check::RunAfterDownloadButton, true);
     Fields(f.s) = GetParam();
     f.Fill();  // a stored serial-safe mode shows the warning once
     EXPECT_EQ(f.host.serialSafeWarningsShown, f.s.SerialSafeMode ? 1 : 0);
@@ -348,7 +312,6 @@ TEST_P(RoundTrip, WindowThenDataGivesTheRecordBack) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, RoundTrip, ::testing::Values(
-    Configuration{1, 0, 1, true, false, false, false, 0, false, false, false},
     Configuration{32, 1, 0, true, true, true, true, 0x1234, true, true, false},
     Configuration{7, 0, 2, true, false, true, false, 0x7FFFFFFF, false, true, false},
     Configuration{3, 1, 1, false, false, false, false, 0xE000, true, false, true}));
@@ -363,22 +326,6 @@ TEST(WindowFill, OutOfRangeChoicesSelectNothingAndDataKeepsThem) {
     f.panel.DownloadCodeButton.selected = -1;
     f.panel.UpdateConfigurationData();
     EXPECT_EQ(std::tie(f.s.DownloadMode, f.s.XTAL), std::make_tuple(7, 4));
-}
-
-TEST(WindowFill, CancelReturnsControlsToTheRecord) {
-    PanelFixture f;
-    f.s.RunAddress = 0xC000;
-    f.Fill();
-    f.panel.UpdateConfigurationData();  // opening the panel
-    const Configuration opened = Fields(f.s);
-    f.panel.Select(Option::EraseCodeButton, 0);
-    f.panel.SetChecked(Check::RunAfterDownloadButton, true);
-    f.panel.Select(Option::RunAddressButton, 0);
-    f.panel.SelectPort(5);
-    f.panel.UpdateConfigurationWindow();  // Cancel
-    EXPECT_TRUE(f.panel.RunAddressTextbox.enabled && f.panel.RunAddressTextbox.text == "C000");
-    f.panel.UpdateConfigurationData();
-    EXPECT_EQ(Configuration(Fields(f.s)), opened);
 }
 
 TEST(WindowFill, DeviceWithoutAnOptionDisablesItsBoxesAndKeepsTheChoice) {

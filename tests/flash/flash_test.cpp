@@ -31,26 +31,14 @@ using Operation = bool (*)(Flash&, std::int32_t);
 bool Standard(Flash& f, std::int32_t) { return StandardDownloadMode(f.link, f.progress, f.path); }
 bool Quick(Flash& f, std::int32_t) { return QuickDownloadMode(f.link, f.progress, f.path); }
 bool Data(Flash& f, std::int32_t) { return DataDownloadMode(f.link, f.progress, f.path); }
-bool AfterFailure(Flash& f, std::int32_t) {
-    f.settings.OperationOK = false;
-    return Standard(f, 0) || Quick(f, 0);
-}
 bool Security(Flash& f, std::int32_t value) {
     std::int16_t bits = static_cast<std::int16_t>(value);
     return SecurityBitsFunction(f.link, bits);
 }
 bool Bootload(Flash& f, std::int32_t value) { return BootloadFunction(f.link, value & 0xFF); }
-bool BootloadWithoutOption(Flash& f, std::int32_t value) {
-    f.settings.BootloadOption = false;
-    return Bootload(f, value);
-}
 bool RunAt(Flash& f, std::int32_t address) {
     f.settings.RunAddress = address;
     return Run(f.link);
-}
-bool RunOnALargeDevice(Flash& f, std::int32_t address) {
-    f.settings.CodeSize = 0x20000;
-    return RunAt(f, address);
 }
 
 // 07 'Q' page, the page's 256 bytes (FF but data from offset on), checksum.
@@ -87,15 +75,13 @@ TEST_P(Exchange, Rows) {
         return FakeReply{reply == '-' ? Bytes{} : Bytes{std::uint8_t(reply == 'N' ? 0x15 : 0x06)}};
     };
     EXPECT_EQ(c.operation(f, c.value), c.result);
-    if (c.frames.empty()) {
-        EXPECT_EQ(f.port.written.size(), c.count);
-    } else {
+    EXPECT_EQ(f.port.written.size(), c.frames.empty() ? c.count : c.frames.size());
+    if (!c.frames.empty()) {
         EXPECT_EQ(f.port.written, c.frames);
     }
     for (ShownMessage& m : f.host.messages) {
-        if (const auto at = m.text.find(f.path); at != std::string::npos) {
-            m.text.replace(at, f.path.size(), "@");
-        }
+        const auto at = m.text.find(f.path);
+        if (at != std::string::npos) m.text.replace(at, f.path.size(), "@");
     }
     EXPECT_EQ(f.host.messages, c.messages);
     if (c.operation == Standard || c.operation == Quick) {
@@ -109,29 +95,26 @@ const Bytes kUnlock{0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 
 const std::string kRecords = HexFile({Record(0, {1}), Record(0x10, {2}), Record(0x20, {3}), kEnd});
 // clang-format off
 const ExchangeCase kExchanges[] = {
-    {"StandardWorkedFrame", Standard, 0, HexFile({":0100000012ED", kEnd}), "", true,
-     {{0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x12, 0x92}}},
     // The end record in the middle is skipped and the last line is sent.
     {"StandardSendsEveryRecordLine", Standard, 0,
-     HexFile({Record(0, {1}), kEnd, Record(0x10, {2})}), "", true,
-     {{0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x01, 0xA3},
+     HexFile({":0100000012ED", kEnd, Record(0x10, {2})}), "", true,
+     {{0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x12, 0x92},
       {0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x10, 0x02, 0x92}}},
     {"StandardOtherRecordTypeAtItsAddressField", Standard, 0, HexFile({Record(0, {0x10, 0}, 4)}),
      "", true, {{0x07, 0x0E, 0x06, 0x57, 0x00, 0x00, 0x00, 0x10, 0x00, 0x93}}},
     {"StandardRefusalStops", Standard, 0, kRecords, "AN", false, {}, 2},
-    {"StandardMissingReplyStops", Standard, 0, kRecords, "-", false, {}, 1},
     {"StandardTooShortLineSendsNothing", Standard, 0, HexFile({Record(0, {1}), ":00"}), "", false,
      {}, 0, {{"Invalid Hex File", "Warning"}}},
     {"StandardRecordPastFFFFSendsNothing", Standard, 0,
      HexFile({Record(0, {1}), Record(0xFFF8, Bytes(16, 1))}), "", false, {}, 0,
      {Shown(BeyondAddressSpaceMessage("@"))}},
-    {"NoDownloadAfterAFailure", AfterFailure, 0, kRecords, "", false},
-    {"QuickWorkedFrame", Quick, 0, HexFile({Record(0x100, {0x12}), kEnd}, "\n"), "", true,
-     {QuickFrame(1, 0, {0x12}, 0xEC)}},
+    {"NoDownloadAfterAFailure", [](Flash& f, std::int32_t) {
+         f.settings.OperationOK = false;
+         return Standard(f, 0) || Quick(f, 0); }, 0, kRecords, "", false},
     {"QuickRecordCrossingAPageEnd", Quick, 0, HexFile({Record(0x1F8, Bytes(16, 0x33))}), "", true,
      {QuickFrame(1, 0xF8, Bytes(8, 0x33), 0x5F), QuickFrame(2, 0, Bytes(8, 0x33), 0x5E)}},
     {"QuickSkipsEmptyPagesAndGoesUp", Quick, 0, HexFile({Record(0x9000, {1}),
-     Record(0x500, Bytes(16, 0xFF)), Record(0x200, {2}), Record(0xF7FF, {3})}), "", true,
+     Record(0x500, Bytes(16, 0xFF)), Record(0x200, {2}), Record(0xF7FF, {3})}, "\n"), "", true,
      {QuickFrame(2, 0, {2}, 0xFB), QuickFrame(0x90, 0, {1}, 0x6E), QuickFrame(247, 0xFF, {3}, 5)}},
     {"QuickLaterRecordWinsUpToTheLastLine", Quick, 0,
      HexFile({Record(0x10, {1, 2}), Record(0x10, {9})}), "", true,
@@ -142,30 +125,30 @@ const ExchangeCase kExchanges[] = {
     {"QuickRecordPastF800SendsNothing", Quick, 0,
      HexFile({Record(0, {1}), Record(0xF7F1, Bytes(16, 1))}), "", false, {}, 0,
      {Shown(OutsideCodeImageMessage("@"))}},
-    {"DataWorkedFrames", Data, 0, "0,11,22,33,44\r\n300,AA,55,00,FF\r\n", "", true,
+    // Missing bytes go out as 00; empty lines are skipped.
+    {"DataFrames", Data, 0, "0,11,22,33,44\r\n300,AA,55,00,FF\r\n\r\n5,AA,BB\n", "", true,
      {{0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x00, 0x11, 0x22, 0x33, 0x44, 0x09},
-      {0x07, 0x0E, 0x08, 0x45, 0x00, 0x01, 0x2C, 0xAA, 0x55, 0x00, 0xFF, 0x88}}},
-    {"DataMissingBytesZeroEmptyLinesSkipped", Data, 0, "5,AA,BB\n\n6,01\n\n", "", true,
-     {{0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x05, 0xAA, 0xBB, 0x00, 0x00, 0x49},
-      {0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x06, 0x01, 0x00, 0x00, 0x00, 0xAC}}},
+      {0x07, 0x0E, 0x08, 0x45, 0x00, 0x01, 0x2C, 0xAA, 0x55, 0x00, 0xFF, 0x88},
+      {0x07, 0x0E, 0x08, 0x45, 0x00, 0x00, 0x05, 0xAA, 0xBB, 0x00, 0x00, 0x49}}},
     {"DataRefusalDoesNotStop", Data, 0, "1,01\n2,02\n3,03\n", "N", false, {}, 3},
     {"DataLineWithoutAddressSendsNoFrame", Data, 0, "1,01\n-1,02\nx\n2,03\n", "", false, {}, 2},
     {"SecurityUnlockThenValue", Security, 4, "", "", true,
      {kUnlock, {0x07, 0x0E, 0x02, 0x53, 0x04, 0xA7}}},
-    {"SecurityAnyAnswerToTheUnlock", Security, 6, "", "N", true,
-     {kUnlock, {0x07, 0x0E, 0x02, 0x53, 0x06, 0xA5}}},
+    {"SecurityAnyAnswerToTheUnlock", Security, 6, "", "N", true, {}, 2},
     {"SecurityNoAnswerToTheUnlock", Security, 6, "", "-", false, {}, 1},
     {"SecurityValueRefused", Security, 3, "", "AN", false, {}, 2},
     {"BootloadOn", Bootload, 0xFE, "", "", true, {{0x07, 0x0E, 0x02, 0x46, 0xFE, 0xBA}}},
     {"BootloadRefused", Bootload, 0xFE, "", "N", false, {}, 1},
-    {"BootloadNotOnThisDevice", BootloadWithoutOption, 0xFE, "", "", false, {}, 0},
+    {"BootloadNotOnThisDevice", [](Flash& f, std::int32_t value) {
+         f.settings.BootloadOption = false;
+         return Bootload(f, value); }, 0xFE, "", "", false, {}, 0},
     {"RunAt0", RunAt, 0, "", "", true, {{0x07, 0x0E, 0x04, 0x55, 0x00, 0x00, 0x00, 0xA7}}},
-    {"RunAtE000", RunAt, 0xE000, "", "", true, {{0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}}},
     {"RunAtF800", RunAt, 0xF800, "", "", true, {{0x07, 0x0E, 0x04, 0x55, 0x00, 0xF8, 0x00, 0xAF}}},
     {"RunAtF801", RunAt, 0xF801, "", "", false, {}, 0, {kInvalidRun}},
     {"RunAtMinus1", RunAt, -1, "", "", false, {}, 0, {kInvalidRun}},
-    {"RunAtMinus10000Hex", RunAt, -0x10000, "", "", false, {}, 0, {kInvalidRun}},
-    {"RunPastFFFFOnALargeDevice", RunOnALargeDevice, 0x10000, "", "", false, {}, 0, {kInvalidRun}},
+    {"RunPastFFFFOnALargeDevice", [](Flash& f, std::int32_t address) {
+         f.settings.CodeSize = 0x20000;
+         return RunAt(f, address); }, 0x10000, "", "", false, {}, 0, {kInvalidRun}},
     {"RunWithoutReply", RunAt, 0, "", "-", false, {}, 1},
 };
 // clang-format on
@@ -231,18 +214,13 @@ void CorruptOnce(Verify& v, int pages, int step) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Rows, VerifyRuns, ::testing::Values(
-    VerifyCase{"Matching", [](Verify&) {}, true, 248},
-    VerifyCase{"TransientMismatchIsReadAgain", [](Verify& v) { CorruptOnce(v, 1, 10); }, true, 249},
     VerifyCase{"NineteenFailuresPass", [](Verify& v) { CorruptOnce(v, 19, 13); }, true, 248 + 19},
     // Pages 0 to 18 each took a failure and a retry; page 19 failed the twentieth time.
     VerifyCase{"TwentiethFailureEnds", [](Verify& v) { CorruptOnce(v, 20, 1); }, false, 39},
-    VerifyCase{"SilentDevice", [](Verify& v) { v.replyLengths[0] = 0; }, false, 20},
     // Page 3 is erased; its 255-byte reply would match if the FF page 2 left at the end of the
     // receive buffer were compared as its last byte.
     VerifyCase{"ShortReplyIsAFailedRead", [](Verify& v) { v.replyLengths[3] = 255; }, false,
                3 + 20},
-    VerifyCase{"FlashDiffersFromTheFile", [](Verify& v) { v.memory[0x9000] = 0; }, false,
-               0x90 + 20},
     VerifyCase{"CodeBeyondF800FailsBeforeAnyRead", [](Verify& v) {
         v.settings.HexFileName = v.dir.Write("big.hex", HexFile({Record(0xF7F8, Bytes(16, 1))}));
     }, false, 0}),
@@ -261,7 +239,6 @@ TEST(VerifyFiles, ByteForByteBesideTheHexFile) {
     EXPECT_EQ(v.port.written.back(), (Bytes{0x07, 0x0E, 0x02, 0x56, 0xF7, 0xB1}));
     EXPECT_EQ(v.port.readCounts, std::vector<std::size_t>(248, 257));
     EXPECT_TRUE(v.outcome.filesWritten);
-    EXPECT_EQ(v.settings.VerifyHexPath, v.dir.Path("verify.hex"));
     EXPECT_EQ(FolderPart("code.hex"), "");  // a bare name: the files go to the current folder
     const std::string hex = v.dir.Read("verify.hex");
     ASSERT_EQ(hex.size(), kHexSize);

@@ -51,9 +51,7 @@ class RawLine {
     }
     RawLine(const RawLine&) = delete;
     RawLine& operator=(const RawLine&) = delete;
-    ~RawLine() {
-        if (m_fd >= 0) close(m_fd);
-    }
+    ~RawLine() { close(m_fd); }
 
     void SetSpeed(speed_t speed) {
         termios settings{};
