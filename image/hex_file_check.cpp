@@ -43,9 +43,10 @@ bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
     }
     // The downloads take the data count from the line's length. A line whose length tells
     // another count than its count field, or that no frame can carry, would reach the device
-    // as something other than what was checked here.
+    // as something other than what was checked here. A line already refused needs no second
+    // message for that.
     const bool carried = FitsLoaderFrames(line) && CarriedDataCount(line) == count;
-    if (sum % kByteRange != 0 || !carried) {
+    if (sum % kByteRange != 0 || (ok && !carried)) {
         ShowMessage(host, InvalidHexFileMessage());
         ok = false;
     }

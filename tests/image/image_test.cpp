@@ -85,7 +85,10 @@ const CheckCase kChecks[] = {
     {"FirstBadLineStopsTheChecks", Hex, HexFile({kOne, kBad, kBad, kEnd}), false, {kInvalid}},
     {"EndRecordInTheMiddleIsSkipped", Hex, HexFile({kOne, kEnd, kBad, kEnd}), false, {kInvalid}},
     {"EmptyLinesAtTheEndAreNoRecords", Hex, HexFile({kOne, kEnd, "", "  "}), true},
-    {"EmptyLineInside", Hex, HexFile({kOne, "", kEnd}), false, {kInvalid, kInvalid}},
+    // No start mark is the one fault of an empty line: its fields sum to 0.
+    {"EmptyLineInside", Hex, HexFile({kOne, "", kEnd}), false, {kInvalid}},
+    {"ShortLineOverTheSizeAndUnmarked", Hex, HexFile({"X08F8", kEnd}), false,
+     {kInvalid, kTooBig}},
     {"LowerCaseEndRecord", Hex, HexFile({kOne, ":00000001ff"}), true},
     // Lines no frame can carry: too short, or more data than the one-byte length holds.
     {"TooShortLine", Hex, HexFile({":00", kEnd}), false, {kInvalid}},
