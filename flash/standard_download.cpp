@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/hex_record.h"
@@ -9,25 +11,28 @@ bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& 
     Settings& settings = link.settings;
     // The whole file is read and parsed before the first frame: a line that cannot go out
     // stops the download before anything reaches the device.
-    const auto lines =
-        LoadRecordLines(link.host, file, kAddressSpaceEnd, BeyondAddressSpaceMessage(file));
+    std::size_t linesRead = 0;
+    const auto lines = LoadRecordLines(link.host, file, kAddressSpaceEnd,
+                                       BeyondAddressSpaceMessage(file), &linesRead);
     if (!lines) {
         settings.OperationOK = false;
         return false;
     }
 
-    // Every line is sent, the last one included, so this download writes the same data as
-    // the page-wise one; the bar counts the lines read and ends at its maximum.
+    // The bar counts every line but the one whose reading ends the file (normally the end
+    // record), so it ends at the line count less one. That last line is still sent when it
+    // holds a record, so this download writes the same data as the page-wise one.
+    const std::size_t countedLines = linesRead == 0 ? 0 : linesRead - 1;
     progress.ShowProgress();
     progress.SetProgressMin(0);
-    progress.SetProgressMax(static_cast<int>(lines->size()));
+    progress.SetProgressMax(static_cast<int>(countedLines));
     progress.SetProgressValue(0);
-    int lineCounter = 0;
-    for (const RecordLine& line : *lines) {
-        if (!line.isEndRecord && settings.OperationOK) {
-            settings.OperationOK = SendAndAcknowledge(link, BuildCodeWriteFrame(line.record));
+    for (std::size_t i = 0; i < std::max(lines->size(), countedLines); ++i) {
+        if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK) {
+            settings.OperationOK =
+                SendAndAcknowledge(link, BuildCodeWriteFrame((*lines)[i].record));
         }
-        progress.SetProgressValue(++lineCounter);
+        if (i < countedLines) progress.SetProgressValue(static_cast<int>(i + 1));
     }
     progress.HideProgress();
     return settings.OperationOK;

@@ -35,9 +35,11 @@ std::optional<HexRecord> ParseRecordLine(std::string_view field) {
     return record;
 }
 
-std::optional<std::vector<std::string>> ReadHexFields(const std::string& path) {
+std::optional<std::vector<std::string>> ReadHexFields(const std::string& path,
+                                                      std::size_t* linesRead) {
     auto lines = ReadTextLines(path);
     if (!lines) return std::nullopt;
+    if (linesRead) *linesRead = lines->size();
     for (std::string& line : *lines) line = std::string(TextField(line));
     lines->resize(ContentLineCount(*lines));
     return lines;
@@ -45,8 +47,9 @@ std::optional<std::vector<std::string>> ReadHexFields(const std::string& path) {
 
 std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
                                                        std::uint32_t addressEnd,
-                                                       const UserMessage& outsideMessage) {
-    const auto fields = ReadHexFields(path);
+                                                       const UserMessage& outsideMessage,
+                                                       std::size_t* linesRead) {
+    const auto fields = ReadHexFields(path, linesRead);
     if (!fields) {
         ShowMessage(host, CannotOpenFileMessage(path));
         return std::nullopt;

@@ -45,14 +45,17 @@ struct RecordLine {
 };
 
 // Reads the lines of a hex file as text fields, each of them once, empty lines at the very
-// end left out.
-std::optional<std::vector<std::string>> ReadHexFields(const std::string& path);
+// end left out. linesRead, when given, gets the number of lines the file holds, those
+// included.
+std::optional<std::vector<std::string>> ReadHexFields(const std::string& path,
+                                                      std::size_t* linesRead = nullptr);
 
 // Reads the download file and parses every line. Shows a message and answers empty when the
 // file cannot be read, a line does not fit the frames ("Invalid Hex File") or a record
 // reaches addressEnd or beyond (outsideMessage): nothing of such a file may reach the device.
 std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
                                                        std::uint32_t addressEnd,
-                                                       const UserMessage& outsideMessage);
+                                                       const UserMessage& outsideMessage,
+                                                       std::size_t* linesRead = nullptr);
 
 }  // namespace tovrel

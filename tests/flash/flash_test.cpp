@@ -155,6 +155,50 @@ const ExchangeCase kExchanges[] = {
 INSTANTIATE_TEST_SUITE_P(Frames, Exchange, ::testing::ValuesIn(kExchanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct ProgressCase {
+    const char* name;
+    Operation operation;
+    std::string file;
+    std::string replies;
+    std::size_t frames;
+    std::vector<std::string> calls;
+    friend void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
+};
+class Progress : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(Progress, CallsInOrder) {
+    const ProgressCase& c = GetParam();
+    Flash f;
+    f.dir.Write("in.txt", c.file);
+    f.port.respond = [&f, &c](const Bytes&) {
+        const std::size_t n = f.port.written.size() - 1;
+        return FakeReply{Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15
+                                                                                       : 0x06)}};
+    };
+    c.operation(f, 0);
+    EXPECT_EQ(f.port.written.size(), c.frames);
+    EXPECT_EQ(f.progress.calls, c.calls);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Bar, Progress, ::testing::Values(
+    // The line whose reading ends the file is not counted: the bar ends at lines - 1.
+    ProgressCase{"StandardEndsAtLinesLessOne", Standard, kRecords, "", 3,
+     {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "value 3", "hide"}},
+    ProgressCase{"StandardLastRecordSentUncounted", Standard,
+     HexFile({Record(0, {1}), Record(0x10, {2})}), "", 2,
+     {"show", "min 0", "max 1", "value 0", "value 1", "hide"}},
+    ProgressCase{"StandardTrailingEmptyLinesCounted", Standard,
+     HexFile({Record(0, {1}), kEnd, "", ""}), "", 1,
+     {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "value 3", "hide"}},
+    ProgressCase{"QuickStopsAtTheRefusedPage", Quick,
+     HexFile({Record(0, {1}), Record(0x100, {2}), Record(0x200, {3}), kEnd}), "AN", 2,
+     {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "hide"}},
+    ProgressCase{"DataShownAfterItsRange", Data, "1,01\r\n\r\n2,02\r\n", "N", 2,
+     {"min 0", "max 2", "value 0", "show", "value 1", "value 2", "hide"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
 TEST(Download, UnreadableFileSendsNothing) {
     Flash f;
     EXPECT_FALSE(Standard(f, 0) || Quick(f, 0) || Data(f, 0));
