@@ -21,18 +21,21 @@ bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& 
 
     // The bar counts every line but the one whose reading ends the file (normally the end
     // record), so it ends at the line count less one. That last line is still sent when it
-    // holds a record, so this download writes the same data as the page-wise one.
+    // carries data, so this download writes the same data as the page-wise one; without data
+    // (an end record in small letters) it would write nothing and is not sent.
     const std::size_t countedLines = linesRead == 0 ? 0 : linesRead - 1;
     progress.ShowProgress();
     progress.SetProgressMin(0);
     progress.SetProgressMax(static_cast<int>(countedLines));
     progress.SetProgressValue(0);
     for (std::size_t i = 0; i < std::max(lines->size(), countedLines); ++i) {
-        if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK) {
+        const bool counted = i < countedLines;
+        if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK &&
+            (counted || !(*lines)[i].record.data.empty())) {
             settings.OperationOK =
                 SendAndAcknowledge(link, BuildCodeWriteFrame((*lines)[i].record));
         }
-        if (i < countedLines) progress.SetProgressValue(static_cast<int>(i + 1));
+        if (counted) progress.SetProgressValue(static_cast<int>(i + 1));
     }
     progress.HideProgress();
     return settings.OperationOK;

@@ -188,6 +188,9 @@ INSTANTIATE_TEST_SUITE_P(Bar, Progress, ::testing::Values(
     ProgressCase{"StandardLastRecordSentUncounted", Standard,
      HexFile({Record(0, {1}), Record(0x10, {2})}), "", 2,
      {"show", "min 0", "max 1", "value 0", "value 1", "hide"}},
+    // The last line is sent only when it writes something: not an end record in small letters.
+    ProgressCase{"StandardLastLineWithoutData", Standard, HexFile({Record(0, {1}), ":00000001ff"}),
+     "", 1, {"show", "min 0", "max 1", "value 0", "value 1", "hide"}},
     ProgressCase{"StandardTrailingEmptyLinesCounted", Standard,
      HexFile({Record(0, {1}), kEnd, "", ""}), "", 1,
      {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "value 3", "hide"}},
