@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace tovrel::sim {
 namespace {
@@ -20,6 +21,7 @@ using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
 constexpr long kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr std::chrono::milliseconds kLastReplyLinger{300};
 constexpr long kTolerancePercent = 3;
 // A receiver at the wrong rate sees framing errors; the loader reads them as 00 bytes,
 // which never start a message, and the host reads the device's replies the same way.
@@ -214,6 +216,9 @@ void SimServer::Send(const Outgoing& outgoing) {
         m_rate = outgoing.newRate;
         m_trace.Note(Seconds(), "device rate now " + std::to_string(m_rate) + " baud");
     }
+    // Let the host read the last reply before the line goes away: closing the terminal
+    // end throws away what the host has not read yet.
+    if (outgoing.hangUp || outgoing.exitAfter) std::this_thread::sleep_for(kLastReplyLinger);
     if (outgoing.hangUp) {
         m_trace.Note(Seconds(), "terminal hung up");
         m_line.HangUp();
