@@ -41,8 +41,9 @@ TEST_F(InProcessFault, HexFileDeletedAfterTheFirstFrame) {
     form->DownloadButton_Click();
     ASSERT_TRUE(deleted);
     // The quick download sent the image it had checked; the verify cannot read the file again.
-    EXPECT_TRUE(LogHas("DOWNLOADING CODE [app.hex]:..........OK\r\n"
-                       "VERIFYING USER CODE: ... failed\r\n"));
+    EXPECT_TRUE(
+        LogHas("DOWNLOADING CODE [app.hex]:..........OK\r\n"
+               "VERIFYING USER CODE: ... failed\r\n"));
     EXPECT_EQ(host.messages, (std::vector<ShownMessage>{{"Cannot open file app.hex", "Warning"}}));
     EXPECT_EQ(form->ExitStatus(), 1);
 }

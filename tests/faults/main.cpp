@@ -16,6 +16,11 @@ int main(int argc, char** argv) {
                       << " | `Rows/FaultSuite.EndsAsTheUserIsToldAndLeavesThePortFree/" << row.name
                       << "` |\n";
         }
+        std::cout << "| HexFileDeletedAfterTheFirstFrame | sends the image it checked; the verify "
+                     "cannot open the file, says so and fails | "
+                     "`InProcessFault.HexFileDeletedAfterTheFirstFrame` |\n"
+                     "| VerifyFilesCannotBeWritten | says it cannot write verify.hex, does not "
+                     "claim the files, status 1 | `InProcessFault.VerifyFilesCannotBeWritten` |\n";
         return 0;
     }
     ::testing::InitGoogleTest(&argc, argv);
