@@ -37,11 +37,16 @@ inline std::string LongLine() { return ":10" + std::string(99'997, '0') + "\r\n"
 inline std::string BeyondCode() { return HexRecord(0xF800, {0x11, 0x22}) + "\r\n" + ExampleHex(); }
 inline std::string Bom() { return "\xEF\xBB\xBF" + ExampleHex(); }
 
-inline std::string ProfileWithout(const std::string& key) {
+// The shipped profile of the simulated device with the line of key replaced (or dropped).
+inline std::string ProfileWith(const std::string& key, const std::string& replacement = "") {
     std::ifstream in(std::string(TOVREL_SOURCE) + "/Configuration/Zerk8QA.txt");
     std::string text;
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key, 0) != 0) text += line + "\n";
+        if (line.rfind(key, 0) != 0) {
+            text += line + "\n";
+        } else if (!replacement.empty()) {
+            text += replacement + "\n";
+        }
     }
     return text;
 }

@@ -179,6 +179,9 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     }
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
     ExpectLinesInOrder(run.out, row.outLines, m_dir.Path());
+    if (row.errParts.empty()) {
+        EXPECT_EQ(run.err, "");
+    }
     for (const std::string& text : row.errParts) {
         const std::string part = Replaced(text, m_dir.Path());
         EXPECT_NE(run.err.find(part), std::string::npos) << "[" << part << "]\n" << run.err;

@@ -52,7 +52,7 @@ struct FaultCase {
     std::vector<CaseFile> files;
     int status;
     Words outLines;  // lines standard output must hold, in this order
-    Words errParts;  // texts standard error must hold
+    Words errParts;  // texts standard error must hold; none: it stays empty
     NothingAfter nothingAfter = {};
     Port port = Port::Sim;
     // Files that go into a copy of the program's folder ("Configuration/Zerk8QA.txt"), run
