@@ -22,6 +22,8 @@ inline const Words kCode{"{dir}/app.hex"};
 inline const Words kCodeVerify{"{dir}/app.hex", "/V"};
 inline const Words kCodeAndData{"{dir}/app.hex", "{dir}/data.txt", "/M:0"};
 inline const std::string kAll = "ACBWQVESFU";
+// The device receives nothing at all.
+inline const NothingAfter kNothingSent{"", 0, "ID?" + kAll};
 
 // A hex file of one million one-byte records across the code flash.
 inline std::string MillionLines() {

@@ -37,9 +37,9 @@ struct CaseFile {
 // The messages the device must not receive after the Nth message of one kind (its trace
 // kind: a command letter or ID).
 struct NothingAfter {
-    std::string kind;  // empty: no check
-    int n = 1;
-    std::string forbidden;  // command letters
+    std::string kind;
+    int n = 1;              // 0: from the start
+    std::string forbidden;  // trace kinds (ID, command letters, ?); empty: no check
 };
 
 enum class Port { Sim, Held, Missing, NoPermission };
