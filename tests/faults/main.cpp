@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <cstring>
+#include <iostream>
+
+#include "tests/faults/fault_run.h"
+
+// With --reliability-table the program prints the suite's rows as a Markdown table instead
+// of running them.
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--reliability-table") == 0) {
+        std::cout << "| Case | What Tovrel does | Test |\n|---|---|---|\n";
+        for (const tovrel::testing::FaultCase& row : tovrel::testing::FaultCases()) {
+            std::cout << "| " << row.name << " | " << row.what
+                      << " | `Rows/FaultSuite.EndsAsTheUserIsToldAndLeavesThePortFree/" << row.name
+                      << "` |\n";
+        }
+        std::cout << "| HexFileDeletedAfterTheFirstFrame | sends the image it checked; the verify "
+                     "cannot open the file, says so and fails | "
+                     "`InProcessFault.HexFileDeletedAfterTheFirstFrame` |\n"
+                     "| VerifyFilesCannotBeWritten | says it cannot write verify.hex, does not "
+                     "claim the files, status 1 | `InProcessFault.VerifyFilesCannotBeWritten` |\n";
+        return 0;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    // The serial port that holds the line in the port case is a Qt device.
+    QCoreApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
