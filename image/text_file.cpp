@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "image/messages.h"
 
@@ -13,6 +14,7 @@ struct FileCloser {
 };
 
 constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -45,6 +47,9 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
         text.resize(old + got);
     } while (got == kReadChunk);
     if (std::ferror(file.get())) return std::nullopt;
+    // Editors that save UTF-8 may put a byte-order mark first; it is not part of any field,
+    // and left in place it would turn the first data-flash address into 0.
+    if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
     return SplitTextLines(text);
 }
 
