@@ -5,6 +5,8 @@
 #include <ostream>
 #include <thread>
 
+#include "config/tr.h"
+
 namespace tovrel::app {
 namespace {
 
@@ -51,19 +53,25 @@ void ConsoleHost::MessageBox(const std::string& text, const std::string& title) 
 }
 
 std::string ConsoleHost::OpenFileDialog(const std::string& filter) {
-    m_err << "No file dialog without a display (" << filter
-          << "): counted as cancelled; name the file on the command line\n"
+    m_err << Tr("No file dialog without a display (%1): counted as cancelled; name the file "
+                "on the command line",
+                filter)
+          << '\n'
           << std::flush;
     return {};
 }
 
 void ConsoleHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
     if (m_options.confirmSerialSafe) {
-        m_err << "Serial safe mode confirmed by " << kConfirmSerialSafeVariable
-              << "=yes: the serial downloader of this device will be disabled\n";
+        m_err << Tr("Serial safe mode confirmed by %1=yes: the serial downloader of this "
+                    "device will be disabled",
+                    kConfirmSerialSafeVariable)
+              << '\n';
     } else {
-        m_err << "Serial safe mode not confirmed (set " << kConfirmSerialSafeVariable
-              << "=yes beforehand to confirm it): answered No\n";
+        m_err << Tr("Serial safe mode not confirmed (set %1=yes beforehand to confirm it): "
+                    "answered No",
+                    kConfirmSerialSafeVariable)
+              << '\n';
     }
     m_err << std::flush;
     answer(m_options.confirmSerialSafe);

@@ -1,5 +1,7 @@
 #include "image/messages.h"
 
+#include "config/tr.h"
+
 namespace tovrel {
 namespace {
 
@@ -31,22 +33,22 @@ UserMessage DataflashAddressTooLargeMessage() {
 UserMessage InvalidRunAddressMessage() { return {"Invalid Run Address", "Warning Address"}; }
 
 UserMessage CannotOpenFileMessage(const std::string& path) {
-    return {"Cannot open file " + path, kWarningTitle};
+    return {Tr("Cannot open file %1", path), kWarningTitle};
 }
 
 UserMessage CannotWriteFileMessage(const std::string& path) {
-    return {"Cannot write file " + path, kWarningTitle};
+    return {Tr("Cannot write file %1", path), kWarningTitle};
 }
 
 UserMessage OutsideCodeImageMessage(const std::string& path) {
-    return {"Hex file " + path +
-                " holds code at address F800 hex or above, outside the code image "
-                "(0000 to F7FF hex) that the quick download and the verify cover",
+    return {Tr("Hex file %1 holds code at address F800 hex or above, outside the code image "
+               "(0000 to F7FF hex) that the quick download and the verify cover",
+               path),
             kHexFileWarningTitle};
 }
 
 UserMessage BeyondAddressSpaceMessage(const std::string& path) {
-    return {"Hex file " + path + " holds a record that runs past address FFFF hex",
+    return {Tr("Hex file %1 holds a record that runs past address FFFF hex", path),
             kHexFileWarningTitle};
 }
 

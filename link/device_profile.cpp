@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/numbers.h"
+#include "config/tr.h"
 #include "link/baud_rate.h"
 
 namespace tovrel {
@@ -171,7 +172,7 @@ void ReadClkAdjust(Settings& s, ProfileLines& in, const LineError& error) {
 bool LoadDeviceProfile(Link& link, const std::string& path) {
     std::vector<std::string> lines;
     if (!ReadProfileLines(path, lines)) {
-        link.host.MessageBox("Cannot read the device profile " + path, "Warning");
+        link.host.MessageBox(Tr("Cannot read the device profile %1", path), "Warning");
         return false;
     }
     ProfileLines in(std::move(lines));
