@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what Tovrel needs from Debian's packages, builds it, and then
 #   ./setup.sh demo       runs a download into the simulated device
-#   ./setup.sh test       runs every test through ctest
+#   ./setup.sh test       runs every test through ctest, then again built with the address and
+#                         UB sanitizers, after running each fuzz target for 30 seconds (CI)
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          fonts-dejavu-core xvfb xauth)
+          fonts-dejavu-core xvfb xauth clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -28,6 +29,13 @@ cmake --build --preset "$preset" >&2
 
 case "${1:-demo}" in
     demo) exec ./scripts/demo.sh ;;
-    test | sanitize) exec ctest --preset "$preset" ;;
+    test)
+        ctest --preset default
+        # The same suite under the sanitizers, and the fuzz targets, with ctest's summary last.
+        [ -f build-sanitize/CMakeCache.txt ] || cmake --preset sanitize >&2
+        cmake --build --preset sanitize >&2
+        ./fuzz/run.sh "${TOVREL_FUZZ_SECONDS:-30}"
+        exec ctest --preset sanitize ;;
+    sanitize) exec ctest --preset "$preset" ;;
     *) echo "usage: $0 demo|test|sanitize" >&2; exit 2 ;;
 esac

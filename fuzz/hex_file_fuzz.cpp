@@ -22,7 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CodeImage image;
     LoadCodeImage(host, path, image);
-    for (std::size_t page = 0; page < kPageCount; ++page) image.PageIsEmpty(page);
 
     const auto lines = LoadRecordLines(host, path, kAddressSpaceEnd, InvalidHexFileMessage());
     if (lines) {
