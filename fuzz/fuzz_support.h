@@ -56,7 +56,7 @@ class ReplyPort : public SerialPort {
 };
 
 // The operations under test read files by path: each input goes to one file per process,
-// rewritten for every input and removed when the process ends.
+// rewritten for every input, in TMPDIR (run.sh gives each run a folder of its own).
 inline const std::string& InputPath() {
     static const std::string path = [] {
         const auto file = std::filesystem::temp_directory_path() /

@@ -19,12 +19,16 @@ targets=("$@")
 cmake --build --preset fuzz >&2
 
 mkdir -p build-fuzz/fuzz-logs build-fuzz/findings
+# The file targets write each input to a file in TMPDIR; a run that ends at its time limit
+# may leave it behind, so it lives in a folder of its own.
+tmp="$PWD/build-fuzz/tmp"
+rm -rf "$tmp" && mkdir -p "$tmp"
 passed=0
 failed=0
 for target in "${targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$target"
     log="build-fuzz/fuzz-logs/$target.log"
-    if ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
+    if TMPDIR="$tmp" ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" \
         "build-fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len=4096 -print_final_stats=1 -artifact_prefix="build-fuzz/findings/$target-" \
         "build-fuzz/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1; then
@@ -37,5 +41,6 @@ for target in "${targets[@]}"; do
         grep -m 3 -E 'ERROR|runtime error|SUMMARY' "$log" >&2 || true
     fi
 done
+rm -rf "$tmp"
 echo "fuzz: $passed passed, $failed failed"
 ((failed == 0))
