@@ -16,6 +16,7 @@ struct SimOptions {
     std::string tracePath;  // --trace: every message and reply
     std::string idText = kDefaultIdText;
     long coreClock = kDefaultCoreClock;
+    long startRate = 0;  // --start-baud; 0: the rate the crystal (coreClock) gives
     std::size_t codeSize = kDefaultCodeSize;
     std::size_t dataPages = kDefaultDataPages;
     bool realtime = false;

@@ -56,7 +56,9 @@ SimServer::SimServer(const SimOptions& options)
     : m_options(options),
       m_flash(options.codeSize, options.dataPages),
       m_loader(m_flash, options.idText, options.coreClock),
-      m_faults(options.faults, options.corruptions) {}
+      m_faults(options.faults, options.corruptions),
+      m_startRate(options.startRate != 0 ? options.startRate : StartRate(options.coreClock)),
+      m_rate(m_startRate) {}
 
 SimServer::~SimServer() {
     if (m_signals >= 0) close(m_signals);
@@ -74,6 +76,7 @@ bool SimServer::Start(std::string& error) {
     if (!m_options.linkPath.empty() && !m_line.MakeLink(m_options.linkPath, error)) return false;
     // The state file exists from the start, so a reader never misses it.
     if (!m_options.statePath.empty() && !m_flash.Save(m_options.statePath, error)) return false;
+    m_trace.Note(Seconds(), "boot loader at " + std::to_string(m_rate) + " baud");
     std::printf("%s\n", m_line.Path().c_str());
     std::fflush(stdout);
     return true;
@@ -238,14 +241,15 @@ void SimServer::TakeSignals() {
 }
 
 // A power cycle forgets everything but the flash; with the download pin held the
-// boot loader starts again at its own rate, without it the user code runs.
+// boot loader starts again at its crystal's rate, without it the user code runs.
 void SimServer::PowerCycle(bool downloadPinHeld) {
     m_outgoing.clear();
     m_parser.Reset();
-    m_rate = kBootRate;
+    m_rate = m_startRate;
     m_runningUserCode = !downloadPinHeld;
     m_receiveLineFree = m_sendLineFree = Clock::now();
-    m_trace.Note(Seconds(), downloadPinHeld ? "power cycle, download pin held: boot loader"
+    m_trace.Note(Seconds(), downloadPinHeld ? "power cycle, download pin held: boot loader at " +
+                                                  std::to_string(m_rate) + " baud"
                                             : "power cycle: user code runs");
 }
 

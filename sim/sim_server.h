@@ -81,7 +81,8 @@ class SimServer {
     TraceLog m_trace;
     WireTotals m_totals;
     std::deque<Outgoing> m_outgoing;
-    long m_rate = kBootRate;
+    const long m_startRate;
+    long m_rate;
     bool m_runningUserCode = false;
     bool m_garbling = false;
     bool m_stop = false;
