@@ -71,7 +71,7 @@ bool ParseFault(FaultKind kind, std::string_view text, SimOptions& options) {
     if (fields[1] != "*" && !ParseNumber(fields[1], 1, kMaxCount, 10, rule.nth)) return false;
     bool valueOk = true;
     if (kind == FaultKind::ReplyByte) valueOk = ParseNumber(fields[2], 0, 0xFF, 16, rule.value);
-    if (kind == FaultKind::DelayReply) {
+    if (kind == FaultKind::DelayReply || kind == FaultKind::NewBoard) {
         valueOk = ParseNumber(fields[2], 0, kMaxMilliseconds, 10, rule.value);
     }
     if (kind == FaultKind::ShortReply)
@@ -165,6 +165,8 @@ const std::vector<OptionEntry>& OptionTable() {
         {"--page-ms", "milliseconds", Milliseconds(&SimOptions::pageWriteMs, 0)},
         {"--record-ms", "milliseconds", Milliseconds(&SimOptions::recordWriteMs, 0)},
         {"--gap-ms", "milliseconds, at least 1", Milliseconds(&SimOptions::gapTimeoutMs, 1)},
+        {"--no-board", "", Flag(&SimOptions::noBoard)},
+        {"--new-board-after", "SEL:N:MS", Fault(FaultKind::NewBoard)},
         {"--silent", "", Flag(&SimOptions::silent)},
         {"--reply-byte", "SEL:N:HH", Fault(FaultKind::ReplyByte)},
         {"--drop-reply", "SEL:N", Fault(FaultKind::DropReply)},
@@ -232,7 +234,9 @@ SIGINT) or until an --exit-after or --hangup-after condition.
 
 Signals: SIGUSR1 power-cycles the device with its download pin held (back in the
 boot loader at its start rate); SIGUSR2 power-cycles it without (user code runs,
-the loader stays silent).
+the loader stays silent). SIGALRM takes the board off the line: nothing answers
+and power cycles find no board. SIGURG puts a new board on: code and data flash,
+security bits and bootload byte erased, powered up in its boot loader.
 
 Line and device:
   --link PATH          also make a symbolic link PATH to the terminal end
@@ -250,6 +254,11 @@ Line and device:
   --data-pages N       data flash size in four-byte pages (default 640); the
                        'E' address is the page number
   --gap-ms MS          drop an unfinished message after MS quiet ms (default 200)
+
+Boards (see also the signals above):
+  --no-board           start with no board on the line, until SIGURG
+  --new-board-after SEL:N:MS  answer, take the board off, and put a new one on
+                       MS milliseconds later (SEL and N as for the faults below)
 
 Wire-time pacing:
   --realtime           every byte takes ten bit times at the current rate, and

@@ -7,6 +7,7 @@
 namespace tovrel::sim {
 namespace {
 
+using testing::ErasedPage;
 using testing::Frame;
 using testing::kAck;
 using testing::kNak;
@@ -25,13 +26,6 @@ class LoaderTest : public ::testing::Test {
     BootLoader m_loader{m_flash, kDefaultIdText, kDefaultCoreClock};
     LoaderReply m_last;
 };
-
-// 256 bytes FF and the checksum that makes the page sum to 0 mod 256.
-Bytes ErasedPage() {
-    Bytes page(256, 0xFF);
-    page.push_back(0x00);
-    return page;
-}
 
 struct ReplyCase {
     const char* name;

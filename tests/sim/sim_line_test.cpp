@@ -112,7 +112,10 @@ INSTANTIATE_TEST_SUITE_P(SimLine, ScriptTest, ::testing::Values(
     ScriptCase{"RateJustWithinThreePercent", {"--fcore", "316096", "--start-baud", "9600"},
                {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, kId}}},
     ScriptCase{"RateJustBeyondThreePercent", {"--fcore", "317952", "--start-baud", "9600"},
-               {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, {}}}}),
+               {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, {}}}},
+    // The reset comes while the held-back 06 is due: its answer leaves with the old board.
+    ScriptCase{"NewBoardAfter", {"--new-board-after", "W:1:0", "--delay-reply", "W:1:200"},
+               {{Write(0, 0x11), {}}, {kResetBytes, kAck}, {Verify(0), ErasedPage()}}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -197,6 +200,28 @@ TEST_F(SimLine, IgnoresTheLoaderOnceUserCodeRunsUntilPowerCycledWithThePinHeld) 
     EXPECT_EQ(TraceLines(m_trace, 6).back(), "RX 215A00A6 ID 19200");
     ASSERT_TRUE(m_sim->Signal(SIGUSR1));  // taken in before the bytes that follow
     EXPECT_EQ(m_line->Exchange(kResetBytes, 25), kId);
+}
+
+// No board at first, and a power cycle brings none; a board taken off answers nothing (an
+// answer to either reset would come before the next 06); a new one reads back erased in every
+// page the host may ask for.
+TEST_F(SimLine, TakesBoardsOffAndPutsNewErasedOnesOn) {
+    ASSERT_NO_FATAL_FAILURE(Start({"--no-board"}));
+    ASSERT_TRUE(m_sim->Signal(SIGUSR1));
+    m_line->Write(kResetBytes);
+    TraceLines(m_trace, 1);
+    ASSERT_TRUE(m_sim->Signal(SIGURG));
+    ASSERT_EQ(m_line->Exchange(QuickFrame(247, Bytes(256, 0x12))), kAck);
+    ASSERT_EQ(m_line->Exchange(Frame('E', {0, 0, 0, 1, 2, 3, 4})), kAck);
+    ASSERT_TRUE(m_sim->Signal(SIGALRM));
+    m_line->Write(kResetBytes);
+    TraceLines(m_trace, 6);
+    ASSERT_TRUE(m_sim->Signal(SIGURG));
+    for (int page = 0; page < 248; ++page) {
+        ASSERT_EQ(m_line->Exchange(Verify(static_cast<std::uint8_t>(page)), 257), ErasedPage());
+    }
+    m_sim->Stop();
+    EXPECT_EQ(ReadSimState(m_state).value().data, Bytes(2560, 0xFF));
 }
 
 TEST_F(SimLine, RefusesToStartOnABadOptionOrAStateFileOfAnotherDevice) {
