@@ -1,5 +1,6 @@
 #include "sim/boot_loader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -20,6 +21,11 @@ constexpr std::size_t kAddressSize = 3;
 constexpr std::size_t kRatePayload = 2;
 constexpr std::size_t kDataPayload = kAddressSize + kDataPageSize;
 constexpr std::size_t kBytePayload = 1;
+// The start rate is the top rate divided by how often the crystal goes into 132.7104 MHz
+// (12 times 11.0592 MHz, which therefore starts at 9600).
+constexpr long kTopRate = 115200;
+constexpr long kCrystalRateProduct = 132710400;
+constexpr long kTwentyMegahertz = 20000000;
 
 LoaderReply Refuse() { return LoaderReply{{kNak}}; }
 LoaderReply Done(DeviceWork work = DeviceWork::None, bool changed = false) {
@@ -33,12 +39,32 @@ bool ReadAddress(std::span<const std::uint8_t> payload, std::size_t& address) {
     return true;
 }
 
+// Whole-number division, a half going to the even neighbour.
+long DivideHalfEven(long numerator, long denominator) {
+    long quotient = numerator / denominator;
+    const long twiceRemainder = 2 * (numerator % denominator);
+    if (twiceRemainder > denominator || (twiceRemainder == denominator && quotient % 2 != 0)) {
+        ++quotient;
+    }
+    return quotient;
+}
+
 }  // namespace
 
 long BaudFromTimer(long coreClock, std::uint8_t t3con, std::uint8_t t3fd) {
     if ((t3con & kTimerEnabled) == 0) return 0;
     const double divisor = std::ldexp(1.0, t3con & kTimerDivMask) * (t3fd + kTimerDividerBase);
     return std::lround(2.0 * static_cast<double>(coreClock) / divisor);
+}
+
+// This is the chip's own rate. The host's figure for a crystal is rounded down (9599 where
+// the chip runs at 9600), well inside the line's tolerance; the host also pulls a rate
+// between 13 680 and 15 120 to 14400, and 115200 / d for a whole d lands there only at
+// d = 8, which is 14400 already. A crystal above 265 MHz, where d rounds to 0, counts as 1.
+long StartRate(long coreClock) {
+    if (coreClock == kTwentyMegahertz) return kBootRate;
+    const long divisor = std::max(1L, DivideHalfEven(kCrystalRateProduct, coreClock));
+    return std::max(1L, DivideHalfEven(kTopRate, divisor));
 }
 
 BootLoader::BootLoader(FlashMemory& flash, std::string idText, long coreClock)

@@ -29,6 +29,9 @@ void Apply(const FaultRule& rule, FaultDecision& decision) {
         case FaultKind::ExitAfter:
             decision.exitAfter = true;
             break;
+        case FaultKind::NewBoard:
+            decision.newBoardMs = rule.value;
+            break;
     }
 }
 

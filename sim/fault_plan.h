@@ -26,6 +26,7 @@ enum class FaultKind {
     StrayBytes,  // send extra bytes before the reply
     HangUp,      // hang up the terminal after the reply
     ExitAfter,   // end the simulator after the reply
+    NewBoard,    // take the board off after the reply, put a new erased one on later
 };
 
 // One fault: applies to the nth message (counted from 1) that the selector matches,
@@ -34,7 +35,7 @@ struct FaultRule {
     FaultKind kind = FaultKind::DropReply;
     MessageSelector selector;
     long nth = 0;
-    long value = 0;  // the reply byte, the delay in ms, or the byte count
+    long value = 0;  // the reply byte, the delay or new-board time in ms, or the byte count
     Bytes bytes;     // stray bytes
 };
 
@@ -53,6 +54,7 @@ struct FaultDecision {
     Bytes stray;
     bool hangUp = false;
     bool exitAfter = false;
+    std::optional<long> newBoardMs;
 };
 
 // Counts the messages each selector matches and says which faults hit each one.

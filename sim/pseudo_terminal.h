@@ -22,7 +22,7 @@ class PseudoTerminal {
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
     ~PseudoTerminal();
 
-    // Creates the terminal, raw at the boot loader's 9600 baud.
+    // Creates the terminal, raw at 9600 baud until the host sets its own rate.
     bool Open(std::string& error);
     // A symbolic link at path to the terminal end (an existing link there is replaced).
     bool MakeLink(const std::string& path, std::string& error);

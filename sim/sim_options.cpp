@@ -14,6 +14,7 @@ constexpr long kMaxCodeSize = 65536;
 constexpr long kMaxDataPages = 65536;
 constexpr long kMaxCoreClock = 100000000;
 constexpr long kMaxCount = 1000000000;
+constexpr long kMaxRate = 4000000;
 
 bool ParseNumber(std::string_view text, long low, long high, int base, long& value) {
     const std::string copy(text);
@@ -70,7 +71,7 @@ bool ParseFault(FaultKind kind, std::string_view text, SimOptions& options) {
     if (fields[1] != "*" && !ParseNumber(fields[1], 1, kMaxCount, 10, rule.nth)) return false;
     bool valueOk = true;
     if (kind == FaultKind::ReplyByte) valueOk = ParseNumber(fields[2], 0, 0xFF, 16, rule.value);
-    if (kind == FaultKind::DelayReply) {
+    if (kind == FaultKind::DelayReply || kind == FaultKind::NewBoard) {
         valueOk = ParseNumber(fields[2], 0, kMaxMilliseconds, 10, rule.value);
     }
     if (kind == FaultKind::ShortReply)
@@ -147,6 +148,10 @@ const std::vector<OptionEntry>& OptionTable() {
          [](std::string_view t, SimOptions& o) {
              return ParseNumber(t, 1, kMaxCoreClock, 10, o.coreClock);
          }},
+        {"--start-baud", "a rate in baud from 1 to 4000000",
+         [](std::string_view t, SimOptions& o) {
+             return ParseNumber(t, 1, kMaxRate, 10, o.startRate);
+         }},
         {"--code-size", "a multiple of 256 from 256 to 65536",
          [](std::string_view t, SimOptions& o) {
              return ParseSize(t, 256, kMaxCodeSize, 256, o.codeSize);
@@ -160,6 +165,8 @@ const std::vector<OptionEntry>& OptionTable() {
         {"--page-ms", "milliseconds", Milliseconds(&SimOptions::pageWriteMs, 0)},
         {"--record-ms", "milliseconds", Milliseconds(&SimOptions::recordWriteMs, 0)},
         {"--gap-ms", "milliseconds, at least 1", Milliseconds(&SimOptions::gapTimeoutMs, 1)},
+        {"--no-board", "", Flag(&SimOptions::noBoard)},
+        {"--new-board-after", "SEL:N:MS", Fault(FaultKind::NewBoard)},
         {"--silent", "", Flag(&SimOptions::silent)},
         {"--reply-byte", "SEL:N:HH", Fault(FaultKind::ReplyByte)},
         {"--drop-reply", "SEL:N", Fault(FaultKind::DropReply)},
@@ -226,8 +233,10 @@ terminal end for the host program to open, then serves until killed (SIGTERM,
 SIGINT) or until an --exit-after or --hangup-after condition.
 
 Signals: SIGUSR1 power-cycles the device with its download pin held (back in the
-boot loader at 9600 baud); SIGUSR2 power-cycles it without (user code runs, the
-loader stays silent).
+boot loader at its start rate); SIGUSR2 power-cycles it without (user code runs,
+the loader stays silent). SIGALRM takes the board off the line: nothing answers
+and power cycles find no board. SIGURG puts a new board on: code and data flash,
+security bits and bootload byte erased, powered up in its boot loader.
 
 Line and device:
   --link PATH          also make a symbolic link PATH to the terminal end
@@ -235,11 +244,21 @@ Line and device:
   --trace FILE         write every message received and every reply to FILE
   --id TEXT            identification text, at most 25 characters, padded with
                        blanks (default "Kaz 8QA    205")
-  --fcore HZ           core clock for the 'B' command (default 11059200)
+  --fcore HZ           crystal and core clock (default 11059200): sets the start
+                       rate and the rates of the 'B' command
+  --start-baud RATE    start at RATE baud instead of the crystal's rate, which is
+                       115200 / d with d = 132710400 / HZ, both rounded to the
+                       nearest (a half to even), and 9600 for 20 MHz: 9600 for
+                       11.0592 MHz, 14400 for 16 MHz
   --code-size BYTES    code flash size, a multiple of 256 (default 63488)
   --data-pages N       data flash size in four-byte pages (default 640); the
                        'E' address is the page number
   --gap-ms MS          drop an unfinished message after MS quiet ms (default 200)
+
+Boards (see also the signals above):
+  --no-board           start with no board on the line, until SIGURG
+  --new-board-after SEL:N:MS  answer, take the board off, and put a new one on
+                       MS milliseconds later (SEL and N as for the faults below)
 
 Wire-time pacing:
   --realtime           every byte takes ten bit times at the current rate, and

@@ -16,8 +16,10 @@ struct SimOptions {
     std::string tracePath;  // --trace: every message and reply
     std::string idText = kDefaultIdText;
     long coreClock = kDefaultCoreClock;
+    long startRate = 0;  // --start-baud; 0: the rate the crystal (coreClock) gives
     std::size_t codeSize = kDefaultCodeSize;
     std::size_t dataPages = kDefaultDataPages;
+    bool noBoard = false;  // --no-board: nothing on the line until a new board is put on
     bool realtime = false;
     // Device times used with --realtime.
     long eraseMs = 20;

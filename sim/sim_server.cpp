@@ -44,7 +44,9 @@ std::string KindOf(const Message& message) {
 int OpenSignals() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2}) sigaddset(&set, signal);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGURG}) {
+        sigaddset(&set, signal);
+    }
     sigprocmask(SIG_BLOCK, &set, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     return signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
@@ -56,7 +58,10 @@ SimServer::SimServer(const SimOptions& options)
     : m_options(options),
       m_flash(options.codeSize, options.dataPages),
       m_loader(m_flash, options.idText, options.coreClock),
-      m_faults(options.faults, options.corruptions) {}
+      m_faults(options.faults, options.corruptions),
+      m_startRate(options.startRate != 0 ? options.startRate : StartRate(options.coreClock)),
+      m_rate(m_startRate),
+      m_boardOn(!options.noBoard) {}
 
 SimServer::~SimServer() {
     if (m_signals >= 0) close(m_signals);
@@ -74,6 +79,8 @@ bool SimServer::Start(std::string& error) {
     if (!m_options.linkPath.empty() && !m_line.MakeLink(m_options.linkPath, error)) return false;
     // The state file exists from the start, so a reader never misses it.
     if (!m_options.statePath.empty() && !m_flash.Save(m_options.statePath, error)) return false;
+    m_trace.Note(Seconds(), m_boardOn ? "boot loader at " + std::to_string(m_rate) + " baud"
+                                      : "no board on the line");
     std::printf("%s\n", m_line.Path().c_str());
     std::fflush(stdout);
     return true;
@@ -105,6 +112,7 @@ int SimServer::Serve() {
         }
         if (watched[1].revents & POLLIN) m_line.TrackHost();
         if (watched[2].revents & POLLIN) TakeSignals();
+        if (!m_stop && m_newBoardDue && Clock::now() >= *m_newBoardDue) PutNewBoardOn();
         if (!m_stop && (watched[0].revents & POLLIN)) ReceiveFromHost();
         if (!m_stop && m_parser.InMessage() &&
             Clock::now() - m_lastByte >= milliseconds(m_options.gapTimeoutMs)) {
@@ -169,7 +177,7 @@ void SimServer::Handle(const Message& message, TimePoint completed) {
 
 // A substituted byte other than 06 stands for a refusal, so the command is not carried out.
 LoaderReply SimServer::Answer(const Message& message, const FaultDecision& decision) {
-    if (m_runningUserCode || m_options.silent) return LoaderReply{};
+    if (!m_boardOn || m_runningUserCode || m_options.silent) return LoaderReply{};
     if (!decision.replyByte) return m_loader.Handle(message);
     if (*decision.replyByte != kAck) return LoaderReply{{*decision.replyByte}};
     LoaderReply reply = m_loader.Handle(message);
@@ -189,7 +197,7 @@ void SimServer::Schedule(const Message& message, LoaderReply reply, const FaultD
     }
     start += ByteTime() * static_cast<long>(reply.bytes.size());
     m_outgoing.push_back(Outgoing{start, std::move(reply.bytes), KindOf(message), reply.newRate,
-                                  decision.hangUp, decision.exitAfter});
+                                  decision.hangUp, decision.exitAfter, decision.newBoardMs});
     m_sendLineFree = start;
 }
 
@@ -216,6 +224,10 @@ void SimServer::Send(const Outgoing& outgoing) {
         m_rate = outgoing.newRate;
         m_trace.Note(Seconds(), "device rate now " + std::to_string(m_rate) + " baud");
     }
+    if (outgoing.newBoardMs) {
+        TakeBoardOff();
+        m_newBoardDue = Clock::now() + milliseconds(*outgoing.newBoardMs);
+    }
     // Let the host read the last reply before the line goes away: closing the terminal
     // end throws away what the host has not read yet.
     if (outgoing.hangUp || outgoing.exitAfter) std::this_thread::sleep_for(kLastReplyLinger);
@@ -231,6 +243,10 @@ void SimServer::TakeSignals() {
     while (read(m_signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         if (info.ssi_signo == SIGUSR1 || info.ssi_signo == SIGUSR2) {
             PowerCycle(info.ssi_signo == SIGUSR1);
+        } else if (info.ssi_signo == SIGALRM) {
+            TakeBoardOff();
+        } else if (info.ssi_signo == SIGURG) {
+            PutNewBoardOn();
         } else {
             m_stop = true;
         }
@@ -238,15 +254,38 @@ void SimServer::TakeSignals() {
 }
 
 // A power cycle forgets everything but the flash; with the download pin held the
-// boot loader starts again at its own rate, without it the user code runs.
+// boot loader starts again at its crystal's rate, without it the user code runs.
 void SimServer::PowerCycle(bool downloadPinHeld) {
+    if (!m_boardOn) {
+        m_trace.Note(Seconds(), "power cycle: no board on the line");
+        return;
+    }
     m_outgoing.clear();
     m_parser.Reset();
-    m_rate = kBootRate;
+    m_rate = m_startRate;
     m_runningUserCode = !downloadPinHeld;
     m_receiveLineFree = m_sendLineFree = Clock::now();
-    m_trace.Note(Seconds(), downloadPinHeld ? "power cycle, download pin held: boot loader"
+    m_trace.Note(Seconds(), downloadPinHeld ? "power cycle, download pin held: boot loader at " +
+                                                  std::to_string(m_rate) + " baud"
                                             : "power cycle: user code runs");
+}
+
+// Replies the board had not sent yet leave with it.
+void SimServer::TakeBoardOff() {
+    m_outgoing.clear();
+    m_parser.Reset();
+    m_boardOn = false;
+    m_trace.Note(Seconds(), "board taken off the line");
+}
+
+// A board fresh from the factory, on a fixture that holds its download pin.
+void SimServer::PutNewBoardOn() {
+    m_newBoardDue.reset();
+    m_flash = FlashMemory(m_options.codeSize, m_options.dataPages);
+    SaveState();
+    m_boardOn = true;
+    m_trace.Note(Seconds(), "new board on the line: flash erased");
+    PowerCycle(true);
 }
 
 void SimServer::SaveState() {
@@ -272,6 +311,7 @@ void SimServer::Finish() {
 std::optional<std::chrono::nanoseconds> SimServer::PollTimeout() const {
     std::optional<TimePoint> wake;
     if (!m_outgoing.empty()) wake = m_outgoing.front().due;
+    if (m_newBoardDue) wake = wake ? std::min(*wake, *m_newBoardDue) : *m_newBoardDue;
     if (m_parser.InMessage()) {
         const TimePoint gapEnd = m_lastByte + milliseconds(m_options.gapTimeoutMs);
         wake = wake ? std::min(*wake, gapEnd) : gapEnd;

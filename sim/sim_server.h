@@ -26,6 +26,7 @@ struct Outgoing {
     long newRate = 0;  // 'B': the device switches once the reply is out
     bool hangUp = false;
     bool exitAfter = false;
+    std::optional<long> newBoardMs{};  // the board leaves once the reply is out
 };
 
 // What a benchmark needs to work out the modelled minimum time of a run: every byte at
@@ -39,7 +40,8 @@ struct WireTotals {
 };
 
 // The device on its line: one thread, one poll() over the terminal, the terminal
-// watch and the signals; replies wait in a queue for their due time.
+// watch and the signals; replies wait in a queue for their due time. The line stays when
+// the board is taken off; what arrives then is traced and never answered.
 class SimServer {
   public:
     explicit SimServer(const SimOptions& options);
@@ -63,6 +65,8 @@ class SimServer {
     void Send(const Outgoing& outgoing);
     void TakeSignals();
     void PowerCycle(bool downloadPinHeld);
+    void TakeBoardOff();
+    void PutNewBoardOn();
     void SaveState();
     void Finish();
     // How long poll may sleep: until the next reply is due or a message goes stale; empty
@@ -81,7 +85,10 @@ class SimServer {
     TraceLog m_trace;
     WireTotals m_totals;
     std::deque<Outgoing> m_outgoing;
-    long m_rate = kBootRate;
+    const long m_startRate;
+    long m_rate;
+    bool m_boardOn;
+    std::optional<TimePoint> m_newBoardDue;
     bool m_runningUserCode = false;
     bool m_garbling = false;
     bool m_stop = false;

@@ -7,6 +7,7 @@
 namespace tovrel::sim {
 namespace {
 
+using testing::ErasedPage;
 using testing::Frame;
 using testing::kAck;
 using testing::kNak;
@@ -25,13 +26,6 @@ class LoaderTest : public ::testing::Test {
     BootLoader m_loader{m_flash, kDefaultIdText, kDefaultCoreClock};
     LoaderReply m_last;
 };
-
-// 256 bytes FF and the checksum that makes the page sum to 0 mod 256.
-Bytes ErasedPage() {
-    Bytes page(256, 0xFF);
-    page.push_back(0x00);
-    return page;
-}
 
 struct ReplyCase {
     const char* name;
@@ -82,6 +76,21 @@ INSTANTIATE_TEST_SUITE_P(BootLoader, ExactReplyTest, ::testing::Values(
     ReplyCase{"VerifyErasedPage", {0x07, 0x0E, 0x02, 0x56, 0x01, 0xA7}, ErasedPage()},
     ReplyCase{"VerifyTwoPages", Frame('V', {0x00, 0x01}), kNak}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
+
+class StartRateTest : public ::testing::TestWithParam<std::pair<long, long>> {};
+
+TEST_P(StartRateTest, IsTheRateTheCrystalGives) {
+    EXPECT_EQ(StartRate(GetParam().first), GetParam().second);
+}
+
+// Crystal (Hz), rate. 10.616832 and 17.69472 MHz go 12.5 and 7.5 times into 132.7104 MHz, and
+// 129.6 kHz gives 112.5 baud: halves go to the even side. 2.097152 MHz is 1828.57 baud.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(BootLoader, StartRateTest, ::testing::Values(
+    std::pair{11059200L, 9600L}, std::pair{16000000L, 14400L}, std::pair{20000000L, 9600L},
+    std::pair{19999999L, 16457L}, std::pair{10616832L, 9600L}, std::pair{17694720L, 14400L},
+    std::pair{129600L, 112L}, std::pair{2097152L, 1829L}, std::pair{100L, 1L}));
 // clang-format on
 
 TEST_F(LoaderTest, EraseCodeKeepsDataAndEraseAllClearsIt) {

@@ -41,6 +41,13 @@ inline Bytes QuickFrame(std::uint8_t page, const Bytes& data, std::uint8_t spoil
 
 inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// The 'V' reply for an erased page: 256 bytes FF and the checksum that makes them sum to 0.
+inline Bytes ErasedPage() {
+    Bytes page(256, 0xFF);
+    page.push_back(0x00);
+    return page;
+}
+
 // The host end of the line in its plainest form: raw bytes through the terminal end.
 class RawLine {
   public:

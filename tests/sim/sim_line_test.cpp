@@ -109,10 +109,13 @@ INSTANTIATE_TEST_SUITE_P(SimLine, ScriptTest, ::testing::Values(
                true},
     // 'B' is acknowledged at the old 9600; the device then understands a host within 3 % of
     // its new rate (9878 and 9936 baud here) and hears zero bytes from one beyond.
-    ScriptCase{"RateJustWithinThreePercent", {"--fcore", "316096"},
+    ScriptCase{"RateJustWithinThreePercent", {"--fcore", "316096", "--start-baud", "9600"},
                {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, kId}}},
-    ScriptCase{"RateJustBeyondThreePercent", {"--fcore", "317952"},
-               {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, {}}}}),
+    ScriptCase{"RateJustBeyondThreePercent", {"--fcore", "317952", "--start-baud", "9600"},
+               {{Frame('B', {0x80, 0x00}), kAck}, {kResetBytes, {}}}},
+    // The reset comes while the held-back 06 is due: its answer leaves with the old board.
+    ScriptCase{"NewBoardAfter", {"--new-board-after", "W:1:0", "--delay-reply", "W:1:200"},
+               {{Write(0, 0x11), {}}, {kResetBytes, kAck}, {Verify(0), ErasedPage()}}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
@@ -182,19 +185,43 @@ TEST_F(SimLine, GarblesTheAcknowledgementForAHostThatSwitchedTooEarly) {
     EXPECT_EQ(m_line->Read(1), Bytes{0x00});
 }
 
+// A 22.1184 MHz crystal starts the loader at 19200 baud, and 'B' 81 20 gives 230400.
 TEST_F(SimLine, IgnoresTheLoaderOnceUserCodeRunsUntilPowerCycledWithThePinHeld) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_EQ(m_line->Exchange(kSwitchTo115200), kAck);
-    m_line->SetSpeed(B115200);
+    ASSERT_NO_FATAL_FAILURE(Start({"--fcore", "22118400"}));
+    m_line->SetSpeed(B19200);
+    ASSERT_EQ(m_line->Exchange(Frame('B', {0x81, 0x20})), kAck);
+    m_line->SetSpeed(B230400);
     EXPECT_EQ(m_line->Exchange({0x07, 0x0E, 0x04, 0x55, 0x00, 0x00, 0x00, 0xA7}), kAck);
     m_line->Write(kResetBytes);
-    EXPECT_EQ(TraceLines(m_trace, 5).back(), "RX 215A00A6 ID 115200");
-    ASSERT_TRUE(m_sim->Signal(SIGUSR2));  // without the pin: user code again, at 9600
-    m_line->SetSpeed(B9600);
+    EXPECT_EQ(TraceLines(m_trace, 5).back(), "RX 215A00A6 ID 230400");
+    ASSERT_TRUE(m_sim->Signal(SIGUSR2));  // without the pin: user code again, at 19200
+    m_line->SetSpeed(B19200);
     m_line->Write(kResetBytes);
-    EXPECT_EQ(TraceLines(m_trace, 6).back(), "RX 215A00A6 ID 9600");
+    EXPECT_EQ(TraceLines(m_trace, 6).back(), "RX 215A00A6 ID 19200");
     ASSERT_TRUE(m_sim->Signal(SIGUSR1));  // taken in before the bytes that follow
     EXPECT_EQ(m_line->Exchange(kResetBytes, 25), kId);
+}
+
+// No board at first, and a power cycle brings none; a board taken off answers nothing (an
+// answer to either reset would come before the next 06); a new one reads back erased in every
+// page the host may ask for.
+TEST_F(SimLine, TakesBoardsOffAndPutsNewErasedOnesOn) {
+    ASSERT_NO_FATAL_FAILURE(Start({"--no-board"}));
+    ASSERT_TRUE(m_sim->Signal(SIGUSR1));
+    m_line->Write(kResetBytes);
+    TraceLines(m_trace, 1);
+    ASSERT_TRUE(m_sim->Signal(SIGURG));
+    ASSERT_EQ(m_line->Exchange(QuickFrame(247, Bytes(256, 0x12))), kAck);
+    ASSERT_EQ(m_line->Exchange(Frame('E', {0, 0, 0, 1, 2, 3, 4})), kAck);
+    ASSERT_TRUE(m_sim->Signal(SIGALRM));
+    m_line->Write(kResetBytes);
+    TraceLines(m_trace, 6);
+    ASSERT_TRUE(m_sim->Signal(SIGURG));
+    for (int page = 0; page < 248; ++page) {
+        ASSERT_EQ(m_line->Exchange(Verify(static_cast<std::uint8_t>(page)), 257), ErasedPage());
+    }
+    m_sim->Stop();
+    EXPECT_EQ(ReadSimState(m_state).value().data, Bytes(2560, 0xFF));
 }
 
 TEST_F(SimLine, RefusesToStartOnABadOptionOrAStateFileOfAnotherDevice) {
