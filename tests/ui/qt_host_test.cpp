@@ -89,9 +89,8 @@ TEST(QtHostTest, WarningAskedBeforeTheWindowShowsComesUpAboveItWithTheFocusOnNo)
     ASSERT_NE(warning, nullptr);
     EXPECT_EQ(warning->windowHandle()->transientParent(), window.windowHandle());
     EXPECT_TRUE(QTest::qWaitForWindowActive(warning));
-    auto* no = warning->findChild<QPushButton*>(QStringLiteral("WarningNoButton"));
-    EXPECT_TRUE(no->isDefault());
-    EXPECT_EQ(QApplication::focusWidget(), no);
+    EXPECT_EQ(QApplication::focusWidget(),
+              warning->findChild<QPushButton*>(QStringLiteral("WarningNoButton")));
     warning->close();
 }
 
