@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          fonts-dejavu-core xvfb xauth dpkg-dev desktop-file-utils man-db clang
+          fonts-dejavu-core fonts-liberation2 xvfb xauth dpkg-dev desktop-file-utils man-db clang
           libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

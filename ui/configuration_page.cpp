@@ -6,11 +6,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/look.h"
 
@@ -49,11 +51,20 @@ void RenderState(QWidget* widget, bool enabled, bool visible) {
     widget->setVisible(visible);
 }
 
+// A group of options is one Tab stop: the chosen option, or the first one that can be
+// chosen when none is.
 template <std::size_t N>
 void RenderGroup(const OptionGroup<N>& group, const std::array<QRadioButton*, N>& buttons) {
+    std::size_t tabStop = N;
     for (std::size_t i = 0; i < N; ++i) {
         buttons[i]->setChecked(group.selected == static_cast<int>(i));
         buttons[i]->setEnabled(group.enabled[i]);
+        if (group.enabled[i] && (tabStop == N || group.selected == static_cast<int>(i))) {
+            tabStop = i;
+        }
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        buttons[i]->setFocusPolicy(i == tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     }
 }
 
@@ -62,6 +73,7 @@ void RenderGroup(const OptionGroup<N>& group, const std::array<QRadioButton*, N>
 ConfigurationPage::ConfigurationPage(ConfigurationPanel& panel, QWidget* parent)
     : QWidget(parent), m_panel(panel) {
     setObjectName(QStringLiteral("ConfigurationWindow"));
+    setFont(FormFont());
     auto* top = new QHBoxLayout;
     top->addWidget(FlashMemoryFrame());
     top->addWidget(RunFrame());
@@ -192,6 +204,9 @@ QWidget* ConfigurationPage::DialogButtons() {
     OKButton->setObjectName(QStringLiteral("OKButton"));
     CancelButton = new QPushButton(QStringLiteral("&Cancel"));
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    // Enter presses the button that has the focus; elsewhere on the page it presses OK.
+    OKButton->setAutoDefault(true);
+    CancelButton->setAutoDefault(true);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addStretch();
@@ -235,11 +250,56 @@ std::array<QRadioButton*, N> ConfigurationPage::NewOptions(Option group,
             m_panel.Select(group, static_cast<int>(i));
             Render();
         });
+        buttons[i]->installEventFilter(this);
+    }
+    for (QRadioButton* button : buttons) {
+        m_optionGroups[button].assign(buttons.begin(), buttons.end());
     }
     return buttons;
 }
 
+void ConfigurationPage::keyPressEvent(QKeyEvent* event) {
+    // Keys that no control of the page took: Enter means OK, Escape means Cancel.
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            OKButton->click();
+            return;
+        case Qt::Key_Escape:
+            CancelButton->click();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+// The arrow keys choose the next or previous option of the group that can be chosen, round
+// the ends, as a click on it would.
+bool ConfigurationPage::ArrowInGroup(QObject* watched, int key) {
+    int step = 0;
+    if (key == Qt::Key_Down || key == Qt::Key_Right) step = 1;
+    if (key == Qt::Key_Up || key == Qt::Key_Left) step = -1;
+    const auto option = m_optionGroups.find(watched);
+    if (step == 0 || option == m_optionGroups.end()) return false;
+    const std::vector<QRadioButton*>& group = option->second;
+    const auto count = static_cast<int>(group.size());
+    const auto from =
+        static_cast<int>(std::find(group.begin(), group.end(), watched) - group.begin());
+    for (int n = 1; n < count; ++n) {
+        QRadioButton* next = group[static_cast<std::size_t>((from + step * n + count) % count)];
+        if (!next->isEnabled()) continue;
+        next->setFocus(Qt::TabFocusReason);
+        next->click();
+        break;
+    }
+    return true;
+}
+
 bool ConfigurationPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        ArrowInGroup(watched, static_cast<QKeyEvent*>(event)->key())) {
+        return true;
+    }
     if (event->type() == QEvent::FocusOut) {
         // Switching to another window is not leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

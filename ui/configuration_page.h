@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,6 +46,7 @@ class ConfigurationPage : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QGroupBox* FlashMemoryFrame();
@@ -60,10 +63,12 @@ class ConfigurationPage : public QWidget {
     void RenderControls();
     void RenderComPortList();
     void LostFocus(QObject* box);
+    bool ArrowInGroup(QObject* watched, int key);
 
     ConfigurationPanel& m_panel;
     std::array<QCheckBox*, 8> m_checks{};
     std::vector<std::pair<QLineEdit*, TextBox ConfigurationPanel::*>> m_texts;
+    std::map<QObject*, std::vector<QRadioButton*>> m_optionGroups;  // each option's group
     bool m_rendering = false;
     bool m_renderAgain = false;
 };

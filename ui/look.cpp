@@ -10,6 +10,20 @@ namespace {
 
 constexpr double kButtonPoints = 9.75;
 constexpr double kStatusPoints = 9.75;
+constexpr double kFormPoints = 8.25;
+
+QFont Face(const char* family, const char* standIn, QFont::StyleHint hint, double points,
+           bool bold) {
+    QFont font(QString::fromLatin1(family));
+    font.setFamilies({QString::fromLatin1(family), QString::fromLatin1(standIn)});
+    font.setStyleHint(hint);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+constexpr const char* kSansStandIn = "Liberation Sans";
+constexpr const char* kSerifStandIn = "Liberation Serif";
 
 }  // namespace
 
@@ -17,27 +31,27 @@ int TwipsToPixels(const QWidget& widget, int twips) {
     return static_cast<int>(std::lround(double(twips) * widget.logicalDpiX() / kTwipsPerInch));
 }
 
+QRect TwipsToPixels(const QWidget& widget, const QRect& twips) {
+    const int left = TwipsToPixels(widget, twips.x());
+    const int top = TwipsToPixels(widget, twips.y());
+    return {left, top, TwipsToPixels(widget, twips.x() + twips.width()) - left,
+            TwipsToPixels(widget, twips.y() + twips.height()) - top};
+}
+
 QFont ArialFont(double points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return Face("Arial", kSansStandIn, QFont::SansSerif, points, bold);
 }
 
 QFont ButtonFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(kButtonPoints);
-    font.setBold(true);
-    return font;
+    return Face("MS Sans Serif", kSansStandIn, QFont::SansSerif, kButtonPoints, true);
 }
 
 QFont StatusFont() {
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setStyleHint(QFont::Serif);
-    font.setPointSizeF(kStatusPoints);
-    return font;
+    return Face("Times New Roman", kSerifStandIn, QFont::Serif, kStatusPoints, false);
+}
+
+QFont FormFont() {
+    return Face("MS Sans Serif", kSansStandIn, QFont::SansSerif, kFormPoints, false);
 }
 
 void Colour(QWidget& widget, const QColor& text, const QColor& background) {

@@ -1,7 +1,6 @@
 #include "ui/main_page.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,7 +8,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
-#include <QVBoxLayout>
 
 #include "ui/look.h"
 
@@ -17,129 +15,81 @@ namespace tovrel {
 
 namespace {
 
-// Sizes and gaps of the drawn form, in twips; the layouts keep these proportions.
-constexpr int kMarginLeft = 600, kMarginTop = 210, kMarginRight = 600, kMarginBottom = 360;
-constexpr int kPelliconIndent = 3360, kPelliconWidth = 4455, kRegisteredWidth = 375;
-constexpr int kTitleIndent = 240, kTovrelWidth = 6735, kVersionWidth = 1215;
-constexpr int kButtonWidth = 1800, kButtonGap = 360, kButtonHeight = 700;
-constexpr int kProgressWidth = 4695, kProgressGap = 225, kPelliconTextWidth = 3615;
-constexpr int kRowHeight = 495, kTitleRowGap = 135, kRowGap = 225;
-constexpr int kPelliconHeight = 735, kTovrelHeight = 615, kStatusHeight = 3015;
+// Where the form was drawn: left, top, width, height in twips.
+constexpr QRect kLabel8{840, 1200, 6735, 615};
+constexpr QRect kLabel7{3960, 330, 4455, 735};
+constexpr QRect kLabel9{8400, 210, 375, 495};
+constexpr QRect kLabel6{7560, 1200, 1215, 615};
+constexpr QRect kConfButton{600, 2040, 1800, 700};
+constexpr QRect kResetButton{2760, 2040, 1800, 700};
+constexpr QRect kDownloadButton{4920, 2040, 1800, 700};
+constexpr QRect kRunButton{7080, 2040, 1800, 700};
+constexpr QRect kProgressBar{600, 3000, 4695, 495};
+constexpr QRect kPelliconText{5520, 3000, 3615, 495};
+constexpr QRect kStatus{600, 3720, 8415, 3015};
 constexpr double kPelliconPoints = 30, kTovrelPoints = 24, kVersionPoints = 18;
 constexpr double kRegisteredPoints = 14, kDevicePoints = 15.75;
-
-QLabel* TitleLabel(const QString& text, double points, const char* name) {
-    auto* label = new QLabel(text);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(ArialFont(points, true));
-    Colour(*label, kTitleBlue);
-    return label;
-}
-
-QPushButton* CommandButton(const QString& caption, const char* name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setFont(ButtonFont());
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return button;
-}
 
 }  // namespace
 
 MainPage::MainPage(const MainWindowModel& model, QWidget* parent)
     : QWidget(parent), m_model(model) {
     setObjectName(QStringLiteral("Tovrelwindow"));
-    Status = new QPlainTextEdit;
-    Status->setObjectName(QStringLiteral("Status"));
+    setFont(FormFont());
+    TitleLabels();
+    ConfButton = CommandButton(QStringLiteral("&Configuration"), "ConfButton", kConfButton);
+    ResetButton = CommandButton(QStringLiteral("&Reset"), "ResetButton", kResetButton);
+    DownloadButton = CommandButton(QStringLiteral("&Download"), "DownloadButton", kDownloadButton);
+    RunButton = CommandButton(QStringLiteral("&Run"), "RunButton", kRunButton);
+
+    ProgressBar = Place(new QProgressBar, "ProgressBar", kProgressBar);
+    ProgressBar->setTextVisible(false);
+    PelliconText = Place(new QLineEdit, "PelliconText", kPelliconText);
+    PelliconText->setReadOnly(true);
+    // Only the program writes here; with the focus it would show its text selected.
+    PelliconText->setFocusPolicy(Qt::NoFocus);
+    PelliconText->setFont(ArialFont(kDevicePoints, false));
+    Colour(*PelliconText, kDeviceRed, kLightGrey);
+    Status = Place(new QPlainTextEdit, "Status", kStatus);
     Status->setFont(StatusFont());
     Status->setReadOnly(true);
     Status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Status->setMinimumHeight(TwipsToPixels(*this, kStatusHeight) / 2);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(TwipsToPixels(*this, kMarginLeft), TwipsToPixels(*this, kMarginTop),
-                               TwipsToPixels(*this, kMarginRight),
-                               TwipsToPixels(*this, kMarginBottom));
-    layout->setSpacing(0);
-    layout->addWidget(TitleBlock());
-    layout->addSpacing(TwipsToPixels(*this, kRowGap));
-    layout->addWidget(ButtonRow());
-    layout->addSpacing(TwipsToPixels(*this, kRowGap));
-    layout->addWidget(ProgressRow());
-    layout->addSpacing(TwipsToPixels(*this, kRowGap));
-    layout->addWidget(Status, 1);
     Render(false);
 }
 
-QWidget* MainPage::TitleBlock() {
-    auto* block = new QWidget;
-    auto* pellicon = TitleLabel(QStringLiteral("Pellicon"), kPelliconPoints, "Label7");
-    pellicon->setMinimumHeight(TwipsToPixels(*this, kPelliconHeight));
-    pellicon->setAlignment(Qt::AlignRight | Qt::AlignVCenter);  // the sign stands right after it
-    auto* registered = TitleLabel(QStringLiteral("\u00AE"), kRegisteredPoints, "Label9");
-    registered->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* tovrel = TitleLabel(QStringLiteral("Tovrel"), kTovrelPoints, "Label8");
+template <class W>
+W* MainPage::Place(W* widget, const char* name, const QRect& twips) {
+    widget->setParent(this);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(TwipsToPixels(*this, twips));
+    return widget;
+}
+
+QLabel* MainPage::TitleLabel(const QString& text, double points, const char* name,
+                             const QRect& twips) {
+    auto* label = Place(new QLabel(text), name, twips);
+    label->setFont(ArialFont(points, true));
+    Colour(*label, kTitleBlue);
+    return label;
+}
+
+void MainPage::TitleLabels() {
+    auto* tovrel = TitleLabel(QStringLiteral("Tovrel"), kTovrelPoints, "Label8", kLabel8);
     Colour(*tovrel, kTitleBlue, kLightGrey);
     tovrel->setAlignment(Qt::AlignCenter);
-    tovrel->setMinimumHeight(TwipsToPixels(*this, kTovrelHeight));
-    auto* version = TitleLabel(QStringLiteral("(v6.7)"), kVersionPoints, "Label6");
-
-    auto* top = new QHBoxLayout;
-    top->addStretch(kPelliconIndent);
-    top->addWidget(pellicon, kPelliconWidth);
-    top->addWidget(registered, kRegisteredWidth);
-    top->addStretch(kTitleIndent);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(kTitleIndent);
-    bottom->addWidget(tovrel, kTovrelWidth);
-    bottom->addWidget(version, kVersionWidth);
-    bottom->addStretch(kTitleIndent);
-    auto* layout = new QVBoxLayout(block);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(TwipsToPixels(*this, kTitleRowGap));
-    layout->addLayout(top);
-    layout->addLayout(bottom);
-    return block;
+    auto* pellicon = TitleLabel(QStringLiteral("Pellicon"), kPelliconPoints, "Label7", kLabel7);
+    pellicon->setAlignment(Qt::AlignRight | Qt::AlignVCenter);  // the sign stands right after it
+    auto* registered = TitleLabel(QStringLiteral("\u00AE"), kRegisteredPoints, "Label9", kLabel9);
+    registered->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    TitleLabel(QStringLiteral("(v6.7)"), kVersionPoints, "Label6", kLabel6);
 }
 
-QWidget* MainPage::ButtonRow() {
-    auto* row = new QWidget;
-    ConfButton = CommandButton(QStringLiteral("&Configuration"), "ConfButton");
-    ResetButton = CommandButton(QStringLiteral("&Reset"), "ResetButton");
-    DownloadButton = CommandButton(QStringLiteral("&Download"), "DownloadButton");
-    RunButton = CommandButton(QStringLiteral("&Run"), "RunButton");
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(TwipsToPixels(*this, kButtonGap));
-    for (QPushButton* button : {ConfButton, ResetButton, DownloadButton, RunButton}) {
-        button->setMinimumHeight(TwipsToPixels(*this, kButtonHeight));
-        layout->addWidget(button, kButtonWidth);
-    }
-    return row;
-}
-
-QWidget* MainPage::ProgressRow() {
-    auto* row = new QWidget;
-    ProgressBar = new QProgressBar;
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setTextVisible(false);
-    ProgressBar->setMinimumHeight(TwipsToPixels(*this, kRowHeight));
-    // Hidden between operations without the device box sliding into its place.
-    QSizePolicy policy = ProgressBar->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    ProgressBar->setSizePolicy(policy);
-    PelliconText = new QLineEdit;
-    PelliconText->setObjectName(QStringLiteral("PelliconText"));
-    PelliconText->setReadOnly(true);
-    PelliconText->setFont(ArialFont(kDevicePoints, false));
-    PelliconText->setMinimumHeight(TwipsToPixels(*this, kRowHeight));
-    Colour(*PelliconText, kDeviceRed, kLightGrey);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(TwipsToPixels(*this, kProgressGap));
-    layout->addWidget(ProgressBar, kProgressWidth);
-    layout->addWidget(PelliconText, kPelliconTextWidth);
-    return row;
+QPushButton* MainPage::CommandButton(const QString& caption, const char* name, const QRect& twips) {
+    auto* button = Place(new QPushButton(caption), name, twips);
+    button->setFont(ButtonFont());
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
+    return button;
 }
 
 void MainPage::Render(bool immediate) {

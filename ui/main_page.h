@@ -14,7 +14,8 @@ class QPushButton;
 namespace tovrel {
 
 // The main page's widgets: title labels, the four command buttons, the progress bar, the
-// identified-device box and the status log. It only mirrors the main window model.
+// identified-device box and the status log, each where the form was drawn. It only mirrors
+// the main window model.
 class MainPage : public QWidget {
   public:
     explicit MainPage(const MainWindowModel& model, QWidget* parent = nullptr);
@@ -34,9 +35,12 @@ class MainPage : public QWidget {
     QPlainTextEdit* Status;
 
   private:
-    QWidget* TitleBlock();
-    QWidget* ButtonRow();
-    QWidget* ProgressRow();
+    // Puts a new child at its place on the drawn form.
+    template <class W>
+    W* Place(W* widget, const char* name, const QRect& twips);
+    QLabel* TitleLabel(const QString& text, double points, const char* name, const QRect& twips);
+    void TitleLabels();
+    QPushButton* CommandButton(const QString& caption, const char* name, const QRect& twips);
     bool RenderButtons();
     bool RenderProgress();
     bool RenderStatus();

@@ -34,7 +34,9 @@ MainWindowView::MainWindowView(MainWindowModel& model, ConfigurationPanel& panel
     m_panel.onChanged = [this] { m_configurationPage->Render(); };
     m_sinceEvents.start();
     Render();
-    resize(TwipsToPixels(*this, kFrameWidthTwips), TwipsToPixels(*this, kFrameHeightTwips));
+    // The controls stand where the form was drawn, so the form keeps its drawn size.
+    setFixedSize(TwipsToPixels(*this, kFrameWidthTwips), TwipsToPixels(*this, kFrameHeightTwips));
+    FocusFirstControl(*m_pages->currentWidget());
 }
 
 MainWindowView::~MainWindowView() {
@@ -63,6 +65,9 @@ void MainWindowView::Forward(QPushButton* button, const std::function<void()>& h
     ++m_commandDepth;
     if (handler) handler();
     --m_commandDepth;
+    // Turned off during the command, the button lost the focus; it gets it back, so Enter
+    // presses it again.
+    if (button->isVisible() && button->isEnabled()) button->setFocus(Qt::OtherFocusReason);
     if (m_commandDepth == 0 && m_closeRequested) close();
 }
 
@@ -90,6 +95,7 @@ void MainWindowView::Render() {
                             : m_mainPage;
         if (m_pages->currentWidget() != page) {
             m_pages->setCurrentWidget(page);
+            FocusFirstControl(*page);
             if (immediate) page->repaint();
         }
         setWindowTitle(ToQString(m_model.Caption()));
@@ -97,6 +103,17 @@ void MainWindowView::Render() {
         if (immediate) KeepWindowAlive();
     } while (m_renderAgain);
     m_rendering = false;
+}
+
+// A page opens with the focus on its first control that can take it, in the Tab order.
+void MainWindowView::FocusFirstControl(QWidget& page) {
+    for (QWidget* w = page.nextInFocusChain(); w != &page; w = w->nextInFocusChain()) {
+        if (!page.isAncestorOf(w)) continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(&page)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void MainWindowView::KeepWindowAlive() {

@@ -47,6 +47,7 @@ class MainWindowView : public QMainWindow {
     void ConnectButtons();
     void Forward(QPushButton* button, const std::function<void()>& handler);
     void Render();
+    static void FocusFirstControl(QWidget& page);
     void KeepWindowAlive();
 
     MainWindowModel& m_model;

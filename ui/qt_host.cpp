@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "ui/dialog_wait.h"
 #include "ui/look.h"
 #include "ui/serial_safe_warning.h"
 
@@ -18,11 +19,17 @@ namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;
 
-// Line breaks in messages are CR LF; Qt's label wants a plain LF.
+// Messages break their lines with CR LF, a lone CR or CR CR LF (a blank line); Qt's label
+// breaks only at LF.
 QString DialogText(const std::string& text) {
-    QString result = ToQString(text);
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return result;
+    bool lastWasCarriageReturn = false;
+    return ToQString(UnixLineBreaks(text, lastWasCarriageReturn));
+}
+
+void ShowAbove(QWidget& dialog) {
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 void AddCaseVariants(QStringList& patterns, const QString& pattern) {
@@ -66,23 +73,36 @@ QtHost::QtHost(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
 }
 
+QWidget* QtHost::ShownWindow() const {
+    return m_window && m_window->isVisible() ? m_window : nullptr;
+}
+
 void QtHost::MessageBox(const std::string& text, const std::string& title) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
-                    m_window);
+                    ShownWindow());
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    WaitForDialog(box, ShownWindow());
 }
 
 std::string QtHost::OpenFileDialog(const std::string& filter) {
-    return ToStdString(
-        QFileDialog::getOpenFileName(m_window, QString(), QString(), QtNameFilter(filter)));
+    QFileDialog dialog(ShownWindow(), QString(), QString(), QtNameFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (WaitForDialog(dialog, ShownWindow()) != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? std::string() : ToStdString(chosen.constFirst());
 }
 
+// The warning belongs to the window from the start, so the window manager keeps it above
+// the window until it is answered.
 void QtHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
     auto* warning = new SerialSafeWarning(std::move(answer), m_window);
-    warning->show();
-    warning->raise();
-    warning->activateWindow();
+    m_warning = warning;
+    if (m_window && !m_window->isVisible()) return;  // it comes up with the window
+    ShowAbove(*warning);
+}
+
+void QtHost::WindowShown() {
+    if (m_warning && !m_warning->isVisible()) ShowAbove(*m_warning);
 }
 
 // The answer comes from an event (a click in the warning), so waiting for the next event

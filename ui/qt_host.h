@@ -17,8 +17,11 @@ class QtHost : public Host {
     // argv[1..argc-1] are the command-line words.
     QtHost(int argc, char** argv);
 
-    // Dialogs are centred on this window once it exists.
+    // The main window, before it first shows. Message boxes and file dialogs belong to it
+    // while it shows; a serial-safe warning asked for before that waits for it.
     void SetWindow(QWidget* window) { m_window = window; }
+    // The main window has just been shown: a waiting warning comes up above it.
+    void WindowShown();
 
     void MessageBox(const std::string& text, const std::string& title) override;
     std::string OpenFileDialog(const std::string& filter) override;
@@ -29,8 +32,11 @@ class QtHost : public Host {
     std::string ProgramFolder() const override;
 
   private:
+    QWidget* ShownWindow() const;
+
     std::vector<std::string> m_words;
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_warning;
 };
 
 // "Description (*.Ext)|*.ext|..." as a Qt name filter: the description without its pattern

@@ -1,6 +1,7 @@
 #include "ui/run_with_window.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <cstdio>
 
 #include "config/qt_settings_store.h"
@@ -49,13 +50,20 @@ int RunWithWindow(int argc, char** argv) {
     QtSettingsStore store;
     TovrelForm form(host, port, store);
     MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
-    if (!host.CommandLineWords().empty()) EchoStatus(form.mainWindow());
+    if (host.CommandLineWords().empty()) {
+        host.SetWindow(&window);
+    } else {
+        EchoStatus(form.mainWindow());  // and the window never shows
+    }
 
     // The form loads before the window first shows; a command-line run ends in there.
     form.Form_Load();
     if (form.Unloaded()) return form.ExitStatus();
-    host.SetWindow(&window);
+    // Placed by the program rather than the window manager, so that a warning asked for
+    // during loading knows where to centre itself.
+    window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+    host.WindowShown();
     return QApplication::exec();
 }
 

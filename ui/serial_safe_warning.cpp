@@ -1,12 +1,13 @@
 #include "ui/serial_safe_warning.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "ui/look.h"
 
 namespace tovrel {
 
@@ -33,17 +34,13 @@ QLabel* WrappedLabel(const char* text) {
 // The frame's caption is bold 12 pt; its contents keep the dialog's own font.
 QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
     auto* frame = new QGroupBox(QStringLiteral("WARNING"));
-    QFont captionFont = frame->font();
+    QFont captionFont = FormFont();
     captionFont.setPointSizeF(kWarningFramePoints);
     captionFont.setBold(true);
     frame->setFont(captionFont);
-    // Setting every attribute stops the caption's font from passing down to the labels.
-    QFont labelFont = QApplication::font();
-    labelFont.setBold(false);
-    labelFont.setPointSizeF(labelFont.pointSizeF());
-    labelFont.setFamily(labelFont.family());
-    warning->setFont(labelFont);
-    question->setFont(labelFont);
+    // The form's font names every attribute, so none of the caption's passes down to them.
+    warning->setFont(FormFont());
+    question->setFont(FormFont());
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(warning);
     layout->addWidget(question);
@@ -55,6 +52,7 @@ QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
 SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* parent)
     : QDialog(parent), m_answer(std::move(answer)) {
     setWindowTitle(QStringLiteral("Form1"));
+    setFont(FormFont());
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -64,6 +62,9 @@ SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* 
     no->setObjectName(QStringLiteral("WarningNoButton"));
     connect(yes, &QPushButton::clicked, this, &SerialSafeWarning::WarningYesButton_Click);
     connect(no, &QPushButton::clicked, this, &SerialSafeWarning::WarningNoButton_Click);
+    // Yes cannot be taken back: a stray Enter must answer No.
+    no->setDefault(true);
+    no->setFocus(Qt::OtherFocusReason);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

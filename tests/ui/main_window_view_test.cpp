@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QDir>
+#include <QDialog>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -13,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "tests/ui/test_application.h"
 #include "ui/configuration_page.h"
@@ -21,8 +25,6 @@
 
 namespace tovrel {
 namespace {
-
-using testing::TopLevelTitled;
 
 class MainWindowViewTest : public ::testing::Test {
   protected:
@@ -83,28 +85,142 @@ TEST_F(MainWindowViewTest, CommandTurnsTheButtonsOffAndDropsClicksMadeMeanwhile)
     EXPECT_EQ(EnabledButtons(), std::vector<bool>(4, true));
 }
 
-TEST_F(MainWindowViewTest, ConfigurationButtonsSwitchPageAndCaption) {
+// Enter presses the focused button; on the panel it means OK and Escape means Cancel.
+TEST_F(MainWindowViewTest, KeysSwitchPageAndCaptionWithTheFocusOnThePageShown) {
+    std::vector<std::string> pressed;
     m_handlers.ConfButton_Click = [&] { m_model.ShowConfigurationPage(true); };
-    m_handlers.CancelButton_Click = [&] { m_model.ShowConfigurationPage(false); };
+    m_handlers.OKButton_Click = [&] { pressed.push_back("OK"); };
+    m_handlers.CancelButton_Click = [&] {
+        pressed.push_back("Cancel");
+        m_model.ShowConfigurationPage(false);
+    };
     auto* pages = Window().findChild<QStackedWidget*>();
-    Page().ConfButton->click();
-    EXPECT_EQ(pages->currentWidget(), &Window().configurationPage());
+    ConfigurationPage& panel = Window().configurationPage();
+    QTest::keyClick(Window().focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(pages->currentWidget(), &panel);
     EXPECT_EQ(Window().windowTitle(), QStringLiteral("Configuration"));
-    Window().configurationPage().CancelButton->click();
+    EXPECT_EQ(Window().focusWidget(), panel.CheckBoxFor(Check::LockModeButton));
+    QTest::keyClick(panel.FrequencyTextbox, Qt::Key_Return);
+    QTest::keyClick(Window().focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(pressed, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(pages->currentWidget(), &Page());
     EXPECT_EQ(Window().windowTitle(), QStringLiteral("Tovrel"));
+    EXPECT_EQ(Window().focusWidget(), Page().ConfButton);
 }
 
-TEST_F(MainWindowViewTest, ClosingDuringACommandUnloadsOnceTheCommandEnds) {
-    int unloads = 0, unloadsDuring = -1;
+struct WaitCase {
+    const char* name;
+    void (*wait)(QtHost& host);
+    bool windowTakesInput;  // the serial-safe warning leaves the window usable
+};
+
+class ClosingDuringACommand : public MainWindowViewTest,
+                              public ::testing::WithParamInterface<WaitCase> {};
+
+// A modal dialog would swallow the window's close box: the command's dialogs block only the
+// user's input, and the close counts once the command is over.
+TEST_P(ClosingDuringACommand, UnloadsOnceTheCommandEnds) {
+    int unloads = 0, unloadsDuring = -1, clicksDuring = 0;
     m_handlers.Form_QueryUnload = [&] { ++unloads; };
+    m_handlers.ConfButton_Click = [&] { ++clicksDuring; };
     m_handlers.RunButton_Click = [&] {
-        Window().close();
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
+            QTest::mouseClick(Page().ConfButton, Qt::LeftButton);
+            Window().close();
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) {
+                    dialog->reject();
+                }
+            }
+        });
+        GetParam().wait(m_host);
         unloadsDuring = unloads;
     };
+    m_host.SetWindow(&Window());
     Page().RunButton->click();
     EXPECT_EQ(unloadsDuring, 0);
     EXPECT_EQ(unloads, 1);
+    EXPECT_EQ(clicksDuring, GetParam().windowTakesInput ? 1 : 0);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Waits, ClosingDuringACommand, ::testing::Values(
+    WaitCase{"Pause", [](QtHost& h) { h.Pause(0.05f); }, true},
+    WaitCase{"FileDialog", [](QtHost& h) { h.OpenFileDialog("Hex Files (*.Hex)|*.hex"); }, false},
+    WaitCase{"MessageBox", [](QtHost& h) { h.MessageBox("Invalid Hex File", "Warning"); }, false},
+    WaitCase{"SerialSafeWarning", [](QtHost& h) {
+        bool answered = false;
+        h.ShowSerialSafeWarning([&](bool) { answered = true; });
+        h.ProcessEventsUntil([&] { return answered; });
+    }, true}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
+
+struct Drawn {
+    const char* name;
+    QRect twips;  // left, top, width, height
+};
+
+// At 96 dpi a pixel is 15 twips; the rounding may move each edge by half a pixel. Where the
+// drawn face is missing, its metric-compatible Liberation face stands in.
+TEST_F(MainWindowViewTest, FormHasItsDrawnSizeAndControlsTheirDrawnPlacesAndFaces) {
+    if (Window().logicalDpiX() != 96 || Window().logicalDpiY() != 96) GTEST_SKIP();
+    constexpr int kTwipsPerPixel = 15, kTwoHalfPixels = 14;
+    EXPECT_EQ(Window().centralWidget()->size() * kTwipsPerPixel, QSize(9615, 7095));
+    EXPECT_EQ(Window().minimumSize(), Window().maximumSize());
+    // clang-format off
+    const Drawn controls[] = {
+        {"Label8", {840, 1200, 6735, 615}}, {"Label7", {3960, 330, 4455, 735}},
+        {"Label9", {8400, 210, 375, 495}}, {"Label6", {7560, 1200, 1215, 615}},
+        {"ConfButton", {600, 2040, 1800, 700}}, {"ResetButton", {2760, 2040, 1800, 700}},
+        {"DownloadButton", {4920, 2040, 1800, 700}}, {"RunButton", {7080, 2040, 1800, 700}},
+        {"ProgressBar", {600, 3000, 4695, 495}}, {"PelliconText", {5520, 3000, 3615, 495}},
+        {"Status", {600, 3720, 8415, 3015}}};
+    // clang-format on
+    for (const Drawn& drawn : controls) {
+        const QWidget* w = Page().findChild<QWidget*>(QString::fromLatin1(drawn.name));
+        ASSERT_NE(w, nullptr) << drawn.name;
+        const QRect twips(w->mapTo(&Page(), QPoint(0, 0)) * kTwipsPerPixel,
+                          w->size() * kTwipsPerPixel);
+        for (QPoint off : {twips.topLeft() - drawn.twips.topLeft(),
+                           twips.bottomRight() - drawn.twips.bottomRight()}) {
+            EXPECT_LE(off.manhattanLength(), kTwoHalfPixels) << drawn.name;
+        }
+        const QString face = QFontInfo(w->font()).family();
+        EXPECT_TRUE(face == w->font().family() || face.startsWith(QStringLiteral("Liberation ")))
+            << drawn.name;
+    }
+}
+
+// At the form's one size every caption shows whole and every box its widest text, on both
+// pages (the panel is laid out to fit the main page's size).
+TEST_F(MainWindowViewTest, NothingIsCutOffAtTheSmallestSize) {
+    m_model.SetPelliconText("Zerk8QA version 2.05");
+    m_panel.SetChecked(Check::Check1, true);
+    for (auto [box, text] : {std::pair{&m_panel.RunAddressTextbox, "FFFFFFFF"},
+                             {&m_panel.HexFileCHKSUM, "-2147483648"},
+                             {&m_panel.FrequencyTextbox, "265.4207"},
+                             {&m_panel.PCBaudrateTextbox, "115200"}}) {
+        m_panel.SetText(*box, text);
+    }
+    Window().resize(Window().minimumSize());
+    for (QWidget* page : {static_cast<QWidget*>(&Page()), static_cast<QWidget*>(&Panel())}) {
+        QCoreApplication::processEvents();
+        for (const QWidget* w : page->findChildren<QWidget*>()) {
+            QSize needed;
+            if (auto* edit = qobject_cast<const QLineEdit*>(w)) {
+                constexpr int kFrameAndMargins = 8;
+                needed = {edit->fontMetrics().horizontalAdvance(edit->text()) + kFrameAndMargins,
+                          edit->fontMetrics().height()};
+            } else if (qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLabel*>(w) ||
+                       qobject_cast<const QGroupBox*>(w)) {
+                needed = w->minimumSizeHint();
+            }
+            if (!w->isVisibleTo(page) || needed.isEmpty()) continue;
+            EXPECT_EQ(w->size().expandedTo(needed), w->size()) << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowViewTest, StatusLogJoinsPartsBreaksLinesOnceAndStaysScrolledToTheEnd) {
@@ -135,17 +251,6 @@ TEST_F(MainWindowViewTest, CheckBoxClicksRunThePanelHandlers) {
     EXPECT_TRUE(page.HexFileCHKSUM->isVisible());
     page.CheckBoxFor(Check::Check1)->click();
     EXPECT_FALSE(page.HexFileCHKSUM->isVisible());
-
-    // Serial safe mode asks first; closing the warning is a No and clears the box again.
-    m_panel.SecureModeButton.enabled = m_panel.SerialSafeModeButton.enabled = true;
-    page.Render();
-    QCheckBox* serialSafe = page.CheckBoxFor(Check::SerialSafeModeButton);
-    serialSafe->click();
-    QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
-    ASSERT_NE(warning, nullptr);
-    warning->close();
-    EXPECT_FALSE(m_panel.SerialSafeModeButton.checked);
-    EXPECT_FALSE(serialSafe->isChecked());
 }
 
 TEST_F(MainWindowViewTest, OptionClicksAndLeavingABoxRunThePanelHandlers) {
@@ -155,6 +260,14 @@ TEST_F(MainWindowViewTest, OptionClicksAndLeavingABoxRunThePanelHandlers) {
     EXPECT_EQ(m_panel.EraseCodeButton.selected, 0);
     EXPECT_TRUE(page.EraseCodeButton[0]->isChecked());
     EXPECT_FALSE(page.DownloadCodeButton[0]->isEnabled());
+    // A group is one Tab stop, its chosen option; the arrows choose within it, round the ends.
+    QCheckBox* verify = page.CheckBoxFor(Check::VerifyAfterDownloadButton);
+    verify->setFocus();
+    QTest::keyClick(verify, Qt::Key_Backtab);
+    EXPECT_EQ(Window().focusWidget(), page.EraseCodeButton[0]);
+    QTest::keyClick(page.EraseCodeButton[0], Qt::Key_Up);
+    EXPECT_EQ(Window().focusWidget(), page.EraseCodeButton[1]);
+    EXPECT_TRUE(page.DownloadCodeButton[0]->isEnabled());
 
     QTest::mouseClick(page.XtalButton[2], Qt::LeftButton);
     page.FrequencyTextbox->clear();
@@ -163,31 +276,6 @@ TEST_F(MainWindowViewTest, OptionClicksAndLeavingABoxRunThePanelHandlers) {
     QCoreApplication::sendEvent(page.FrequencyTextbox, &leave);
     EXPECT_EQ(page.KernelBaudrateTextbox->text(), QStringLiteral("13889"));
     EXPECT_EQ(page.PCBaudrateTextbox->text(), QStringLiteral("14399"));
-}
-
-// Draws the window for the documentation when TOVREL_SCREENSHOT_DIR names a folder:
-//   TOVREL_SCREENSHOT_DIR=docs build/bin/ui_tests --gtest_filter='Screenshots.*'
-class Screenshots : public MainWindowViewTest {};
-
-TEST_F(Screenshots, DrawTheWindowForTheDocumentation) {
-    const QDir folder(qEnvironmentVariable("TOVREL_SCREENSHOT_DIR"));
-    if (qEnvironmentVariableIsEmpty("TOVREL_SCREENSHOT_DIR")) GTEST_SKIP();
-    m_panel.FillCOMPortList();
-    m_panel.SetChecked(Check::Check1, true);
-    m_model.SetPelliconText("Zerk8QA version 2.05");
-    m_model.AppendStatus("Configuration: COM1, 9600 baud\r\nRESETTING PART: OK", true);
-    m_model.AppendStatus("DOWNLOADING CODE [blink.hex]:");
-    m_model.ShowProgress();
-    m_model.SetProgressValue(40);
-    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
-    EXPECT_TRUE(Window().grab().save(folder.filePath(QStringLiteral("main-window.png"))));
-    Panel();
-    EXPECT_TRUE(Window().grab().save(folder.filePath(QStringLiteral("configuration-panel.png"))));
-    m_host.ShowSerialSafeWarning([](bool) {});
-    QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
-    ASSERT_NE(warning, nullptr);
-    EXPECT_TRUE(warning->grab().save(folder.filePath(QStringLiteral("serial-safe-warning.png"))));
-    warning->close();
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "tests/ui/test_application.h"
+#include "workflow/status_texts.h"
 
 namespace tovrel {
 namespace {
@@ -67,9 +69,47 @@ INSTANTIATE_TEST_SUITE_P(Closings, SerialSafeWarningTest, ::testing::Values(
     AnswerCase{"YesButton", [](QWidget* w) { Click(w, "WarningYesButton"); }, true},
     AnswerCase{"NoButton", [](QWidget* w) { Click(w, "WarningNoButton"); }, false},
     AnswerCase{"CloseBox", [](QWidget* w) { w->close(); }, false},
-    AnswerCase{"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, false}),
+    AnswerCase{"Escape", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, false},
+    AnswerCase{"Enter", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }, false}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
+
+// Stored serial safe mode asks during loading, before the window shows: the warning must not
+// come up behind the window, where its buttons are hidden.
+TEST(QtHostTest, WarningAskedBeforeTheWindowShowsComesUpAboveItWithTheFocusOnNo) {
+    testing::TestApplication();
+    QtHost host(0, nullptr);
+    QWidget window;
+    host.SetWindow(&window);
+    host.ShowSerialSafeWarning([](bool) {});
+    EXPECT_EQ(TopLevelTitled(QStringLiteral("Form1")), nullptr);
+    window.show();
+    host.WindowShown();
+    QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
+    ASSERT_NE(warning, nullptr);
+    EXPECT_EQ(warning->windowHandle()->transientParent(), window.windowHandle());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(warning));
+    EXPECT_EQ(QApplication::focusWidget(),
+              warning->findChild<QPushButton*>(QStringLiteral("WarningNoButton")));
+    warning->close();
+}
+
+// Qt breaks a label's lines at LF only; every line end of the message must show, the blank
+// lines of CR CR LF too.
+TEST(QtHostTest, MessageBoxShowsEveryLineBreak) {
+    testing::TestApplication();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text().split('\n');
+        box->close();
+    });
+    QtHost(0, nullptr).MessageBox(ResetErrorText(), "Warning");
+    EXPECT_EQ(shown.size(), 11);
+    EXPECT_EQ(shown.mid(0, 4),
+              (QStringList{QStringLiteral("Error: could not reset the device"), QString(),
+                           QStringLiteral("Please ensure that..."), QString()}));
+}
 
 TEST(QtHostTest, CommandLineWordsLeaveOutTheProgramName) {
     char program[] = "tovrel", file[] = "my file.hex", sw[] = "/D";
