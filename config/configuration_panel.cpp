@@ -5,26 +5,15 @@
 #include <cstdlib>
 #include <limits>
 
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 namespace tovrel {
 namespace {
 
 constexpr int kPortCount = 32;
-constexpr int kDownloadCodeOnly = 1;
-constexpr int kEraseCodeOnly = 0;
-constexpr int kEraseCodeAndData = 1;
-constexpr int kRunFromStart = 0;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
-std::string ChecksumInputErrorText(const std::string& text) {
-    return "'" + text + "'" +
-           " is not a valid input for the Expected Checksum. Please enter a valid decimal "
-           "number." +
-           "\r\n\r\n" + "e.g. Use '23' instead of '0x17'.";
-}
 
 }  // namespace
 
@@ -60,6 +49,8 @@ ConfigurationPanel::ConfigurationPanel(Settings& settings, Host& host)
 }
 
 void ConfigurationPanel::Changed() {
+    // The record carries the box's text to the device exchanges, which never read the panel.
+    m_settings.FrequencyText = FrequencyTextbox.text;
     if (onChanged) onChanged();
 }
 
@@ -175,9 +166,9 @@ void ConfigurationPanel::SelectPort(int index) {
     COMPortListIndex = index;
 }
 
-void ConfigurationPanel::ShowMessage(const std::string& text, const std::string& title) {
+void ConfigurationPanel::ShowMessage(const UserMessage& message) {
     Changed();  // the view first shows what the message is about
-    m_host.MessageBox(text, title);
+    tovrel::ShowMessage(m_host, message);
 }
 
 void ConfigurationPanel::Check1_Click() {
@@ -226,7 +217,7 @@ void ConfigurationPanel::HexFileCHKSUM_LostFocus() {
         m_settings.ExpectedChecksum = static_cast<std::int32_t>(rounded);
         return;
     }
-    ShowMessage(ChecksumInputErrorText(HexFileCHKSUM.text), kProgramTitle);
+    ShowMessage(ChecksumInputErrorMessage(HexFileCHKSUM.text));
     HexFileCHKSUM.text = "0";
     m_settings.ExpectedChecksum = 0;
 }

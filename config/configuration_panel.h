@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "config/settings.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/options.h"
+#include "core/settings.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
@@ -47,6 +49,9 @@ enum class Check {
     BootloadOptionButton,
 };
 enum class Option { XtalButton, EraseCodeButton, DownloadCodeButton, RunAddressButton };
+
+// In bootload mode the loader always enters the user code here.
+inline constexpr const char* kBootloadRunAddress = "E000";
 
 // The value of a text that is a decimal number as a whole (blanks around it allowed, an
 // optional sign, digits with at most one point); empty for anything else, the empty text too.
@@ -158,7 +163,7 @@ private:
     void UpdateBootloadData();
     void ShowFrequencyInputError();
     void ShowRunAddressInputError();
-    void ShowMessage(const std::string& text, const std::string& title);
+    void ShowMessage(const UserMessage& message);
 
     Settings& m_settings;
     Host& m_host;

@@ -2,11 +2,11 @@
 #include <optional>
 #include <vector>
 
-#include "config/numbers.h"
+#include "core/numbers.h"
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/text_fields.h"
-#include "image/text_file.h"
+#include "core/text_file.h"
 
 namespace tovrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "flash/progress_bar.h"
+#include "core/progress.h"
 #include "link/link.h"
 
 namespace tovrel {

@@ -3,7 +3,7 @@
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 

@@ -1,7 +1,6 @@
 #include "flash/verify.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "flash/frames.h"
 #include "flash/verify_files.h"
@@ -65,12 +64,6 @@ bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
 }
 
 }  // namespace
-
-std::string ToHex(std::uint8_t Num) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(Num));
-    return text;
-}
 
 bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcome& outcome) {
     Settings& settings = link.settings;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "flash/progress_bar.h"
+#include "core/progress.h"
 #include "link/link.h"
 
 namespace tovrel {
@@ -21,8 +21,5 @@ struct VerifyOutcome {
 
 // The same verify, telling also whether the verify files were written. Answers pagesMatched.
 bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcome& outcome);
-
-// A byte as two upper-case hexadecimal digits.
-std::string ToHex(std::uint8_t Num);
 
 }  // namespace tovrel

@@ -1,12 +1,14 @@
 #include "flash/verify_files.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
-#include "flash/verify.h"
+#include "core/bytes.h"
+#include "core/user_texts.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
 
 namespace tovrel {
 namespace {
@@ -17,7 +19,6 @@ constexpr std::uint8_t kRecordCount = 0x10;
 constexpr std::size_t kRecordHeaderBytes = 4;
 constexpr std::size_t kRecordBytes = kRecordHeaderBytes + kRecordData + 1;
 constexpr std::uint8_t kDataRecordType = 0x00;
-constexpr unsigned kByteRange = 256;
 constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kTemporarySuffix = ".tmp";
 // ":", two digits per record byte, CR LF.
@@ -34,19 +35,12 @@ struct FileCloser {
 };
 
 void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
-    const std::uint8_t bytes[] = {kRecordCount, static_cast<std::uint8_t>(address / kByteRange),
-                                  static_cast<std::uint8_t>(address % kByteRange), kDataRecordType};
-    unsigned sum = 0;
+    std::array<std::uint8_t, kRecordBytes> record{kRecordCount, HighByte(address),
+                                                  LowByte(address), kDataRecordType};
+    std::copy(data, data + kRecordData, record.begin() + kRecordHeaderBytes);
+    record.back() = ChecksumByte(std::span(record).first(kRecordBytes - 1));
     text += ':';
-    for (std::uint8_t b : bytes) {
-        sum += b;
-        text += ToHex(b);
-    }
-    for (std::size_t i = 0; i < kRecordData; ++i) {
-        sum += data[i];
-        text += ToHex(data[i]);
-    }
-    text += ToHex(static_cast<std::uint8_t>((kByteRange - sum % kByteRange) % kByteRange));
+    for (std::uint8_t b : record) text += ToHex(b);
     text += kLineEnd;
 }
 

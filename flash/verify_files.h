@@ -4,7 +4,7 @@
 #include <string>
 
 #include "image/code_image.h"
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel {
 

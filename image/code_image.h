@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "image/hex_record.h"
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel {
 

@@ -1,8 +1,8 @@
 #include "image/dataflash_file_check.h"
 
-#include "image/messages.h"
+#include "core/user_texts.h"
 #include "image/text_fields.h"
-#include "image/text_file.h"
+#include "core/text_file.h"
 
 namespace tovrel {
 

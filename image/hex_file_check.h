@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "config/settings.h"
-#include "link/host.h"
+#include "core/settings.h"
+#include "core/host.h"
 
 namespace tovrel {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "image/messages.h"
-#include "link/host.h"
+#include "core/user_texts.h"
+#include "core/host.h"
 
 namespace tovrel {
 
@@ -20,6 +20,12 @@ inline constexpr std::size_t kRecordOverheadChars = 11;
 inline constexpr std::size_t kMaxRecordData = 251;
 // Records carry 16-bit addresses.
 inline constexpr std::uint32_t kAddressSpaceEnd = 0x10000;
+// Where a record line's two-character fields start, counted from 1 at the ':'.
+inline constexpr std::size_t kCountPos = 2;
+inline constexpr std::size_t kAddressHighPos = 4;
+inline constexpr std::size_t kAddressLowPos = 6;
+inline constexpr std::size_t kTypePos = 8;
+inline constexpr std::size_t kFirstDataPos = 10;
 
 // The address and data a download takes from a record line.
 struct HexRecord {

@@ -1,5 +1,7 @@
 #include "link/link.h"
 
+#include "core/user_texts.h"
+
 namespace tovrel {
 
 bool OpenCommPort(Link& link) {
@@ -7,7 +9,7 @@ bool OpenCommPort(Link& link) {
     const std::error_code error = link.port.Open(link.portPath(s.Comport), s.PCBaudrate);
     s.PortError = static_cast<bool>(error);
     if (s.PortError) {
-        link.host.MessageBox("Error encountered while Opening Port", "Error");
+        ShowMessage(link.host, OpenPortErrorMessage());
         return false;
     }
     return true;
@@ -20,14 +22,17 @@ void CloseCommPort(Link& link) {
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
-void WriteMessage(Link& link, std::span<const std::uint8_t> message) { link.port.Write(message); }
+std::error_code WriteMessage(Link& link, std::span<const std::uint8_t> message) {
+    return link.port.Write(message);
+}
 
 std::size_t ReadReply(Link& link, std::size_t count) {
     return link.port.Read(link.settings.RxBuffer, count, kReplyTimeoutMs);
 }
 
 bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message) {
-    WriteMessage(link, message);
+    // Whether the write went through does not matter here: only the 06 in time does.
+    (void)WriteMessage(link, message);
     return ReadReply(link, 1) != 0 && link.settings.RxBuffer[0] == kAck;
 }
 

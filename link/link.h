@@ -6,21 +6,21 @@
 #include <span>
 #include <string>
 
-#include "config/settings.h"
-#include "link/host.h"
+#include "core/settings.h"
+#include "core/host.h"
 #include "link/serial_port.h"
 
 namespace tovrel {
 
-// Everything a device exchange needs: the record, the port, the host and two lookups.
+// Everything a device exchange needs: the record, the port, the host and the port lookup.
+// What the exchanges need of the configuration panel (the crystal frequency text) comes in
+// the record.
 struct Link {
     Settings& settings;
     SerialPort& port;
     Host& host;
     // The device path of port COMn.
     std::function<std::string(int comport)> portPath;
-    // The text of the configuration panel's crystal frequency box.
-    std::function<std::string()> frequencyText;
 };
 
 inline constexpr int kReplyTimeoutMs = 500;
@@ -33,8 +33,9 @@ void CloseCommPort(Link& link);
 // Waits while the window keeps processing events.
 void Pause(Link& link, float nSecond);
 
-// Writes one whole message.
-void WriteMessage(Link& link, std::span<const std::uint8_t> message);
+// Writes one whole message. A failed write is not reported by the loader protocol: the
+// missing reply tells it; the port's error is returned for callers that want it.
+std::error_code WriteMessage(Link& link, std::span<const std::uint8_t> message);
 // Reads up to count bytes into RxBuffer from index 0 with the 500 ms time-out.
 std::size_t ReadReply(Link& link, std::size_t count);
 // Writes the message and reads the one-byte reply: true exactly when 06 hex arrived in time.

@@ -17,8 +17,8 @@ public:
     virtual std::error_code Open(const std::string& device, std::int32_t baudRate) = 0;
     // Releases the port; harmless when it is not open.
     virtual void Close() = 0;
-    // Sends all bytes, in order, as one message.
-    virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+    // Sends all bytes, in order, as one message; the error when they did not all leave.
+    virtual std::error_code Write(std::span<const std::uint8_t> bytes) = 0;
     // Waits until count bytes have arrived or timeoutMs has run out and stores what arrived
     // at the start of buffer (at most count bytes). Returns the number of bytes stored.
     virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count,

@@ -2,7 +2,9 @@
 // bootload mode, back to 9600 baud, run.
 #include <limits>
 
-#include "config/numbers.h"
+#include "core/crystal.h"
+#include "core/numbers.h"
+#include "core/options.h"
 #include "flash/device_control.h"
 #include "flash/download.h"
 #include "flash/erase.h"
@@ -10,17 +12,11 @@
 #include "image/dataflash_file_check.h"
 #include "image/hex_file_check.h"
 #include "link/baud_rate.h"
-#include "workflow/status_texts.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel {
 namespace {
 
-// Below this crystal frequency (MHz) the device keeps its boot rate and standard download.
-constexpr double kSlowCrystalMHz = 3.0;
-constexpr int kOtherCrystal = 2;
-constexpr std::int16_t kDataOnly = 2;
-constexpr std::int16_t kCodeOnly = 1;
 constexpr std::uint8_t kBootloadOn = 0xFE;
 constexpr std::uint8_t kBootloadOff = 0xFF;
 // Security value: a cleared bit selects a mode; all bits set selects none.
@@ -55,7 +51,7 @@ void TovrelForm::DownloadButton_Click() {
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
     SwitchToFastBaudrate();
     EraseStep();
-    if (m_settings.DownloadMode != kDataOnly) {
+    if (m_settings.DownloadMode != kDownloadDataOnly) {
         if (m_settings.OperationOK) CodeDownloadStep();
         VerifyStep();
     }
@@ -71,13 +67,13 @@ void TovrelForm::DownloadButton_Click() {
 bool TovrelForm::OpenPortForDownload() {
     if (OpenCommPort(m_link)) return true;
     StepFailed();
-    Warn(kPortHeldText);
+    Warn(PortHeldMessage());
     return false;  // never opened, so not closed either
 }
 
 bool TovrelForm::SlowCrystal() const {
     return m_panel.XtalButton.selected == kOtherCrystal &&
-           m_panel.FrequencyValue() < kSlowCrystalMHz;
+           m_panel.FrequencyValue() < kBootRateDownloadBelowMHz;
 }
 
 void TovrelForm::SwitchToFastBaudrate() {
@@ -93,10 +89,10 @@ void TovrelForm::SwitchToFastBaudrate() {
 
 void TovrelForm::EraseStep() {
     m_settings.OperationOK = true;
-    Append("ERASING CODE ");
+    Append(kErasingCodeText);
     const bool ok = EraseFunction(m_link);
-    const std::string scope = m_settings.EraseMode ? "AND DATA" : "ONLY";
-    AppendLine(scope + (ok ? "... OK" : "... failed"));
+    const std::string scope = m_settings.EraseMode ? kEraseCodeAndDataText : kEraseCodeOnlyText;
+    AppendLine(scope + (ok ? kShortOKText : kShortFailedText));
     if (!ok) {
         m_settings.OperationOK = false;
         StepFailed();
@@ -117,7 +113,7 @@ void TovrelForm::CodeDownloadStep() {
 void TovrelForm::CheckHexFile() {
     Settings& s = m_settings;
     if (!HexFileCheckFunction(s, m_host, s.HexFileName, m_panel.Check1.checked)) {
-        AppendLine("failed......error in hex file");
+        AppendLine(kHexFileErrorLine);
         if (s.ChecksumMismatch) {
             const std::int32_t expected =
                 ExpectedChecksumOf(m_panel.HexFileCHKSUM.text, s.ExpectedChecksum);
@@ -132,16 +128,16 @@ void TovrelForm::CheckHexFile() {
 
 void TovrelForm::WriteCode() {
     Settings& s = m_settings;
-    Append("DOWNLOADING CODE [" + s.HexFileName + "]:");
+    Append(DownloadingCodeText(s.HexFileName));
     if (SlowCrystal()) s.QuickDownloadOption = false;
     if (s.QuickDownloadOption) {
         s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, s.HexFileName);
-        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+        AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
     // After a failed quick download this sends nothing and reports a second failure.
     if (!s.QuickDownloadOption || !s.OperationOK) {
         s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, s.HexFileName);
-        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+        AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
     if (!s.OperationOK) StepFailed();
 }
@@ -149,28 +145,28 @@ void TovrelForm::WriteCode() {
 void TovrelForm::VerifyStep() {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
-    Append("VERIFYING USER CODE: ");
+    Append(kVerifyingText);
     VerifyOutcome outcome;
     if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, outcome)) {
         // A failed verify does not stop the later steps.
-        AppendLine("... failed");
+        AppendLine(kShortFailedText);
         StepFailed();
         return;
     }
-    AppendLine("... OK");
+    AppendLine(kShortOKText);
     if (!s.GenVerifyFiles) return;
     // Files that could not be written (the verify said so in its message) are not claimed.
     if (!outcome.filesWritten) {
         StepFailed();
         return;
     }
-    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyHexPath + "]");
-    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyBinPath + "]");
+    AppendLine(VerifyFileWrittenLine(s.VerifyHexPath));
+    AppendLine(VerifyFileWrittenLine(s.VerifyBinPath));
 }
 
 void TovrelForm::DataDownloadStep() {
     Settings& s = m_settings;
-    if (!s.OperationOK || s.DownloadMode == kCodeOnly) return;
+    if (!s.OperationOK || s.DownloadMode == kDownloadCodeOnly) return;
     s.DataFileName = ChooseFile(s.CmdDataFileName, kDataFileFilter);
     if (s.DataFileName.empty()) {
         s.OperationOK = false;
@@ -180,17 +176,17 @@ void TovrelForm::DataDownloadStep() {
     if (!DataflashFileCheckFunction(s, m_host, s.DataFileName)) {
         s.OperationOK = false;
         StepFailed();
-        Warn("Invalid Dataflash TXT File");
-        AppendLine("Downloading the data file: " + s.DataFileName + " ...failed");
+        Warn(InvalidDataflashFileMessage());
+        AppendLine(DataFileFailedLine(s.DataFileName));
         return;
     }
-    Append("DOWNLOADING DATA [" + s.DataFileName + "]:");
+    Append(DownloadingDataText(s.DataFileName));
     s.OperationOK = DataDownloadMode(m_link, m_mainWindow, s.DataFileName);
     if (!s.OperationOK) {
         StepFailed();
-        Warn("Error encountered while dowloading the data, please retry.");
+        Warn(DataDownloadErrorMessage());
     }
-    AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+    AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
 }
 
 void TovrelForm::SecurityBitsStep() {
@@ -206,9 +202,9 @@ void TovrelForm::SecurityBitsStep() {
     if (s.SecureMode) security -= kSecureBit;
     if (s.SerialSafeMode) security -= kSerialSafeBit;
     if (security == kNoSecurityMode) return;
-    Append("DOWNLOADING SECURITY BITS: ");
+    Append(kSecurityBitsText);
     const bool ok = SecurityBitsFunction(m_link, security);
-    AppendLine(ok ? "... OK" : "... failed");
+    AppendLine(ok ? kShortOKText : kShortFailedText);
     if (!ok) {
         s.OperationOK = false;
         StepFailed();
@@ -220,12 +216,12 @@ void TovrelForm::BootloadStep() {
     if (!s.OperationOK || !s.BootloadOption) return;
     bool ok = true;
     if (s.Bootload) {
-        Append("ENABLING BOOTLOAD MODE: ");
+        Append(kEnablingBootloadText);
         ok = BootloadFunction(m_link, kBootloadOn);
-        AppendLine(ok ? "... OK" : "... failed");
+        AppendLine(ok ? kShortOKText : kShortFailedText);
     } else {
         ok = BootloadFunction(m_link, kBootloadOff);
-        if (!ok) AppendLine("Error with Bootload mode");
+        if (!ok) AppendLine(kBootloadErrorLine);
     }
     if (!ok) {
         s.OperationOK = false;
@@ -244,10 +240,10 @@ void TovrelForm::BaudrateBackStep() {
 
 void TovrelForm::RunStep() {
     if (!m_settings.OperationOK || !m_settings.RunAfterDownload) return;
-    Append("STARTING USER CODE: ");
+    Append(kStartingUserCodeText);
     const bool ok = Run(m_link);
     if (!ok) StepFailed();
-    AppendLine(ok ? "... OK" : "... failed");
+    AppendLine(ok ? kShortOKText : kShortFailedText);
 }
 
 void TovrelForm::EndOfSequence() {

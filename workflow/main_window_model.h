@@ -3,7 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "flash/progress_bar.h"
+#include "core/progress.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
@@ -30,7 +31,9 @@ class MainWindowModel : public ProgressBar {
     // The form's pages: the main window ("Tovrel") or the configuration panel ("Configuration").
     void ShowConfigurationPage(bool show);
     bool ConfigurationPageShown() const { return m_configurationShown; }
-    std::string Caption() const { return m_configurationShown ? "Configuration" : "Tovrel"; }
+    std::string Caption() const {
+        return m_configurationShown ? kConfigurationCaption : kProgramTitle;
+    }
 
     void ShowProgress() override;
     void HideProgress() override;

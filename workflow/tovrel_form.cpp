@@ -3,14 +3,8 @@
 #include "config/command_line.h"
 #include "link/port_names.h"
 #include "link/reset.h"
-#include "workflow/status_texts.h"
 
 namespace tovrel {
-namespace {
-
-constexpr int kPortCount = 32;
-
-}  // namespace
 
 TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
     : m_host(host),
@@ -18,8 +12,7 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
       m_store(store),
       m_panel(m_settings, host),
       m_link{m_settings, m_port, m_host,
-             [this](int comport) { return PortDevicePath(comport, m_store); },
-             [this] { return m_panel.FrequencyTextbox.text; }} {}
+             [this](int comport) { return PortDevicePath(comport, m_store); }} {}
 
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
@@ -30,8 +23,7 @@ void TovrelForm::Form_Load() {
     if (!IsCommandLineRun()) {
         m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
     }
-    m_panel.COMPortList.clear();
-    for (int n = 1; n <= kPortCount; ++n) m_panel.COMPortList.push_back("COM" + std::to_string(n));
+    m_panel.FillCOMPortList();
     m_panel.UpdateConfigurationWindow();
     m_mainWindow.DisableButtons();
     m_settings.ChecksumMismatch = false;
@@ -48,7 +40,7 @@ void TovrelForm::Form_Load() {
 
 void TovrelForm::IdentifyAtStartUp() {
     if (!OpenCommPort(m_link)) {
-        Warn(kPortHeldText);
+        Warn(PortHeldMessage());
         return;
     }
     if (Reset(m_link)) {

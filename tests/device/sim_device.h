@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "link/link.h"
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
 #include "link/reset.h"
 #include "tests/support/link_fixture.h"
 #include "tests/support/sim_process.h"
@@ -49,8 +49,7 @@ class SimDevice : public ::testing::Test {
     QtSerialPort port;
     FakeHost host;
     RecordingProgressBar progress;
-    Link link{settings, port, host, [this](int) { return sim.Path(); },
-              [] { return std::string("11.0592"); }};
+    Link link{settings, port, host, [this](int) { return sim.Path(); }};
 };
 
 }  // namespace tovrel::testing

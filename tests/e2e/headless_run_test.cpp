@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
 #include "tests/e2e/tovrel_process.h"
 #include "tests/support/sim_process.h"
 

@@ -7,7 +7,7 @@
 #include "flash/download.h"
 #include "flash/verify.h"
 #include "flash/verify_files.h"
-#include "image/messages.h"
+#include "core/user_texts.h"
 #include "tests/image/hex_text.h"
 #include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"

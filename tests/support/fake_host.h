@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel::testing {
 

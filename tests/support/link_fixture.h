@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "flash/progress_bar.h"
+#include "core/settings.h"
+#include "core/progress.h"
 #include "link/link.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_serial_port.h"
@@ -33,11 +33,12 @@ struct LinkFixture {
     Settings settings;
     FakeSerialPort port;
     FakeHost host;
-    std::string frequency = "11.0592";
-    Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); },
-              [this] { return frequency; }};
+    Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); }};
 
-    LinkFixture() { LoadDefaultData(settings); }
+    LinkFixture() {
+        LoadDefaultData(settings);
+        settings.FrequencyText = "11.0592";
+    }
 };
 
 }  // namespace tovrel::testing

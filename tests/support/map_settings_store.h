@@ -4,7 +4,7 @@
 #include <string>
 #include <tuple>
 
-#include "config/settings.h"
+#include "core/settings.h"
 
 namespace tovrel::testing {
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "tests/ui/test_application.h"
-#include "workflow/status_texts.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 namespace {

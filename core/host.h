@@ -4,13 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "core/translator.h"
+
 namespace tovrel {
 
 // Platform services the program logic needs from its surroundings. Implemented by the Qt
 // window (interactive), by the console (headless command-line run) and by test fakes.
-class Host {
+class Host : public Translator {
 public:
-    virtual ~Host() = default;
+    ~Host() override = default;
+
+    // The program's own texts as the user reads them. Without a translation (a test fake, a
+    // host that installs none) they stay as they are.
+    std::string Translate(const char* text) const override { return text; }
 
     // A modal message box with the exclamation icon and one OK button.
     virtual void MessageBox(const std::string& text, const std::string& title) = 0;
@@ -34,8 +40,5 @@ public:
     // The folder that holds the program, without a trailing separator.
     virtual std::string ProgramFolder() const = 0;
 };
-
-// The title of message boxes that carry no title of their own.
-inline constexpr const char* kProgramTitle = "Tovrel";
 
 }  // namespace tovrel

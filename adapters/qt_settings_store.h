@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "config/settings.h"
+#include "core/settings.h"
 
 class QSettings;
 

@@ -41,6 +41,10 @@ struct Settings {
     std::int16_t ClkAdjust = 0;
 
     // Run-time state.
+    // The configuration panel's crystal frequency box (MHz) as the device exchanges read it:
+    // the other crystal's clock at identification, the 20 MHz pair on the way back to 9600.
+    // The panel keeps it equal to the box.
+    std::string FrequencyText;
     std::string IdString;
     std::string PartName;
     std::array<std::uint8_t, 261> RxBuffer{};

@@ -1,4 +1,6 @@
-#include "config/settings.h"
+#include "core/settings.h"
+
+#include "core/crystal.h"
 
 #include <cctype>
 #include <charconv>
@@ -11,7 +13,6 @@ namespace {
 
 constexpr std::int16_t kFirstPort = 1;
 constexpr std::int16_t kLastPort = 32;
-constexpr double kHzPerMHz = 1000000.0;
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

@@ -1,10 +1,10 @@
-#include "image/text_file.h"
+#include "core/text_file.h"
 
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
-#include "image/messages.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 namespace {
@@ -36,6 +36,7 @@ std::vector<std::string> SplitTextLines(const std::string& text) {
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
     // stdio rather than a stream: a folder opens on some systems and only the read fails,
     // and ferror tells that apart from an empty file.
+    if (path.find('\0') != std::string::npos) return std::nullopt;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return std::nullopt;
     std::string text;
@@ -57,6 +58,13 @@ std::optional<std::vector<std::string>> ReadTextLinesOrWarn(Host& host, const st
     auto lines = ReadTextLines(path);
     if (!lines) ShowMessage(host, CannotOpenFileMessage(path));
     return lines;
+}
+
+std::string_view TextField(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    line.remove_prefix(start);
+    return line.substr(0, line.find(','));
 }
 
 std::size_t ContentLineCount(const std::vector<std::string>& lines) {

@@ -2,16 +2,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel {
 
 // The lines of a text file as a line-by-line reader sees them: "\n" ends a line and a "\r"
 // before it is dropped, so CR LF and LF files read the same; the end of the file right
 // after a line end does not start another line ("A\r\nB\r\n" is the two lines A and B).
-// The whole file is read at once. Empty when the file cannot be opened or read.
+// The whole file is read at once; a leading byte-order mark is skipped. Empty when the file
+// cannot be opened or read (a path with a NUL byte names no file).
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
 
 // Splits text that is already in memory by the same rule.
@@ -19,6 +21,9 @@ std::vector<std::string> SplitTextLines(const std::string& text);
 
 // As ReadTextLines, but shows the "cannot open" message naming the path on failure.
 std::optional<std::vector<std::string>> ReadTextLinesOrWarn(Host& host, const std::string& path);
+
+// A line read as one text field: leading blanks are dropped and a comma ends the field.
+std::string_view TextField(std::string_view line);
 
 // The number of lines up to and including the last non-empty one: empty lines at the very
 // end of a file are not lines of its content.

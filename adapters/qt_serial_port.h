@@ -19,7 +19,7 @@ class QtSerialPort : public SerialPort {
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override;
     void Close() override;
-    void Write(std::span<const std::uint8_t> bytes) override;
+    std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
 
   private:

@@ -1,4 +1,4 @@
-#include "config/qt_settings_store.h"
+#include "adapters/qt_settings_store.h"
 
 #include <QSettings>
 #include <QString>
