@@ -2,15 +2,31 @@
 
 namespace tovrel {
 
-// The main window's progress bar as the flash operations drive it.
-class ProgressBar {
+// The progress of one long operation, reported as events; the flash operations know nothing of
+// what shows it (the main window's bar, the console's line, a test's record).
+class ProgressSink {
 public:
-    virtual ~ProgressBar() = default;
-    virtual void ShowProgress() = 0;
-    virtual void HideProgress() = 0;
-    virtual void SetProgressMin(int value) = 0;
-    virtual void SetProgressMax(int value) = 0;
-    virtual void SetProgressValue(int value) = 0;
+    virtual ~ProgressSink() = default;
+    // An operation of max units starts at 0.
+    virtual void Begin(int max) = 0;
+    // The operation has reached value.
+    virtual void Step(int value) = 0;
+    // The operation is over, whether it succeeded or not.
+    virtual void End() = 0;
+};
+
+// Begins the progress when made and ends it when the scope is left, by any way out.
+class ProgressScope {
+public:
+    ProgressScope(ProgressSink& sink, int max) : m_sink(sink) { m_sink.Begin(max); }
+    ~ProgressScope() { m_sink.End(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+    void Step(int value) { m_sink.Step(value); }
+
+private:
+    ProgressSink& m_sink;
 };
 
 }  // namespace tovrel

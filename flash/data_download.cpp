@@ -26,7 +26,7 @@ std::optional<std::vector<std::uint8_t>> DataFrameFor(const std::string& text) {
 
 }  // namespace
 
-bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file) {
+bool DataDownloadMode(Link& link, ProgressSink& progress, const std::string& file) {
     const auto lines = ReadTextLinesOrWarn(link.host, file);
     if (!lines) return false;
 
@@ -34,10 +34,7 @@ bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file
     for (const std::string& line : *lines) {
         if (!line.empty()) ++nonEmptyLines;
     }
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(nonEmptyLines);
-    progress.SetProgressValue(0);
-    progress.ShowProgress();
+    ProgressScope bar(progress, nonEmptyLines);
 
     // A refused line does not stop the download: every line is still sent.
     bool result = true;
@@ -46,9 +43,8 @@ bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file
         if (line.empty()) continue;
         const auto frame = DataFrameFor(line);
         if (!frame || !SendAndAcknowledge(link, *frame)) result = false;
-        progress.SetProgressValue(++lineCounter);
+        bar.Step(++lineCounter);
     }
-    progress.HideProgress();
     return result;
 }
 

@@ -8,13 +8,13 @@
 namespace tovrel {
 
 // One 'W' frame per record line; sends only while OperationOK holds.
-bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+bool StandardDownloadMode(Link& link, ProgressSink& progress, const std::string& file);
 
 // One 'Q' page frame per non-empty 256-byte page of the code image; sends only while
 // OperationOK holds.
-bool QuickDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+bool QuickDownloadMode(Link& link, ProgressSink& progress, const std::string& file);
 
 // One 'E' frame per non-empty line of the data-flash text file.
-bool DataDownloadMode(Link& link, ProgressBar& progress, const std::string& file);
+bool DataDownloadMode(Link& link, ProgressSink& progress, const std::string& file);
 
 }  // namespace tovrel

@@ -7,7 +7,7 @@
 
 namespace tovrel {
 
-bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& file) {
+bool StandardDownloadMode(Link& link, ProgressSink& progress, const std::string& file) {
     Settings& settings = link.settings;
     // The whole file is read and parsed before the first frame: a line that cannot go out
     // stops the download before anything reaches the device.
@@ -24,10 +24,7 @@ bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& 
     // carries data, so this download writes the same data as the page-wise one; without data
     // (an end record in small letters) it would write nothing and is not sent.
     const std::size_t countedLines = linesRead == 0 ? 0 : linesRead - 1;
-    progress.ShowProgress();
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(static_cast<int>(countedLines));
-    progress.SetProgressValue(0);
+    ProgressScope bar(progress, static_cast<int>(countedLines));
     for (std::size_t i = 0; i < std::max(lines->size(), countedLines); ++i) {
         const bool counted = i < countedLines;
         if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK &&
@@ -35,9 +32,8 @@ bool StandardDownloadMode(Link& link, ProgressBar& progress, const std::string& 
             settings.OperationOK =
                 SendAndAcknowledge(link, BuildCodeWriteFrame((*lines)[i].record));
         }
-        if (counted) progress.SetProgressValue(static_cast<int>(i + 1));
+        if (counted) bar.Step(static_cast<int>(i + 1));
     }
-    progress.HideProgress();
     return settings.OperationOK;
 }
 

@@ -31,11 +31,7 @@ bool ReadPage(Link& link, std::size_t page, const CodeImage& expected, CodeImage
     return received >= kPageSize && std::ranges::equal(reply, expected.Page(page));
 }
 
-void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, VerifyRun& run) {
-    progress.ShowProgress();
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(static_cast<int>(kPageCount - 1));
-    progress.SetProgressValue(0);
+void ReadAllPages(Link& link, ProgressScope& bar, const CodeImage& expected, VerifyRun& run) {
     int failedReads = 0;
     std::size_t page = 0;
     while (page < kPageCount) {
@@ -47,7 +43,7 @@ void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, 
             run.matched = false;
             page = kPageCount;
         }
-        if (page != 0) progress.SetProgressValue(static_cast<int>(page - 1));
+        if (page != 0) bar.Step(static_cast<int>(page - 1));
     }
 }
 
@@ -65,7 +61,7 @@ bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
 
 }  // namespace
 
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcome& outcome) {
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, VerifyOutcome& outcome) {
     Settings& settings = link.settings;
     outcome = {};
     settings.VerifyHexName = kVerifyHexName;
@@ -77,16 +73,17 @@ bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcom
     CodeImage expected;
     if (!LoadCodeImage(link.host, settings.HexFileName, expected)) return false;
 
+    // The bar stays up while the files are written, until the verify is over.
+    ProgressScope bar(progress, static_cast<int>(kPageCount - 1));
     VerifyRun run;
-    ReadAllPages(link, progress, expected, run);
+    ReadAllPages(link, bar, expected, run);
     outcome.pagesMatched = run.matched;
     // The files show what was read even when the verify failed.
     if (settings.GenVerifyFiles) outcome.filesWritten = WriteVerifyFiles(link, run);
-    progress.HideProgress();
     return outcome.pagesMatched;
 }
 
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress) {
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress) {
     VerifyOutcome outcome;
     return VerifyAfterDownloadFunction(link, progress, outcome);
 }

@@ -10,7 +10,7 @@ namespace tovrel {
 
 // Reads all 248 code pages back with 'V' and compares them with the image of HexFileName;
 // writes "verify.hex" and "verify.bin" beside it when GenVerifyFiles is set.
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress);
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress);
 
 // What one verify did, for a caller that reports the verify files.
 struct VerifyOutcome {
@@ -20,6 +20,6 @@ struct VerifyOutcome {
 };
 
 // The same verify, telling also whether the verify files were written. Answers pagesMatched.
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, VerifyOutcome& outcome);
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, VerifyOutcome& outcome);
 
 }  // namespace tovrel

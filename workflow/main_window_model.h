@@ -11,7 +11,7 @@ namespace tovrel {
 // The main window without its widgets: status log, progress bar, identified-device display,
 // the four command buttons, and which of the form's two pages shows. The Qt view redraws
 // from this state after every change (onChanged) without taking user input.
-class MainWindowModel : public ProgressBar {
+class MainWindowModel : public ProgressSink {
   public:
     // Appends text to the status log, then CR LF when endLine; the caret goes to the end.
     void AppendStatus(const std::string& text, bool endLine = false);
@@ -35,11 +35,10 @@ class MainWindowModel : public ProgressBar {
         return m_configurationShown ? kConfigurationCaption : kProgramTitle;
     }
 
-    void ShowProgress() override;
-    void HideProgress() override;
-    void SetProgressMin(int value) override;
-    void SetProgressMax(int value) override;
-    void SetProgressValue(int value) override;
+    // The progress bar: shown from 0 to max at the beginning, hidden at the end.
+    void Begin(int max) override;
+    void Step(int value) override;
+    void End() override;
     struct Progress {
         bool visible = false;
         int min = 0, max = 100, value = 0;

@@ -20,7 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct DownloadMode {
     const char* name;
-    bool (*download)(Link&, ProgressBar&, const std::string&);
+    bool (*download)(Link&, ProgressSink&, const std::string&);
 };
 void PrintTo(const DownloadMode& mode, std::ostream* out) { *out << mode.name; }
 

@@ -197,8 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Bar, Progress, ::testing::Values(
     ProgressCase{"QuickStopsAtTheRefusedPage", Quick,
      HexFile({Record(0, {1}), Record(0x100, {2}), Record(0x200, {3}), kEnd}), "AN", 2,
      {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "hide"}},
-    ProgressCase{"DataShownAfterItsRange", Data, "1,01\r\n\r\n2,02\r\n", "N", 2,
-     {"min 0", "max 2", "value 0", "show", "value 1", "value 2", "hide"}}),
+    ProgressCase{"DataCountsNonEmptyLinesPastARefusal", Data, "1,01\r\n\r\n2,02\r\n", "N", 2,
+     {"show", "min 0", "max 2", "value 0", "value 1", "value 2", "hide"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
