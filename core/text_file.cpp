@@ -1,6 +1,7 @@
 #include "core/text_file.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -13,8 +14,18 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+constexpr const char* kTemporarySuffix = ".tmp";
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Writes and closes the file, answering whether every byte reached it.
+bool WriteAll(const std::string& path, std::string_view content) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    const bool written =
+        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
+    return std::fclose(file.release()) == 0 && written;
+}
 
 }  // namespace
 
@@ -71,6 +82,18 @@ std::size_t ContentLineCount(const std::vector<std::string>& lines) {
     std::size_t count = lines.size();
     while (count > 0 && lines[count - 1].empty()) --count;
     return count;
+}
+
+bool WriteFileWhole(Host& host, const std::string& path, std::string_view content) {
+    const std::string temporary = path + kTemporarySuffix;
+    std::error_code error;
+    if (WriteAll(temporary, content)) {
+        std::filesystem::rename(temporary, path, error);
+        if (!error) return true;
+    }
+    std::filesystem::remove(temporary, error);
+    ShowMessage(host, CannotWriteFileMessage(path));
+    return false;
 }
 
 }  // namespace tovrel

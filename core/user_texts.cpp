@@ -1,11 +1,10 @@
 #include "core/user_texts.h"
 
 #include "core/bytes.h"
+#include "core/text_file.h"
 
 namespace tovrel {
 namespace {
-
-constexpr const char* kLineBreak = "\r\n";
 
 // One of the program's own messages: the template is kept for the host's translation.
 UserMessage Own(const char* text, const std::string& argument, const char* title) {
@@ -15,7 +14,7 @@ UserMessage Own(const char* text, const std::string& argument, const char* title
 // The three input errors of the panel share their shape: the text as typed in quotes, what
 // the box wants, a blank line and an example.
 UserMessage InputError(const std::string& text, const char* wanted, const char* example) {
-    return {"'" + text + "'" + wanted + kLineBreak + kLineBreak + example, kProgramTitle, {}, {}};
+    return {"'" + text + "'" + wanted + kLineEnd + kLineEnd + example, kProgramTitle, {}, {}};
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_file.h"
 #include "flash/frames.h"
 #include "flash/verify_files.h"
 #include "image/code_image.h"

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 
 #include "core/bytes.h"
-#include "core/user_texts.h"
+#include "core/text_file.h"
 #include "image/hex_record.h"
 
 namespace tovrel {
@@ -19,8 +16,6 @@ constexpr std::uint8_t kRecordCount = 0x10;
 constexpr std::size_t kRecordHeaderBytes = 4;
 constexpr std::size_t kRecordBytes = kRecordHeaderBytes + kRecordData + 1;
 constexpr std::uint8_t kDataRecordType = 0x00;
-constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kTemporarySuffix = ".tmp";
 // ":", two digits per record byte, CR LF.
 constexpr std::size_t kRecordLineSize = 1 + 2 * kRecordBytes + 2;
 
@@ -30,10 +25,6 @@ constexpr const char* kFolderSeparators = "\\/";
 constexpr const char* kFolderSeparators = "/";
 #endif
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
     std::array<std::uint8_t, kRecordBytes> record{kRecordCount, HighByte(address),
                                                   LowByte(address), kDataRecordType};
@@ -42,15 +33,6 @@ void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* 
     text += ':';
     for (std::uint8_t b : record) text += ToHex(b);
     text += kLineEnd;
-}
-
-// Writes and closes the file, answering whether every byte reached it.
-bool WriteAll(const std::string& path, std::string_view content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    const bool written =
-        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
-    return std::fclose(file.release()) == 0 && written;
 }
 
 }  // namespace
@@ -81,18 +63,6 @@ std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verifi
     text += kEndRecord;
     text += kLineEnd;
     return text;
-}
-
-bool WriteFileWhole(Host& host, const std::string& path, std::string_view content) {
-    const std::string temporary = path + kTemporarySuffix;
-    std::error_code error;
-    if (WriteAll(temporary, content)) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error) return true;
-    }
-    std::filesystem::remove(temporary, error);
-    ShowMessage(host, CannotWriteFileMessage(path));
-    return false;
 }
 
 }  // namespace tovrel

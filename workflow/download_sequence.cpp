@@ -134,7 +134,9 @@ void TovrelForm::WriteCode() {
         s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, s.HexFileName);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
-    // After a failed quick download this sends nothing and reports a second failure.
+    // The standard download is the fallback after a failed quick download too. With
+    // OperationOK already false it sends nothing and reports a second "..........Failed", so
+    // the log shows two failure lines for one failed download, as it always has.
     if (!s.QuickDownloadOption || !s.OperationOK) {
         s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, s.HexFileName);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);

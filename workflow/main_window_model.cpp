@@ -1,11 +1,8 @@
 #include "workflow/main_window_model.h"
 
+#include "core/text_file.h"
+
 namespace tovrel {
-namespace {
-
-constexpr const char* kLineEnd = "\r\n";
-
-}  // namespace
 
 void MainWindowModel::AppendStatus(const std::string& text, bool endLine) {
     std::string appended = text;
