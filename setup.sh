@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what Tovrel needs from Debian's packages, builds it, and then
 #   ./setup.sh demo       runs a download into the simulated device
-#   ./setup.sh test       checks the formatting of every C++ file, runs every test through
-#                         ctest, builds, installs and checks the Debian package, runs each fuzz
-#                         target for 30 seconds, and runs every test again built with the
-#                         address and UB sanitizers (this is what CI runs); the builds treat
-#                         warnings as errors
+#   ./setup.sh test       checks the layers' includes and the formatting of every C++ file,
+#                         runs every test through ctest, builds, installs and checks the
+#                         Debian package, runs each fuzz target for 30 seconds, and runs every
+#                         test again built with the address and UB sanitizers (this is what CI
+#                         runs); the builds treat warnings as errors
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
 # Each mode installs only what it needs.
 set -euo pipefail
@@ -61,6 +61,8 @@ case "$mode" in
         # Every part runs even when an earlier one failed; the run fails when any part does.
         # ctest's summaries are repeated last, so they close the output.
         status=0
+        echo "layer check (folder -> folder it includes, number of includes):"
+        ./scripts/layer-graph.sh || status=1
         echo "clang-format check:"
         if git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
             echo "every C++ file is formatted"
