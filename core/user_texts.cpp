@@ -172,6 +172,11 @@ std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
 
+std::string DeviceText(const std::string& model, const std::string& major,
+                       const std::string& minor) {
+    return "Zerk8" + model + " version " + major + "." + minor;
+}
+
 const char* const kUsageParagraphs[5] = {
     "Usage: tovrel                          open the main window\n"
     "       tovrel HEXFILE [DATAFILE] [SWITCH...]\n"

@@ -103,6 +103,11 @@ std::string DownloadingDataText(const std::string& file);
 std::string DataFileFailedLine(const std::string& file);
 std::string VerifyFileWrittenLine(const std::string& path);
 
+// What PelliconText shows of the identified device: "Zerk8", the model characters,
+// " version ", major "." minor.
+std::string DeviceText(const std::string& model, const std::string& major,
+                       const std::string& minor);
+
 // The serial-safe question (its window, its frame, its two texts).
 inline constexpr const char* kSerialSafeWarningTitle = "Form1";
 inline constexpr const char* kSerialSafeWarningCaption = "WARNING";
