@@ -1,8 +1,5 @@
 #include "config/configuration_panel.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "core/numbers.h"
@@ -12,30 +9,7 @@ namespace {
 
 constexpr int kPortCount = 32;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
 }  // namespace
-
-std::optional<double> WholeDecimalNumber(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    std::size_t pos = 0;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
-    bool digits = false;
-    bool point = false;
-    for (; pos < text.size(); ++pos) {
-        if (IsDigit(text[pos])) {
-            digits = true;
-        } else if (text[pos] == '.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digits) return std::nullopt;
-    return std::strtod(std::string(text).c_str(), nullptr);
-}
 
 ConfigurationPanel::ConfigurationPanel(Settings& settings, Host& host)
     : m_settings(settings), m_host(host) {

@@ -53,10 +53,6 @@ enum class Option { XtalButton, EraseCodeButton, DownloadCodeButton, RunAddressB
 // In bootload mode the loader always enters the user code here.
 inline constexpr const char* kBootloadRunAddress = "E000";
 
-// The value of a text that is a decimal number as a whole (blanks around it allowed, an
-// optional sign, digits with at most one point); empty for anything else, the empty text too.
-std::optional<double> WholeDecimalNumber(std::string_view text);
-
 // The configuration panel without its window: every control the logic reads or writes, and
 // every handler. Setting a check box or selecting an option button from code runs its click
 // handler whenever the value changes, exactly as a user's click does. The Qt view mirrors

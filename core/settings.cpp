@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include "core/crystal.h"
+#include "core/numbers.h"
 
 #include <cctype>
 #include <charconv>
@@ -14,15 +15,9 @@ namespace {
 constexpr std::int16_t kFirstPort = 1;
 constexpr std::int16_t kLastPort = 32;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 template <typename Int>
 std::optional<Int> ToInteger(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     Int value{};
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -33,7 +28,7 @@ std::optional<Int> ToInteger(std::string_view text) {
 }
 
 std::optional<bool> ToBoolean(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     auto equalsIgnoringCase = [](std::string_view a, std::string_view b) {
         if (a.size() != b.size()) return false;
         for (std::size_t i = 0; i < a.size(); ++i) {
