@@ -5,11 +5,6 @@
 #include "core/numbers.h"
 
 namespace tovrel {
-namespace {
-
-constexpr int kPortCount = 32;
-
-}  // namespace
 
 ConfigurationPanel::ConfigurationPanel(Settings& settings, Host& host)
     : m_settings(settings), m_host(host) {
@@ -31,7 +26,7 @@ void ConfigurationPanel::Changed() {
 void ConfigurationPanel::FillCOMPortList() {
     ChangeScope scope(*this);
     COMPortList.clear();
-    for (int port = 1; port <= kPortCount; ++port) {
+    for (int port = kFirstComport; port <= kLastComport; ++port) {
         COMPortList.push_back("COM" + std::to_string(port));
     }
 }

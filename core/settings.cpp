@@ -12,8 +12,6 @@
 namespace tovrel {
 namespace {
 
-constexpr std::int16_t kFirstPort = 1;
-constexpr std::int16_t kLastPort = 32;
 
 template <typename Int>
 std::optional<Int> ToInteger(std::string_view text) {
@@ -101,7 +99,7 @@ void LoadDefaultData(Settings& s) {
 std::string LoadSavedData(Settings& s, const SettingsStore& store) {
     const Persistence p(store);
     p.Load<std::int16_t>("Comport", s.Comport, 1);
-    if (s.Comport < kFirstPort || s.Comport > kLastPort) s.Comport = 1;
+    if (s.Comport < kFirstComport || s.Comport > kLastComport) s.Comport = 1;
     p.Load<std::int32_t>("PCBaudrate", s.PCBaudrate, 9600);
     p.Load<std::int16_t>("XTAL", s.XTAL, 4);
     p.Load("EraseMode", s.EraseMode, true);

@@ -77,6 +77,10 @@ public:
                       const std::string& key, const std::string& text) = 0;
 };
 
+// The port list offers COM1 to COM32.
+inline constexpr std::int16_t kFirstComport = 1;
+inline constexpr std::int16_t kLastComport = 32;
+
 inline constexpr const char* kSettingsApplication = "Tovrel";
 inline constexpr const char* kSettingsSection = "8051";
 
