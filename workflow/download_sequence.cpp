@@ -1,6 +1,7 @@
 // The Download button: reset, fast baud rate, erase, code, verify, data, security bits,
 // bootload mode, back to 9600 baud, run.
 #include <limits>
+#include <optional>
 
 #include "config/numbers.h"
 #include "flash/device_control.h"
@@ -55,10 +56,7 @@ void TovrelForm::DownloadButton_Click() {
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
     SwitchToFastBaudrate();
     EraseStep();
-    if (m_settings.DownloadMode != kDataOnly) {
-        if (m_settings.OperationOK) CodeDownloadStep();
-        VerifyStep();
-    }
+    if (m_settings.DownloadMode != kDataOnly && m_settings.OperationOK) CodeDownloadStep();
     DataDownloadStep();
     SecurityBitsStep();
     BootloadStep();
@@ -104,19 +102,27 @@ void TovrelForm::EraseStep() {
 }
 
 void TovrelForm::CodeDownloadStep() {
-    m_settings.HexFileName = ChooseFile(m_settings.CmdHexFileName, kHexFileFilter);
-    if (m_settings.HexFileName.empty()) {
-        m_settings.OperationOK = false;
+    Settings& s = m_settings;
+    s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
+    if (s.HexFileName.empty()) {
+        s.OperationOK = false;
         StepFailed();
         return;
     }
-    CheckHexFile();
-    if (m_settings.OperationOK) WriteCode();
+    // Read once: the check, the download, the verify and its files all use this reading.
+    const std::optional<TextFile> file = ReadTextFile(m_host, s.HexFileName);
+    CheckHexFile(file);
+    if (!s.OperationOK) return;
+    WriteCode(*file);
+    VerifyStep(*file);
 }
 
-void TovrelForm::CheckHexFile() {
+void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
     Settings& s = m_settings;
-    if (!HexFileCheckFunction(s, m_host, s.HexFileName, m_panel.Check1.checked)) {
+    // A file that could not be read (its message is shown) fails like one that fails its check.
+    s.HexFileChecksum = 0;
+    s.ChecksumMismatch = false;
+    if (!file || !HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked)) {
         AppendLine("failed......error in hex file");
         if (s.ChecksumMismatch) {
             const std::int32_t expected =
@@ -130,28 +136,28 @@ void TovrelForm::CheckHexFile() {
     if (!s.ChecksumMismatch) AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
 }
 
-void TovrelForm::WriteCode() {
+void TovrelForm::WriteCode(const TextFile& file) {
     Settings& s = m_settings;
     Append("DOWNLOADING CODE [" + s.HexFileName + "]:");
     if (SlowCrystal()) s.QuickDownloadOption = false;
     if (s.QuickDownloadOption) {
-        s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
     }
     // After a failed quick download this sends nothing and reports a second failure.
     if (!s.QuickDownloadOption || !s.OperationOK) {
-        s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
     }
     if (!s.OperationOK) StepFailed();
 }
 
-void TovrelForm::VerifyStep() {
+void TovrelForm::VerifyStep(const TextFile& file) {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
     Append("VERIFYING USER CODE: ");
     VerifyOutcome outcome;
-    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, outcome)) {
+    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, file, outcome)) {
         // A failed verify does not stop the later steps.
         AppendLine("... failed");
         StepFailed();
@@ -177,7 +183,8 @@ void TovrelForm::DataDownloadStep() {
         StepFailed();
         return;
     }
-    if (!DataflashFileCheckFunction(s, m_host, s.DataFileName)) {
+    const std::optional<TextFile> file = ReadTextFile(m_host, s.DataFileName);
+    if (!file || !DataflashFileCheckFunction(s, m_host, *file)) {
         s.OperationOK = false;
         StepFailed();
         Warn("Invalid Dataflash TXT File");
@@ -185,7 +192,7 @@ void TovrelForm::DataDownloadStep() {
         return;
     }
     Append("DOWNLOADING DATA [" + s.DataFileName + "]:");
-    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, s.DataFileName);
+    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *file);
     if (!s.OperationOK) {
         StepFailed();
         Warn("Error encountered while dowloading the data, please retry.");

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "config/configuration_panel.h"
 #include "config/settings.h"
+#include "image/text_file.h"
 #include "link/host.h"
 #include "link/link.h"
 #include "link/serial_port.h"
@@ -53,9 +55,9 @@ class TovrelForm {
     void SwitchToFastBaudrate();
     void EraseStep();
     void CodeDownloadStep();
-    void CheckHexFile();
-    void WriteCode();
-    void VerifyStep();
+    void CheckHexFile(const std::optional<TextFile>& file);
+    void WriteCode(const TextFile& file);
+    void VerifyStep(const TextFile& file);
     void DataDownloadStep();
     void SecurityBitsStep();
     void BootloadStep();
