@@ -49,6 +49,7 @@ class ReplyPort : public SerialPort {
         m_taken += n;
         return n;
     }
+    void DiscardInput() override {}
 
   private:
     std::span<const std::uint8_t> m_reply;

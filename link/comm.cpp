@@ -20,7 +20,12 @@ void CloseCommPort(Link& link) {
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
-void WriteMessage(Link& link, std::span<const std::uint8_t> message) { link.port.Write(message); }
+void WriteMessage(Link& link, std::span<const std::uint8_t> message) {
+    // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
+    // input would otherwise acknowledge a frame the device refused.
+    link.port.DiscardInput();
+    link.port.Write(message);
+}
 
 std::size_t ReadReply(Link& link, std::size_t count) {
     return link.port.Read(link.settings.RxBuffer, count, kReplyTimeoutMs);

@@ -33,7 +33,7 @@ void CloseCommPort(Link& link);
 // Waits while the window keeps processing events.
 void Pause(Link& link, float nSecond);
 
-// Writes one whole message.
+// Discards the input that arrived so far, then writes one whole message.
 void WriteMessage(Link& link, std::span<const std::uint8_t> message);
 // Reads up to count bytes into RxBuffer from index 0 with the 500 ms time-out.
 std::size_t ReadReply(Link& link, std::size_t count);

@@ -90,4 +90,9 @@ std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
+void QtSerialPort::DiscardInput() {
+    // Empties QSerialPort's own buffer and the driver's (tcflush with TCIFLUSH).
+    if (m_port->isOpen()) m_port->clear(QSerialPort::Input);
+}
+
 }  // namespace tovrel

@@ -21,6 +21,7 @@ class QtSerialPort : public SerialPort {
     void Close() override;
     void Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
+    void DiscardInput() override;
 
   private:
     std::unique_ptr<QSerialPort> m_port;

@@ -23,6 +23,8 @@ public:
     // at the start of buffer (at most count bytes). Returns the number of bytes stored.
     virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count,
                              int timeoutMs) = 0;
+    // Drops every byte that has arrived and not been read, in the driver's buffer too.
+    virtual void DiscardInput() = 0;
 };
 
 }  // namespace tovrel

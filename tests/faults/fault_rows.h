@@ -78,9 +78,6 @@ inline const std::string kProfileError =
 inline const Words kGood{kResetOk, kUp, kErased, kSum, kCoded, kBack};
 inline const Words kGoodData{kSum, kCoded, kData, kBack};
 inline const Words kHexRejected{kErased, kBadHex};
-// A failed reply leaves the rest of its answer in the input, which is never flushed: the
-// return to 9600 baud reads it and fails.
-inline const Words kStrayLeft{kFailedTwice, "..........Failed", "Baudrate = 115200... failed"};
 
 // The rows for damaged files, profiles and settings (file_cases.cpp).
 std::vector<FaultCase> FileCases();
