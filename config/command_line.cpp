@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kEraseCodeOnly = 0;
 constexpr int kRunFromAddress = 1;
+constexpr const char* kBootloadRunAddress = "E000";
 constexpr int kOtherCrystal = 2;
 constexpr int kFirstSwitchPort = 1;
 constexpr int kLastSwitchPort = 31;
@@ -121,6 +122,13 @@ void CommandLine::ApplySwitches() {
         ApplyDownloadMode(DigitsValue(word.substr(kValueStart)));
     });
     ForEach({"/X:*"}, [&](const std::string& word) { ApplyCrystal(word); });
+    // In bootload mode the loader enters the user code at E000. The panel shows that address
+    // as soon as its box is checked but takes it over only at its next copy; a run that sets
+    // the mode starts the code there in the same run, whatever run address it also names.
+    if (p.BootloadOptionButton.checked) {
+        p.SetText(p.RunAddressTextbox, kBootloadRunAddress);
+        p.Select(Option::RunAddressButton, kRunFromAddress);
+    }
 }
 
 void CommandLine::ApplySecurity(int value) {

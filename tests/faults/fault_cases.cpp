@@ -139,6 +139,16 @@ std::vector<FaultCase> DeviceCases() {
          {kHeld + kHeld},
          kNothingSent,
          Port::NoPermission},
+        // The command line.
+        {"BootloadThenRun",
+         "sets bootload mode and starts the code at E000 in the same run (/B /R)",
+         {},
+         {"{dir}/app.hex", "/B", "/R"},
+         {GoodHex()},
+         0,
+         {kCoded, "ENABLING BOOTLOAD MODE: ... OK", kBack, "STARTING USER CODE: ... OK"},
+         {},
+         {"070E045500E000", 1, "U"}},
     };
 }
 

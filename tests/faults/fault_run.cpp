@@ -146,12 +146,25 @@ void ExpectLinesInOrder(const std::string& out, const Words& lines, const std::s
     }
 }
 
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char digits[3];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        text += digits;
+    }
+    return text;
+}
+
 void ExpectNothingAfter(const std::vector<TraceEntry>& trace, const NothingAfter& rule) {
     if (rule.forbidden.empty()) return;
     int seen = 0;
     std::size_t i = 0;
     for (; i < trace.size() && seen < rule.n; ++i) {
-        if (trace[i].direction == TraceEntry::Direction::Rx && trace[i].kind == rule.kind) ++seen;
+        if (trace[i].direction == TraceEntry::Direction::Rx &&
+            (trace[i].kind == rule.kind || Hex(trace[i].bytes).starts_with(rule.kind))) {
+            ++seen;
+        }
     }
     ASSERT_EQ(seen, rule.n) << "the device never received " << rule.kind << " #" << rule.n;
     for (; i < trace.size(); ++i) {

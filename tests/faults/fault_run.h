@@ -35,7 +35,7 @@ struct CaseFile {
 };
 
 // The messages the device must not receive after the Nth message of one kind (its trace
-// kind: a command letter or ID).
+// kind: a command letter or ID; or the hex digits the message starts with).
 struct NothingAfter {
     std::string kind;
     int n = 1;              // 0: from the start
