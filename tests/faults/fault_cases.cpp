@@ -149,6 +149,16 @@ std::vector<FaultCase> DeviceCases() {
          {kCoded, "ENABLING BOOTLOAD MODE: ... OK", kBack, "STARTING USER CODE: ... OK"},
          {},
          {"070E045500E000", 1, "U"}},
+        {"StartUpOnTheNamedPort",
+         "identifies the device at start-up on the port /C: names (here COM2), never on COM1",
+         {},
+         {"{dir}/app.hex", "/C:2"},
+         {GoodHex()},
+         0,
+         {"Configuration: COM2, 9600 baud", kResetOk, kCoded, kBack},
+         {},
+         {},
+         Port::OnCom2},
     };
 }
 

@@ -125,7 +125,7 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
     }
 
     std::string PortPath(const FaultCase& row, const SimProcess& sim) {
-        if (row.port == Port::Missing) return m_dir.File("no-such-tty");
+        if (row.port == Port::Missing || row.port == Port::OnCom2) return m_dir.File("no-such-tty");
         if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), 0);
         return sim.Path();
     }
@@ -199,7 +199,8 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     for (const std::string& word : row.words) words.push_back(Replaced(word, m_dir.Path()));
     const ProgramRun run = RunTovrel(words, {{"HOME", m_dir.Path()},
                                              {"XDG_CONFIG_HOME", m_dir.File("config")},
-                                             {"TOVREL_COM1", PortPath(row, sim)}});
+                                             {"TOVREL_COM1", PortPath(row, sim)},
+                                             {"TOVREL_COM2", sim.Path()}});
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
     // TOVREL_FAULTS_SHOW=1 prints what each run showed, for writing a new row.

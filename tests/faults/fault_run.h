@@ -42,7 +42,9 @@ struct NothingAfter {
     std::string forbidden;  // trace kinds (ID, command letters, ?); empty: no check
 };
 
-enum class Port { Sim, Held, Missing, NoPermission };
+// Where the device is: on COM1 (free, held by another program, missing, not ours to use), or
+// on COM2 while COM1 names a device that does not exist.
+enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
 
 struct FaultCase {
     const char* name;
