@@ -48,8 +48,11 @@ std::string ConsoleLineBreaks(const std::string& text, bool allBreaks) {
 ConsoleHost::ConsoleHost(Options options, std::ostream& out, std::ostream& err)
     : m_options(std::move(options)), m_out(out), m_err(err) {}
 
-void ConsoleHost::MessageBox(const std::string& text, const std::string& title) {
-    m_err << title << ": " << ConsoleLineBreaks(text, true) << '\n' << std::flush;
+void ConsoleHost::MessageBox(const std::string& text, const std::string& title,
+                             const std::string& details) {
+    m_err << title << ": " << ConsoleLineBreaks(text, true) << '\n';
+    if (!details.empty()) m_err << ConsoleLineBreaks(details, true) << '\n';
+    m_err << std::flush;
 }
 
 std::string ConsoleHost::OpenFileDialog(const std::string& filter) {

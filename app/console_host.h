@@ -24,7 +24,9 @@ class ConsoleHost : public Host {
     };
     ConsoleHost(Options options, std::ostream& out, std::ostream& err);
 
-    void MessageBox(const std::string& text, const std::string& title) override;
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string& details) override;
     std::string OpenFileDialog(const std::string& filter) override;
     void ShowSerialSafeWarning(std::function<void(bool yes)> answer) override;
     void ProcessEventsUntil(const std::function<bool()>& done) override;

@@ -2,12 +2,25 @@
 
 namespace tovrel {
 
+namespace {
+
+// "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
+    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
+}
+
+}  // namespace
+
 bool OpenCommPort(Link& link) {
     Settings& s = link.settings;
-    const std::error_code error = link.port.Open(link.portPath(s.Comport), s.PCBaudrate);
+    const std::string path = link.portPath(s.Comport);
+    const std::error_code error = link.port.Open(path, s.PCBaudrate);
     s.PortError = static_cast<bool>(error);
     if (s.PortError) {
-        link.host.MessageBox("Error encountered while Opening Port", "Error");
+        std::string reason = link.port.OpenErrorText();
+        if (reason.empty()) reason = error.message();
+        link.host.MessageBox("Error encountered while Opening Port", "Error",
+                             PortFailureDetails(s.Comport, path, reason));
         return false;
     }
     return true;

@@ -66,10 +66,12 @@ QtHost::QtHost(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
 }
 
-void QtHost::MessageBox(const std::string& text, const std::string& title) {
+void QtHost::MessageBox(const std::string& text, const std::string& title,
+                        const std::string& details) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
                     m_window);
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty()) box.setDetailedText(DialogText(details));
     box.exec();
 }
 

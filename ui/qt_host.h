@@ -20,7 +20,9 @@ class QtHost : public Host {
     // Dialogs are centred on this window once it exists.
     void SetWindow(QWidget* window) { m_window = window; }
 
-    void MessageBox(const std::string& text, const std::string& title) override;
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string& details) override;
     std::string OpenFileDialog(const std::string& filter) override;
     void ShowSerialSafeWarning(std::function<void(bool yes)> answer) override;
     void ProcessEventsUntil(const std::function<bool()>& done) override;

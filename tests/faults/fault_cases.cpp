@@ -107,36 +107,38 @@ std::vector<FaultCase> DeviceCases() {
          {kBaudError}},
         // The port.
         {"PortHeldByAnotherProgram",
-         "shows \"Error encountered while Opening Port\" and \"Com Port Already Open by another "
-         "host\" (at start-up and again at the reset), sends nothing, status 1",
+         "shows \"Error encountered while Opening Port\" with the port, its device and Qt's "
+         "reason, and \"Com Port Already Open by another host\" (at start-up and again at the "
+         "reset), sends nothing, status 1",
          {},
          kCode,
          {GoodHex()},
          1,
          {"Configuration: COM1, 9600 baud"},
-         {kHeld + kHeld},
+         {Held("{tty}): Permission error while locking the device")},
          kNothingSent,
          Port::Held},
         {"PortDoesNotExist",
-         "shows \"Error encountered while Opening Port\" and, as for every open that fails, "
-         "\"Com Port Already Open by another host\"; sends nothing, status 1",
+         "shows \"Error encountered while Opening Port\" with the reason (`COM1 (path): No such "
+         "file or directory`) and, as for every open that fails, \"Com Port Already Open by "
+         "another host\"; sends nothing, status 1",
          {},
          kCode,
          {GoodHex()},
          1,
          {"Configuration: COM1, 9600 baud"},
-         {kHeld + kHeld},
+         {Held("{dir}/no-such-tty): No such file or directory")},
          kNothingSent,
          Port::Missing},
         {"PortWithoutPermission",
-         "the same two messages as a missing port; status 1 (as root the program is run as "
-         "nobody)",
+         "the same two messages as a missing port, the reason being \"Permission denied\"; "
+         "status 1 (as root the program is run as nobody)",
          {},
          kCode,
          {GoodHex()},
          1,
          {"Configuration: COM1, 9600 baud"},
-         {kHeld + kHeld},
+         {Held("{tty}): Permission denied")},
          kNothingSent,
          Port::NoPermission},
         // The command line.

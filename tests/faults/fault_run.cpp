@@ -197,10 +197,12 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     }
     Words words = m_prefix;
     for (const std::string& word : row.words) words.push_back(Replaced(word, m_dir.Path()));
-    const ProgramRun run = RunTovrel(words, {{"HOME", m_dir.Path()},
-                                             {"XDG_CONFIG_HOME", m_dir.File("config")},
-                                             {"TOVREL_COM1", PortPath(row, sim)},
-                                             {"TOVREL_COM2", sim.Path()}});
+    std::map<std::string, std::string> env{{"TOVREL_COM1", PortPath(row, sim)},
+                                           {"TOVREL_COM2", sim.Path()}};
+    if (!row.outside.noHome) {
+        env.insert({{"HOME", m_dir.Path()}, {"XDG_CONFIG_HOME", m_dir.File("config")}});
+    }
+    const ProgramRun run = RunTovrel(words, env);
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
     // TOVREL_FAULTS_SHOW=1 prints what each run showed, for writing a new row.
@@ -213,7 +215,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         EXPECT_EQ(run.err, "");
     }
     for (const std::string& text : row.errParts) {
-        const std::string part = Replaced(text, m_dir.Path());
+        const std::string part = Replaced(text, m_dir.Path(), sim.Path());
         EXPECT_NE(run.err.find(part), std::string::npos) << "[" << part << "]\n" << run.err;
     }
     if (!sim.WaitForExit(0)) {

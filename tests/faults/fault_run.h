@@ -46,6 +46,11 @@ struct NothingAfter {
 // on COM2 while COM1 names a device that does not exist.
 enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
 
+// What the world around the run does besides the device and the files.
+struct Outside {
+    bool noHome = false;  // neither HOME nor XDG_CONFIG_HOME is set
+};
+
 struct FaultCase {
     const char* name;
     const char* what;  // what Tovrel does, for the reliability table
@@ -63,13 +68,16 @@ struct FaultCase {
     // Files that go into the settings folder ($XDG_CONFIG_HOME), and folders made there.
     std::vector<CaseFile> configFiles = {};
     Words configFolders = {};
+    Outside outside = {};
 };
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }
 
-inline std::string Replaced(std::string word, const std::string& dir) {
-    for (std::size_t at; (at = word.find("{dir}")) != std::string::npos;) {
-        word.replace(at, 5, dir);
+// "{dir}" stands for the case's folder, "{tty}" for the device's terminal.
+inline std::string Replaced(std::string word, const std::string& dir, const std::string& tty = "") {
+    for (const auto& [mark, text] : {std::pair{"{dir}", dir}, std::pair{"{tty}", tty}}) {
+        for (std::size_t at; (at = word.find(mark)) != std::string::npos;)
+            word.replace(at, 5, text);
     }
     return word;
 }

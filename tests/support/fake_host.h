@@ -18,6 +18,7 @@ struct ShownMessage {
 class FakeHost : public Host {
 public:
     std::vector<ShownMessage> messages;
+    std::vector<std::string> details;           // of the messages that carried any
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
     std::vector<std::string> fileDialogFilters;
     std::deque<bool> serialSafeAnswers;         // empty queue: answered No
@@ -27,8 +28,11 @@ public:
     std::vector<std::string> words;
     std::string folder = ".";
 
-    void MessageBox(const std::string& text, const std::string& title) override {
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string& details) override {
         messages.push_back({text, title});
+        if (!details.empty()) this->details.push_back(details);
     }
     std::string OpenFileDialog(const std::string& filter) override {
         fileDialogFilters.push_back(filter);
