@@ -5,12 +5,14 @@
 #include <ostream>
 #include <thread>
 
+#include "app/stop_signals.h"
 #include "config/tr.h"
 
 namespace tovrel::app {
 namespace {
 
 constexpr int kProgressWidth = 30;
+constexpr std::chrono::milliseconds kStopLookMs{20};
 // DEC cursor save and restore, and erase to the end of the line: the progress stands after
 // whatever the log's current line already shows and goes away without a trace.
 constexpr const char* kSaveCursor = "\0337";
@@ -86,9 +88,18 @@ void ConsoleHost::ProcessEventsUntil(const std::function<bool()>& done) {
     (void)done;
 }
 
+// In short steps, so that a stop ends the pause at once.
 void ConsoleHost::Pause(float seconds) {
-    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<float>(seconds));
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<float>(std::max(seconds, 0.0f)));
+    for (Clock::time_point now; StopSignal() == 0 && (now = Clock::now()) < end;) {
+        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, kStopLookMs));
+    }
 }
+
+int ConsoleHost::StopSignal() const { return app::StopSignal(); }
 
 void ConsoleHost::StatusAppended(const std::string& appended) {
     m_out << ConsoleLineBreaks(appended, false) << std::flush;

@@ -33,6 +33,7 @@ class ConsoleHost : public Host {
     void Pause(float seconds) override;
     std::vector<std::string> CommandLineWords() const override { return m_options.words; }
     std::string ProgramFolder() const override { return m_options.programFolder; }
+    int StopSignal() const override;
 
     // Observers for the main window model.
     void StatusAppended(const std::string& appended);

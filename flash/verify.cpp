@@ -25,7 +25,7 @@ struct VerifyRun {
 // shorter than a page is a failed read: what it brought is kept, but never compared with
 // older bytes left in the receive buffer.
 bool ReadPage(Link& link, std::size_t page, const CodeImage& expected, CodeImage& readBack) {
-    WriteMessage(link, BuildVerifyPageFrame(static_cast<std::uint8_t>(page)));
+    if (!WriteMessage(link, BuildVerifyPageFrame(static_cast<std::uint8_t>(page)))) return false;
     const std::size_t received = ReadReply(link, kPageReplySize);
     const auto reply = std::span(link.settings.RxBuffer).first(std::min(received, kPageSize));
     std::copy(reply.begin(), reply.end(), readBack.Page(page).begin());

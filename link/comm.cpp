@@ -33,20 +33,23 @@ void CloseCommPort(Link& link) {
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
-void WriteMessage(Link& link, std::span<const std::uint8_t> message) {
+bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    // The exchange under way when the stop came has ended by now; no other one starts.
+    if (link.host.StopSignal() != 0 && afterStop == AfterStop::Withheld) return false;
     // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
     // input would otherwise acknowledge a frame the device refused.
     link.port.DiscardInput();
     link.port.Write(message);
+    return true;
 }
 
 std::size_t ReadReply(Link& link, std::size_t count) {
     return link.port.Read(link.settings.RxBuffer, count, kReplyTimeoutMs);
 }
 
-bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message) {
-    WriteMessage(link, message);
-    return ReadReply(link, 1) != 0 && link.settings.RxBuffer[0] == kAck;
+bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    return WriteMessage(link, message, afterStop) && ReadReply(link, 1) != 0 &&
+           link.settings.RxBuffer[0] == kAck;
 }
 
 }  // namespace tovrel

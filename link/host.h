@@ -39,6 +39,10 @@ public:
 
     // The folder that holds the program, without a trailing separator.
     virtual std::string ProgramFolder() const = 0;
+
+    // The signal (SIGINT, SIGTERM, SIGHUP) that asked a command-line run to stop; 0 while
+    // none did. After it the link sends nothing but the way back to 9600 baud.
+    virtual int StopSignal() const { return 0; }
 };
 
 // The title of message boxes that carry no title of their own.

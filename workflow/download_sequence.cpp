@@ -47,23 +47,33 @@ std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver)
 
 void TovrelForm::DownloadButton_Click() {
     m_failed = false;
+    m_atFastRate = false;
+    if (m_host.StopSignal() != 0) return;
     ResetButton_Click();
     m_mainWindow.DisableButtons();
-    if (!m_settings.ResetOK || !OpenPortForDownload()) {
+    if (!m_settings.ResetOK || Stopped() || !OpenPortForDownload()) {
         EndOfSequence();
         return;
     }
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
-    SwitchToFastBaudrate();
-    EraseStep();
-    if (m_settings.DownloadMode != kDataOnly && m_settings.OperationOK) CodeDownloadStep();
-    DataDownloadStep();
-    SecurityBitsStep();
-    BootloadStep();
+    using Step = void (TovrelForm::*)();
+    for (const Step step : {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::EraseStep,
+                            &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
+                            &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
+        if (Stopped()) break;
+        (this->*step)();
+    }
     BaudrateBackStep();
     RunStep();
     CloseCommPort(m_link);
     EndOfSequence();
+}
+
+bool TovrelForm::Stopped() {
+    if (m_host.StopSignal() == 0) return false;
+    m_settings.OperationOK = false;
+    StepFailed();
+    return true;
 }
 
 bool TovrelForm::OpenPortForDownload() {
@@ -84,6 +94,7 @@ void TovrelForm::SwitchToFastBaudrate() {
     // would restore whatever an earlier run saved, or 0 in the first run.
     m_settings.SavedPCBaudrate = m_settings.PCBaudrate;
     const bool ok = ChangeBaudrate(m_link, m_settings.FastBaudrate);
+    m_atFastRate = ok;
     if (!ok) StepFailed();
     // On failure the PC side stays at its rate, which is what the line reports.
     AppendLine(BaudrateLine(ok ? m_settings.FastBaudrate : m_settings.PCBaudrate, ok));
@@ -103,6 +114,7 @@ void TovrelForm::EraseStep() {
 
 void TovrelForm::CodeDownloadStep() {
     Settings& s = m_settings;
+    if (s.DownloadMode == kDataOnly || !s.OperationOK) return;
     s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
     if (s.HexFileName.empty()) {
         s.OperationOK = false;
@@ -114,6 +126,7 @@ void TovrelForm::CodeDownloadStep() {
     CheckHexFile(file);
     if (!s.OperationOK) return;
     WriteCode(*file);
+    if (Stopped()) return;
     VerifyStep(*file);
 }
 
@@ -241,8 +254,9 @@ void TovrelForm::BootloadStep() {
 }
 
 void TovrelForm::BaudrateBackStep() {
-    // Tried after every failure too, so that the device is left at its boot rate.
-    if (!m_settings.FastBaudrateOption) return;
+    // Tried after every failure too, so that the device is left at its boot rate; after a stop
+    // only when the device is at the fast rate, as the one message still sent.
+    if (!m_settings.FastBaudrateOption || (m_host.StopSignal() != 0 && !m_atFastRate)) return;
     std::int32_t bootRate = kBootBaudrate;
     const bool ok = ChangeBaudrate(m_link, bootRate);
     if (!ok) StepFailed();
@@ -250,7 +264,7 @@ void TovrelForm::BaudrateBackStep() {
 }
 
 void TovrelForm::RunStep() {
-    if (!m_settings.OperationOK || !m_settings.RunAfterDownload) return;
+    if (Stopped() || !m_settings.OperationOK || !m_settings.RunAfterDownload) return;
     Append("STARTING USER CODE: ");
     const bool ok = Run(m_link);
     if (!ok) StepFailed();

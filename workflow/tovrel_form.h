@@ -49,6 +49,10 @@ class TovrelForm {
     void IdentifyAtStartUp();
     bool IsCommandLineRun() const;
 
+    // A stop asked for from outside (a signal in a command-line run) ends the download like a
+    // failed step: what is still to come is skipped, up to the way back to 9600 baud and the
+    // close. True once it was asked for.
+    bool Stopped();
     // Steps of the download sequence, in their order.
     bool OpenPortForDownload();
     bool SlowCrystal() const;
@@ -82,6 +86,7 @@ class TovrelForm {
     Link m_link;
     bool m_unloaded = false;
     bool m_failed = false;
+    bool m_atFastRate = false;  // the device took the fast rate in this download
 };
 
 }  // namespace tovrel

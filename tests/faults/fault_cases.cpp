@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include "tests/faults/fault_rows.h"
 
 namespace tovrel::testing {
@@ -161,6 +163,53 @@ std::vector<FaultCase> DeviceCases() {
          {},
          {},
          Port::OnCom2},
+        // Signals, and a log nobody reads.
+        {"InterruptedDuringDownload",
+         "finishes the exchange under way, sends no further page, takes the device back to 9600 "
+         "baud, closes the port, saves the settings and ends with status 130 (SIGINT; 143 for "
+         "SIGTERM, 129 for SIGHUP)",
+         {"--delay-reply", "Q:2:300"},
+         kCode,
+         {GoodHex()},
+         130,
+         {kSum, kFailedTwice, "..........Failed", kBack},
+         {"tovrel: stopped by SIGINT"},
+         {"Q", 2, "WQVESFU"},
+         Port::Sim,
+         {},
+         {},
+         {},
+         {.signal = SIGINT, .kind = "Q", .n = 2}},
+        {"TerminatedAt9600",
+         "ends the verify after the page under way; a device never switched to the fast rate "
+         "gets nothing more at all: status 143",
+         {"--id", "Kaz 8QC    205", "--delay-reply", "V:10:300"},
+         kCodeVerify,
+         {GoodHex()},
+         143,
+         {kCoded, "VERIFYING USER CODE: ... failed"},
+         {"tovrel: stopped by SIGTERM"},
+         {"V", 10, "BWQVESFU"},
+         Port::Sim,
+         {},
+         {},
+         {},
+         {.signal = SIGTERM, .kind = "V", .n = 10}},
+        {"LogReaderGone",
+         "stops writing the log when nobody reads standard output (SIGPIPE), finishes the run "
+         "and returns its status",
+         {},
+         kCodeVerify,
+         {GoodHex()},
+         0,
+         {},
+         {},
+         {"V", 248, "WQ"},
+         Port::Sim,
+         {},
+         {},
+         {},
+         {.signal = SIGPIPE}},
     };
 }
 

@@ -156,6 +156,14 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
+int Received(const std::string& trace, const std::string& kind) {
+    int count = 0;
+    for (const TraceEntry& entry : ReadTrace(trace)) {
+        count += entry.direction == TraceEntry::Direction::Rx && entry.kind == kind;
+    }
+    return count;
+}
+
 void ExpectNothingAfter(const std::vector<TraceEntry>& trace, const NothingAfter& rule) {
     if (rule.forbidden.empty()) return;
     int seen = 0;
@@ -181,7 +189,14 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         GTEST_SKIP() << "running as root without setpriv: the permission check on the device "
                         "is bypassed";
     }
-    for (const CaseFile& file : row.files) WriteCaseFile(m_dir.Path(), file);
+    RunOptions options;
+    for (const CaseFile& file : row.files) {
+        if (file.name == "-") {
+            options.input = file.contents();
+        } else {
+            WriteCaseFile(m_dir.Path(), file);
+        }
+    }
     for (const CaseFile& file : row.configFiles) WriteCaseFile(m_dir.File("config"), file);
     for (const std::string& folder : row.configFolders) {
         std::filesystem::create_directories(m_dir.File("config/" + folder));
@@ -202,7 +217,15 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     if (!row.outside.noHome) {
         env.insert({{"HOME", m_dir.Path()}, {"XDG_CONFIG_HOME", m_dir.File("config")}});
     }
-    const ProgramRun run = RunTovrel(words, env);
+    options.brokenOutput = row.outside.signal == SIGPIPE;
+    if (row.outside.signal != 0 && !options.brokenOutput) {
+        options.whileRunning = [&, signalled = false](pid_t pid) mutable {
+            if (!signalled && Received(m_dir.File("trace"), row.outside.kind) >= row.outside.n) {
+                signalled = kill(pid, row.outside.signal) == 0;
+            }
+        };
+    }
+    const ProgramRun run = RunTovrel(words, env, options);
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
     // TOVREL_FAULTS_SHOW=1 prints what each run showed, for writing a new row.

@@ -28,7 +28,7 @@ namespace tovrel::testing {
 using Words = std::vector<std::string>;
 
 // A file the case writes before the run: its name in the case's folder ("{dir}/" in the
-// words) and how its contents are made.
+// words) and how its contents are made. The name "-" stands for standard input (a pipe).
 struct CaseFile {
     std::string name;
     std::function<std::string()> contents;
@@ -48,6 +48,11 @@ enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
 
 // What the world around the run does besides the device and the files.
 struct Outside {
+    // Sent to the program once the device has received message n of kind (a trace kind).
+    // SIGPIPE: standard output goes into a pipe nobody reads instead.
+    int signal = 0;
+    std::string kind = {};
+    int n = 1;
     bool noHome = false;  // neither HOME nor XDG_CONFIG_HOME is set
 };
 

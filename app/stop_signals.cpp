@@ -1,0 +1,69 @@
+#include "app/stop_signals.h"
+
+#include <signal.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace tovrel::app {
+namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalExitBase = 128;
+
+// Set in the handler, read by the run before each message and while it pauses.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    if (g_stopSignal == 0) {
+        g_stopSignal = signal;
+        return;
+    }
+    // A second one: no more waiting. The signal is blocked while its handler runs, so it
+    // takes effect, with its default action, as soon as the handler returns.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+bool IgnoredAtStart(int signal) {
+    struct sigaction current {};
+    return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+}  // namespace
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    // Reads and waits go on after the signal: the run looks at the flag where it matters.
+    action.sa_flags = SA_RESTART;
+    for (int signal : kStopSignals) {
+        if (!IgnoredAtStart(signal)) sigaction(signal, &action, nullptr);
+    }
+    // A write to a pipe whose reader is gone then fails (EPIPE) instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int StopSignal() { return g_stopSignal; }
+
+const char* SignalName(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
+void EndBySignal(int signal) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(kSignalExitBase + signal);  // only should the signal be blocked
+}
+
+}  // namespace tovrel::app
