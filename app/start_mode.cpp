@@ -93,7 +93,9 @@ std::string UsageText() {
               "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n") +
            "\n" +
            Tr("Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
-              "failed, or no file was given; 2 no window can be shown.\n");
+              "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
+              "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
+              "port closed, the settings saved); it then ends by that signal: 130, 143, 129.\n");
 }
 
 int Main(int argc, char** argv) {
