@@ -12,7 +12,7 @@ namespace tovrel::app {
 namespace {
 
 constexpr int kProgressWidth = 30;
-constexpr std::chrono::milliseconds kStopLookMs{20};
+constexpr std::chrono::milliseconds kStopLook{20};  // how often a pause looks for a stop
 // DEC cursor save and restore, and erase to the end of the line: the progress stands after
 // whatever the log's current line already shows and goes away without a trace.
 constexpr const char* kSaveCursor = "\0337";
@@ -94,8 +94,10 @@ void ConsoleHost::Pause(float seconds) {
     const Clock::time_point end =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(
                            std::chrono::duration<float>(std::max(seconds, 0.0f)));
-    for (Clock::time_point now; StopSignal() == 0 && (now = Clock::now()) < end;) {
-        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, kStopLookMs));
+    while (StopSignal() == 0) {
+        const Clock::duration left = end - Clock::now();
+        if (left <= Clock::duration::zero()) return;
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, kStopLook));
     }
 }
 

@@ -63,7 +63,7 @@ const char* SignalName(int signal) {
 void EndBySignal(int signal) {
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-    std::_Exit(kSignalExitBase + signal);  // only should the signal be blocked
+    std::_Exit(kSignalExitBase + signal);  // reached only when the signal is blocked
 }
 
 }  // namespace tovrel::app

@@ -24,11 +24,11 @@ struct Link {
 };
 
 inline constexpr int kReplyTimeoutMs = 500;
+inline constexpr std::uint8_t kAck = 0x06;
 
 // Whether a message still goes out once a stop was asked for (Host::StopSignal): only the way
 // back to 9600 baud does, so that the device is not left at the fast rate.
 enum class AfterStop { Withheld, Sent };
-inline constexpr std::uint8_t kAck = 0x06;
 
 // Opens COM`Comport` at `PCBaudrate`. On failure shows "Error encountered while Opening Port"
 // and answers false.

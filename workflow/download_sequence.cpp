@@ -48,7 +48,7 @@ std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver)
 void TovrelForm::DownloadButton_Click() {
     m_failed = false;
     m_atFastRate = false;
-    if (m_host.StopSignal() != 0) return;
+    if (m_host.StopSignal() != 0) return;  // stopped before it began: nothing is sent at all
     ResetButton_Click();
     m_mainWindow.DisableButtons();
     if (!m_settings.ResetOK || Stopped() || !OpenPortForDownload()) {
@@ -56,6 +56,7 @@ void TovrelForm::DownloadButton_Click() {
         return;
     }
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
+    // A stop skips the steps still to come, as a failure does; the rate still goes back.
     using Step = void (TovrelForm::*)();
     for (const Step step : {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::EraseStep,
                             &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
