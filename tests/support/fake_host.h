@@ -17,8 +17,7 @@ struct ShownMessage {
 // A scripted host: records what the program shows and answers from queues.
 class FakeHost : public Host {
 public:
-    std::vector<ShownMessage> messages;
-    std::vector<std::string> details;           // of the messages that carried any
+    std::vector<ShownMessage> messages;         // without their details
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
     std::vector<std::string> fileDialogFilters;
     std::deque<bool> serialSafeAnswers;         // empty queue: answered No
@@ -30,9 +29,8 @@ public:
 
     using Host::MessageBox;
     void MessageBox(const std::string& text, const std::string& title,
-                    const std::string& details) override {
+                    const std::string&) override {
         messages.push_back({text, title});
-        if (!details.empty()) this->details.push_back(details);
     }
     std::string OpenFileDialog(const std::string& filter) override {
         fileDialogFilters.push_back(filter);
