@@ -1,9 +1,11 @@
 #include "app/start_mode.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
 #include "app/headless_run.h"
+#include "app/stop_signals.h"
 #include "config/tr.h"
 #ifdef TOVREL_WITH_WINDOW
 #include "ui/run_with_window.h"
@@ -29,6 +31,18 @@ int RunWindow(int argc, char** argv) {
               << '\n';
     return kExitNoWindow;
 #endif
+}
+
+// A headless command-line run that a signal stops in good order: it ends after the clean-up
+// with 128 + the signal.
+int RunStoppable(int argc, char** argv) {
+    CatchStopSignals();
+    const int status = RunHeadless(argc, argv);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << "tovrel: " << Tr("stopped by %1", SignalName(signal)) << '\n';
+        return ExitStatusForSignal(signal);
+    }
+    return status;
 }
 
 }  // namespace
@@ -79,7 +93,9 @@ std::string UsageText() {
               "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n") +
            "\n" +
            Tr("Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
-              "failed, or no file was given; 2 no window can be shown.\n");
+              "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
+              "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
+              "port closed, the settings saved); the status is then 130, 143 or 129.\n");
 }
 
 int Main(int argc, char** argv) {
@@ -92,9 +108,11 @@ int Main(int argc, char** argv) {
             std::cout << VersionText();
             return 0;
         case StartMode::Window:
+            // A command-line run echoes its log: a reader that went away stops only that.
+            if (!words.empty()) std::signal(SIGPIPE, SIG_IGN);
             return RunWindow(argc, argv);
         case StartMode::Headless:
-            return RunHeadless(argc, argv);
+            return RunStoppable(argc, argv);
         case StartMode::NoDisplay:
             break;
     }

@@ -40,6 +40,13 @@ UserMessage CannotWriteFileMessage(const std::string& path) {
     return {Tr("Cannot write file %1", path), kWarningTitle};
 }
 
+UserMessage FileTooLargeMessage(const std::string& path) {
+    return {Tr("File %1 is larger than 64 MiB, far beyond any download file: nothing of it is "
+               "sent",
+               path),
+            kWarningTitle};
+}
+
 UserMessage OutsideCodeImageMessage(const std::string& path) {
     return {Tr("Hex file %1 holds code at address F800 hex or above, outside the code image "
                "(0000 to F7FF hex) that the quick download and the verify cover",

@@ -21,6 +21,8 @@ UserMessage DataflashAddressTooLargeMessage();
 UserMessage InvalidRunAddressMessage();
 UserMessage CannotOpenFileMessage(const std::string& path);
 UserMessage CannotWriteFileMessage(const std::string& path);
+// More than kMaxFileBytes: no download file is that large.
+UserMessage FileTooLargeMessage(const std::string& path);
 // A record at F800 hex or above, where the page image of the quick download and the verify
 // ends.
 UserMessage OutsideCodeImageMessage(const std::string& path);

@@ -2,12 +2,25 @@
 
 namespace tovrel {
 
+namespace {
+
+// "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
+    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
+}
+
+}  // namespace
+
 bool OpenCommPort(Link& link) {
     Settings& s = link.settings;
-    const std::error_code error = link.port.Open(link.portPath(s.Comport), s.PCBaudrate);
+    const std::string path = link.portPath(s.Comport);
+    const std::error_code error = link.port.Open(path, s.PCBaudrate);
     s.PortError = static_cast<bool>(error);
     if (s.PortError) {
-        link.host.MessageBox("Error encountered while Opening Port", "Error");
+        std::string reason = link.port.OpenErrorText();
+        if (reason.empty()) reason = error.message();
+        link.host.MessageBox("Error encountered while Opening Port", "Error",
+                             PortFailureDetails(s.Comport, path, reason));
         return false;
     }
     return true;
@@ -20,15 +33,23 @@ void CloseCommPort(Link& link) {
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
-void WriteMessage(Link& link, std::span<const std::uint8_t> message) { link.port.Write(message); }
+bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    // The exchange under way when the stop came has ended by now; no other one starts.
+    if (link.host.StopSignal() != 0 && afterStop == AfterStop::Withheld) return false;
+    // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
+    // input would otherwise acknowledge a frame the device refused.
+    link.port.DiscardInput();
+    link.port.Write(message);
+    return true;
+}
 
 std::size_t ReadReply(Link& link, std::size_t count) {
     return link.port.Read(link.settings.RxBuffer, count, kReplyTimeoutMs);
 }
 
-bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message) {
-    WriteMessage(link, message);
-    return ReadReply(link, 1) != 0 && link.settings.RxBuffer[0] == kAck;
+bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    return WriteMessage(link, message, afterStop) && ReadReply(link, 1) != 0 &&
+           link.settings.RxBuffer[0] == kAck;
 }
 
 }  // namespace tovrel

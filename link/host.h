@@ -12,8 +12,14 @@ class Host {
 public:
     virtual ~Host() = default;
 
-    // A modal message box with the exclamation icon and one OK button.
-    virtual void MessageBox(const std::string& text, const std::string& title) = 0;
+    // A modal message box with the exclamation icon and one OK button. Details, when there
+    // are any, say more for whoever looks (the port and the system's reason, say): the
+    // window's "Show Details...", one more line on standard error.
+    virtual void MessageBox(const std::string& text, const std::string& title,
+                            const std::string& details) = 0;
+    void MessageBox(const std::string& text, const std::string& title) {
+        MessageBox(text, title, {});
+    }
 
     // The open-file dialog. The filter is "Description (*.ext)|*.ext". Empty on cancel.
     virtual std::string OpenFileDialog(const std::string& filter) = 0;
@@ -33,6 +39,10 @@ public:
 
     // The folder that holds the program, without a trailing separator.
     virtual std::string ProgramFolder() const = 0;
+
+    // The signal (SIGINT, SIGTERM, SIGHUP) that asked a command-line run to stop; 0 while
+    // none did. After it the link sends nothing but the way back to 9600 baud.
+    virtual int StopSignal() const { return 0; }
 };
 
 // The title of message boxes that carry no title of their own.

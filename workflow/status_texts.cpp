@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "config/tr.h"
+
 namespace tovrel {
 
 std::string HexText(std::int32_t value) {
@@ -38,6 +40,15 @@ std::string BaudrateLine(std::int32_t rate, bool ok) {
 std::string ChecksumLine(const std::string& file, std::int32_t checksum) {
     return "CheckSum of [" + file + "] is " + HexText(checksum) + "hex - " +
            std::to_string(checksum) + " Dec";
+}
+
+std::string SettingsNotSavedText(const std::string& file) {
+    if (file.empty()) {
+        return Tr(
+            "The settings were not saved: neither HOME nor XDG_CONFIG_HOME is set, so "
+            "there is no folder for Tovrel/Tovrel.conf");
+    }
+    return Tr("The settings could not be saved to %1", file);
 }
 
 std::string ChecksumMismatchLine(std::int32_t expected, const std::string& file,

@@ -26,4 +26,7 @@ std::string ChecksumLine(const std::string& file, std::int32_t checksum);
 std::string ChecksumMismatchLine(std::int32_t expected, const std::string& file,
                                  std::int32_t calculated);
 
+// The settings file could not be written; an empty name: there was no place for it at all.
+std::string SettingsNotSavedText(const std::string& file);
+
 }  // namespace tovrel
