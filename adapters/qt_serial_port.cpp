@@ -39,6 +39,7 @@ QtSerialPort::~QtSerialPort() { Close(); }
 
 std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudRate) {
     Close();
+    m_openError.clear();
     if (baudRate <= 0) return std::make_error_code(std::errc::invalid_argument);
     m_port->setPortName(QString::fromStdString(device));
     m_port->setBaudRate(baudRate);
@@ -48,6 +49,8 @@ std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudR
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     // Opening takes a lock file and TIOCEXCL, so a second program cannot share the line.
     if (!m_port->open(QIODevice::ReadWrite)) {
+        // QSerialPort keeps the system's reason only as text.
+        m_openError = m_port->errorString().toStdString();
         const std::error_code error = OpenError(m_port->error());
         m_port->clearError();
         return error;
@@ -95,6 +98,11 @@ std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count
     }
     const qint64 got = m_port->read(reinterpret_cast<char*>(buffer.data()), wanted);
     return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+void QtSerialPort::DiscardInput() {
+    // Empties QSerialPort's own buffer and the driver's (tcflush with TCIFLUSH).
+    if (m_port->isOpen()) m_port->clear(QSerialPort::Input);
 }
 
 }  // namespace tovrel

@@ -18,12 +18,15 @@ class QtSerialPort : public SerialPort {
     QtSerialPort& operator=(const QtSerialPort&) = delete;
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override;
+    std::string OpenErrorText() const override { return m_openError; }
     void Close() override;
     std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
+    void DiscardInput() override;
 
   private:
     std::unique_ptr<QSerialPort> m_port;
+    std::string m_openError;
 };
 
 }  // namespace tovrel

@@ -5,12 +5,14 @@
 #include <ostream>
 #include <thread>
 
+#include "app/stop_signals.h"
 #include "core/user_texts.h"
 
 namespace tovrel::app {
 namespace {
 
 constexpr int kProgressWidth = 30;
+constexpr std::chrono::milliseconds kStopLook{20};  // how often a pause looks for a stop
 // DEC cursor save and restore, and erase to the end of the line: the progress stands after
 // whatever the log's current line already shows and goes away without a trace.
 constexpr const char* kSaveCursor = "\0337";
@@ -48,8 +50,11 @@ std::string ConsoleLineBreaks(const std::string& text, bool allBreaks) {
 ConsoleHost::ConsoleHost(Options options, std::ostream& out, std::ostream& err)
     : m_options(std::move(options)), m_out(out), m_err(err) {}
 
-void ConsoleHost::MessageBox(const std::string& text, const std::string& title) {
-    m_err << title << ": " << ConsoleLineBreaks(text, true) << '\n' << std::flush;
+void ConsoleHost::MessageBox(const std::string& text, const std::string& title,
+                             const std::string& details) {
+    m_err << title << ": " << ConsoleLineBreaks(text, true) << '\n';
+    if (!details.empty()) m_err << ConsoleLineBreaks(details, true) << '\n';
+    m_err << std::flush;
 }
 
 std::string ConsoleHost::OpenFileDialog(const std::string& filter) {
@@ -77,9 +82,20 @@ void ConsoleHost::ProcessEventsUntil(const std::function<bool()>& done) {
     (void)done;
 }
 
+// In short steps, so that a stop ends the pause at once.
 void ConsoleHost::Pause(float seconds) {
-    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<float>(seconds));
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<float>(std::max(seconds, 0.0f)));
+    while (StopSignal() == 0) {
+        const Clock::duration left = end - Clock::now();
+        if (left <= Clock::duration::zero()) return;
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, kStopLook));
+    }
 }
+
+int ConsoleHost::StopSignal() const { return app::StopSignal(); }
 
 void ConsoleHost::StatusAppended(const std::string& appended) {
     m_out << ConsoleLineBreaks(appended, false) << std::flush;

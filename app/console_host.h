@@ -25,7 +25,9 @@ class ConsoleHost : public Host {
     };
     ConsoleHost(Options options, std::ostream& out, std::ostream& err);
 
-    void MessageBox(const std::string& text, const std::string& title) override;
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string& details) override;
     std::string OpenFileDialog(const std::string& filter) override;
     void ShowSerialSafeWarning(std::function<void(bool yes)> answer) override;
     void ProcessEventsUntil(const std::function<bool()>& done) override;
@@ -33,6 +35,7 @@ class ConsoleHost : public Host {
     std::vector<std::string> CommandLineWords() const override { return m_options.words; }
     std::string ProgramFolder() const override { return m_options.programFolder; }
     std::string Translate(const char* text) const override { return m_translator.Translate(text); }
+    int StopSignal() const override;
 
     // Observers for the main window model.
     void StatusAppended(const std::string& appended);

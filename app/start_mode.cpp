@@ -1,9 +1,11 @@
 #include "app/start_mode.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
 #include "app/headless_run.h"
+#include "app/stop_signals.h"
 #include "adapters/qt_translator.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
@@ -27,6 +29,19 @@ int RunWindow(int argc, char** argv) {
     std::cerr << kCommandPrefix << QtTranslator().Translate(kNoWindowBuildNote) << '\n';
     return kExitNoWindow;
 #endif
+}
+
+// A headless command-line run that a signal stops in good order: it ends after the clean-up
+// with 128 + the signal.
+int RunStoppable(int argc, char** argv) {
+    CatchStopSignals();
+    const int status = RunHeadless(argc, argv);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal))
+                  << '\n';
+        return ExitStatusForSignal(signal);
+    }
+    return status;
 }
 
 }  // namespace
@@ -69,9 +84,11 @@ int Main(int argc, char** argv) {
             std::cout << VersionText();
             return 0;
         case StartMode::Window:
+            // A command-line run echoes its log: a reader that went away stops only that.
+            if (!words.empty()) std::signal(SIGPIPE, SIG_IGN);
             return RunWindow(argc, argv);
         case StartMode::Headless:
-            return RunHeadless(argc, argv);
+            return RunStoppable(argc, argv);
         case StartMode::NoDisplay:
             break;
     }

@@ -50,6 +50,14 @@ int DigitsValue(std::string_view digits) {
     return value;
 }
 
+// The port after one upper-cased word of the /C pass: n for "/C:n" or "/C:nn" with n from 1
+// to 31, else the port as it was.
+std::int16_t PortAfter(const std::string& word, std::int16_t port) {
+    if (!Matches(word, "/C:#") && !Matches(word, "/C:##")) return port;
+    const int n = DigitsValue(std::string_view(word).substr(kValueStart));
+    return n >= kFirstSwitchPort && n <= kLastSwitchPort ? static_cast<std::int16_t>(n) : port;
+}
+
 // The words of one run, and one scan over them per kind of switch.
 class CommandLine {
   public:
@@ -100,10 +108,7 @@ void CommandLine::ApplySwitches() {
         p.SetChecked(Check::RunAfterDownloadButton, true);
     });
     ForEach({"/C:#", "/C:##"}, [&](const std::string& word) {
-        const int port = DigitsValue(std::string_view(word).substr(kValueStart));
-        if (port >= kFirstSwitchPort && port <= kLastSwitchPort) {
-            m_settings.Comport = static_cast<std::int16_t>(port);
-        }
+        m_settings.Comport = PortAfter(word, m_settings.Comport);
         p.SelectPort(m_settings.Comport - 1);
     });
     ForEach({"/T:#"}, [&](const std::string& word) {
@@ -116,6 +121,13 @@ void CommandLine::ApplySwitches() {
         ApplyDownloadMode(DigitsValue(word.substr(kValueStart)));
     });
     ForEach({"/X:*"}, [&](const std::string& word) { ApplyCrystal(word); });
+    // In bootload mode the loader enters the user code at E000. The panel shows that address
+    // as soon as its box is checked but takes it over only at its next copy; a run that sets
+    // the mode starts the code there in the same run, whatever run address it also names.
+    if (p.BootloadOptionButton.checked) {
+        p.SetText(p.RunAddressTextbox, kBootloadRunAddress);
+        p.Select(Option::RunAddressButton, kRunFromAddress);
+    }
 }
 
 void CommandLine::ApplySecurity(int value) {
@@ -147,6 +159,13 @@ void CommandLine::ApplyCrystal(const std::string& word) {
 }
 
 }  // namespace
+
+std::int16_t CommandLineComport(const std::vector<std::string>& words, std::int16_t comport) {
+    for (std::size_t i = kFirstSwitchWord; i < words.size(); ++i) {
+        comport = PortAfter(UpperCase(words[i]), comport);
+    }
+    return comport;
+}
 
 void SetInputArgs(ConfigurationPanel& panel, Settings& settings,
                   const std::vector<std::string>& words) {

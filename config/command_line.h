@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,9 @@ namespace tovrel {
 // Sets CmdHexFileName, CmdDataFileName and BatchPauseSeconds; file names keep their case.
 void SetInputArgs(ConfigurationPanel& panel, Settings& settings,
                   const std::vector<std::string>& words);
+
+// The port the /C switches of these words select, by the rules SetInputArgs applies; comport
+// when they select none.
+std::int16_t CommandLineComport(const std::vector<std::string>& words, std::int16_t comport);
 
 }  // namespace tovrel

@@ -18,8 +18,14 @@ public:
     // host that installs none) they stay as they are.
     std::string Translate(const char* text) const override { return text; }
 
-    // A modal message box with the exclamation icon and one OK button.
-    virtual void MessageBox(const std::string& text, const std::string& title) = 0;
+    // A modal message box with the exclamation icon and one OK button. Details, when there
+    // are any, say more for whoever looks (the port and the system's reason, say): the
+    // window's "Show Details...", one more line on standard error.
+    virtual void MessageBox(const std::string& text, const std::string& title,
+                            const std::string& details) = 0;
+    void MessageBox(const std::string& text, const std::string& title) {
+        MessageBox(text, title, {});
+    }
 
     // The open-file dialog. The filter is "Description (*.ext)|*.ext". Empty on cancel.
     virtual std::string OpenFileDialog(const std::string& filter) = 0;
@@ -39,6 +45,10 @@ public:
 
     // The folder that holds the program, without a trailing separator.
     virtual std::string ProgramFolder() const = 0;
+
+    // The signal (SIGINT, SIGTERM, SIGHUP) that asked a command-line run to stop; 0 while
+    // none did. After it the link sends nothing but the way back to 9600 baud.
+    virtual int StopSignal() const { return 0; }
 };
 
 }  // namespace tovrel

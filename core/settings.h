@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tovrel {
@@ -75,6 +76,9 @@ public:
                              const std::string& key, const std::string& defaultText) const = 0;
     virtual void Save(const std::string& application, const std::string& section,
                       const std::string& key, const std::string& text) = 0;
+    // Makes what was saved lasting. Answers nothing when it is, else the file that could not
+    // be written: an empty name when the values have no place at all (no home folder).
+    virtual std::optional<std::string> Flush() { return std::nullopt; }
 };
 
 // The port list offers COM1 to COM32.

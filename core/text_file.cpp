@@ -18,6 +18,25 @@ constexpr const char* kTemporarySuffix = ".tmp";
 constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+enum class Reading { Whole, Failed, TooLarge };
+
+// stdio rather than a stream: a folder opens on some systems and only the read fails, and
+// ferror tells that apart from an empty file. A pipe gives its bytes until the writer closes.
+Reading ReadWholeFile(const std::string& path, std::string& text) {
+    if (path.find('\0') != std::string::npos) return Reading::Failed;  // names no file
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Reading::Failed;
+    for (;;) {
+        const std::size_t old = text.size();
+        text.resize(old + kReadChunk);
+        const std::size_t got = std::fread(text.data() + old, 1, kReadChunk, file.get());
+        text.resize(old + got);
+        if (text.size() > kMaxFileBytes) return Reading::TooLarge;
+        if (got < kReadChunk) break;
+    }
+    return std::ferror(file.get()) ? Reading::Failed : Reading::Whole;
+}
+
 // Writes and closes the file, answering whether every byte reached it.
 bool WriteAll(const std::string& path, std::string_view content) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
@@ -44,31 +63,32 @@ std::vector<std::string> SplitTextLines(const std::string& text) {
     return lines;
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
-    // stdio rather than a stream: a folder opens on some systems and only the read fails,
-    // and ferror tells that apart from an empty file.
-    if (path.find('\0') != std::string::npos) return std::nullopt;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return std::nullopt;
-    std::string text;
-    std::size_t got = 0;
-    do {
-        const std::size_t old = text.size();
-        text.resize(old + kReadChunk);
-        got = std::fread(text.data() + old, 1, kReadChunk, file.get());
-        text.resize(old + got);
-    } while (got == kReadChunk);
-    if (std::ferror(file.get())) return std::nullopt;
+std::vector<std::string> TextLines(std::string text) {
     // Editors that save UTF-8 may put a byte-order mark first; it is not part of any field,
     // and left in place it would turn the first data-flash address into 0.
     if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
     return SplitTextLines(text);
 }
 
-std::optional<std::vector<std::string>> ReadTextLinesOrWarn(Host& host, const std::string& path) {
-    auto lines = ReadTextLines(path);
-    if (!lines) ShowMessage(host, CannotOpenFileMessage(path));
-    return lines;
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
+    std::string text;
+    if (ReadWholeFile(path, text) != Reading::Whole) return std::nullopt;
+    return TextLines(std::move(text));
+}
+
+std::optional<TextFile> ReadTextFile(Host& host, const std::string& path) {
+    std::string text;
+    switch (ReadWholeFile(path, text)) {
+        case Reading::Whole:
+            return TextFile{path, TextLines(std::move(text))};
+        case Reading::Failed:
+            ShowMessage(host, CannotOpenFileMessage(path));
+            break;
+        case Reading::TooLarge:
+            ShowMessage(host, FileTooLargeMessage(path));
+            break;
+    }
+    return std::nullopt;
 }
 
 std::string_view TextField(std::string_view line) {

@@ -6,15 +6,26 @@
 namespace tovrel {
 namespace {
 
+// One of the system's messages, shown as it is.
+UserMessage Fixed(std::string text, const char* title) {
+    UserMessage message;
+    message.text = std::move(text);
+    message.title = title;
+    return message;
+}
+
 // One of the program's own messages: the template is kept for the host's translation.
 UserMessage Own(const char* text, const std::string& argument, const char* title) {
-    return {Fill(text, argument), title, text, argument};
+    UserMessage message = Fixed(Fill(text, argument), title);
+    message.translatable = text;
+    message.argument = argument;
+    return message;
 }
 
 // The three input errors of the panel share their shape: the text as typed in quotes, what
 // the box wants, a blank line and an example.
 UserMessage InputError(const std::string& text, const char* wanted, const char* example) {
-    return {"'" + text + "'" + wanted + kLineEnd + kLineEnd + example, kProgramTitle, {}, {}};
+    return Fixed("'" + text + "'" + wanted + kLineEnd + kLineEnd + example, kProgramTitle);
 }
 
 }  // namespace
@@ -23,42 +34,48 @@ void ShowMessage(Host& host, const UserMessage& message) {
     host.MessageBox(message.translatable.empty()
                         ? message.text
                         : Tr(host, message.translatable.c_str(), message.argument),
-                    message.title);
+                    message.title, message.details);
 }
 
-UserMessage OpenPortErrorMessage() {
-    return {"Error encountered while Opening Port", kErrorTitle, {}, {}};
+UserMessage OpenPortErrorMessage(const std::string& details) {
+    UserMessage message = Fixed("Error encountered while Opening Port", kErrorTitle);
+    message.details = details;
+    return message;
+}
+
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
+    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
 }
 
 UserMessage ChangeBaudrateErrorMessage() {
-    return {"Error encountered while changing baudrate", kWarningTitle, {}, {}};
+    return Fixed("Error encountered while changing baudrate", kWarningTitle);
 }
 
 UserMessage ProfileLineErrorMessage(int line, const std::string& path) {
-    return {"Error in Line " + std::to_string(line) + " of " + path, kWarningTitle, {}, {}};
+    return Fixed("Error in Line " + std::to_string(line) + " of " + path, kWarningTitle);
 }
 
 UserMessage CannotReadProfileMessage(const std::string& path) {
     return Own("Cannot read the device profile %1", path, kWarningTitle);
 }
 
-UserMessage InvalidHexFileMessage() { return {"Invalid Hex File", kWarningTitle, {}, {}}; }
+UserMessage InvalidHexFileMessage() { return Fixed("Invalid Hex File", kWarningTitle); }
 
-UserMessage HexFileTooBigMessage() { return {"Hex File too big", kHexFileWarningTitle, {}, {}}; }
+UserMessage HexFileTooBigMessage() { return Fixed("Hex File too big", kHexFileWarningTitle); }
 
 UserMessage ChecksumMismatchMessage() {
-    return {"Checksum of file to download does not match required checksum ", kHexFileErrorTitle,
-            {}, {}};
+    return Fixed("Checksum of file to download does not match required checksum ",
+                 kHexFileErrorTitle);
 }
 
 UserMessage DataflashAddressTooLargeMessage() {
-    return {"A data flash memory address specified in the text file is larger than that "
-            "allowed for this Pellicon",
-            kProgramTitle, {}, {}};
+    return Fixed("A data flash memory address specified in the text file is larger than that "
+                 "allowed for this Pellicon",
+                 kProgramTitle);
 }
 
 UserMessage InvalidRunAddressMessage() {
-    return {"Invalid Run Address", kAddressWarningTitle, {}, {}};
+    return Fixed("Invalid Run Address", kAddressWarningTitle);
 }
 
 UserMessage CannotOpenFileMessage(const std::string& path) {
@@ -67,6 +84,12 @@ UserMessage CannotOpenFileMessage(const std::string& path) {
 
 UserMessage CannotWriteFileMessage(const std::string& path) {
     return Own("Cannot write file %1", path, kWarningTitle);
+}
+
+UserMessage FileTooLargeMessage(const std::string& path) {
+    return Own("File %1 is larger than 64 MiB, far beyond any download file: nothing of it is "
+               "sent",
+               path, kWarningTitle);
 }
 
 UserMessage OutsideCodeImageMessage(const std::string& path) {
@@ -102,13 +125,13 @@ UserMessage RunAddressInputErrorMessage(const std::string& text) {
 }
 
 UserMessage InvalidCrystalFrequencyMessage() {
-    return {"Invalid Crystal Frequency", kWarningTitle, {}, {}};
+    return Fixed("Invalid Crystal Frequency", kWarningTitle);
 }
 
-UserMessage InvalidAddressMessage() { return {"Invalid Address", kAddressWarningTitle, {}, {}}; }
+UserMessage InvalidAddressMessage() { return Fixed("Invalid Address", kAddressWarningTitle); }
 
 UserMessage PortHeldMessage() {
-    return {"Com Port Already Open by another host", kWarningTitle, {}, {}};
+    return Fixed("Com Port Already Open by another host", kWarningTitle);
 }
 
 std::string ResetErrorText() {
@@ -123,15 +146,24 @@ std::string ResetErrorText() {
            "See downloading instructions under 'Help-->Index'";
 }
 
-UserMessage ResetErrorMessage() { return {ResetErrorText(), kWarningTitle, {}, {}}; }
+UserMessage ResetErrorMessage() { return Fixed(ResetErrorText(), kWarningTitle); }
 
 UserMessage InvalidDataflashFileMessage() {
-    return {"Invalid Dataflash TXT File", kWarningTitle, {}, {}};
+    return Fixed("Invalid Dataflash TXT File", kWarningTitle);
 }
 
 UserMessage DataDownloadErrorMessage() {
     // "dowloading" is the message's own spelling: it stays as users and their scripts know it.
-    return {"Error encountered while dowloading the data, please retry.", kWarningTitle, {}, {}};
+    return Fixed("Error encountered while dowloading the data, please retry.", kWarningTitle);
+}
+
+UserMessage SettingsNotSavedMessage(const std::string& file) {
+    if (file.empty()) {
+        return Own("The settings were not saved: neither HOME nor XDG_CONFIG_HOME is set, so "
+                   "there is no folder for Tovrel/Tovrel.conf",
+                   {}, kWarningTitle);
+    }
+    return Own("The settings could not be saved to %1", file, kWarningTitle);
 }
 
 std::string ResetStartText(int comport, const std::string& baudText) {
@@ -201,6 +233,8 @@ const char* const kUsageParagraphs[5] = {
     "file dialog counts as cancelled, and the serial-safe question is answered No unless\n"
     "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n",
     "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
-    "failed, or no file was given; 2 no window can be shown.\n"};
+    "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
+    "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
+    "port closed, the settings saved); the status is then 130, 143 or 129.\n"};
 
 }  // namespace tovrel

@@ -29,12 +29,17 @@ struct UserMessage {
     // translates before "%1" is filled again. Empty for the system's texts.
     std::string translatable;
     std::string argument;
+    // More for whoever looks (the port and the system's reason): the window's "Show
+    // Details...", one more line on standard error.
+    std::string details;
 };
 
 void ShowMessage(Host& host, const UserMessage& message);
 
 // The link.
-UserMessage OpenPortErrorMessage();
+UserMessage OpenPortErrorMessage(const std::string& details);
+// "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason);
 UserMessage ChangeBaudrateErrorMessage();
 UserMessage ProfileLineErrorMessage(int line, const std::string& path);
 UserMessage CannotReadProfileMessage(const std::string& path);
@@ -47,6 +52,8 @@ UserMessage DataflashAddressTooLargeMessage();
 UserMessage InvalidRunAddressMessage();
 UserMessage CannotOpenFileMessage(const std::string& path);
 UserMessage CannotWriteFileMessage(const std::string& path);
+// More than kMaxFileBytes: no download file is that large.
+UserMessage FileTooLargeMessage(const std::string& path);
 // A record at F800 hex or above, where the page image of the quick download and the verify
 // ends.
 UserMessage OutsideCodeImageMessage(const std::string& path);
@@ -66,6 +73,8 @@ UserMessage ResetErrorMessage();
 std::string ResetErrorText();
 UserMessage InvalidDataflashFileMessage();
 UserMessage DataDownloadErrorMessage();
+// The settings file could not be written; an empty name: there was no place for it at all.
+UserMessage SettingsNotSavedMessage(const std::string& file);
 
 // The open-file dialogs.
 inline constexpr const char* kHexFileFilter = "Hex Files (*.Hex)|*.hex";
@@ -136,6 +145,7 @@ inline constexpr const char* kNoWindowBuildNote =
 inline constexpr const char* kNoDisplayNote =
     "no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is set); give a "
     "command line to download without one, see tovrel --help";
+inline constexpr const char* kStoppedNote = "stopped by %1";
 // The usage, one translatable piece per paragraph; blank lines go between them.
 extern const char* const kUsageParagraphs[5];
 

@@ -5,8 +5,8 @@
 #include "core/numbers.h"
 #include "flash/download.h"
 #include "flash/frames.h"
+#include "image/dataflash_file_check.h"
 #include "image/text_fields.h"
-#include "core/text_file.h"
 
 namespace tovrel {
 namespace {
@@ -26,12 +26,10 @@ std::optional<std::vector<std::uint8_t>> DataFrameFor(const std::string& text) {
 
 }  // namespace
 
-bool DataDownloadMode(Link& link, ProgressSink& progress, const std::string& file) {
-    const auto lines = ReadTextLinesOrWarn(link.host, file);
-    if (!lines) return false;
-
+bool DataDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
+    const std::vector<std::string> lines = DataflashLines(file);
     int nonEmptyLines = 0;
-    for (const std::string& line : *lines) {
+    for (const std::string& line : lines) {
         if (!line.empty()) ++nonEmptyLines;
     }
     ProgressScope bar(progress, nonEmptyLines);
@@ -39,7 +37,7 @@ bool DataDownloadMode(Link& link, ProgressSink& progress, const std::string& fil
     // A refused line does not stop the download: every line is still sent.
     bool result = true;
     int lineCounter = 0;
-    for (const std::string& line : *lines) {
+    for (const std::string& line : lines) {
         if (line.empty()) continue;
         const auto frame = DataFrameFor(line);
         if (!frame || !SendAndAcknowledge(link, *frame)) result = false;

@@ -19,8 +19,10 @@ constexpr std::int32_t kLastRunAddress = 0xFFFF;
 bool SecurityBitsFunction(Link& link, std::int16_t& Securitybits) {
     // The data write of FF FF FF FF at 0000 comes first; any answer to it lets the security
     // frame go out.
-    WriteMessage(link, BuildDataWriteFrame(kSecurityUnlockAddress, kSecurityUnlockBytes));
-    if (ReadReply(link, 1) == 0) return false;
+    if (!WriteMessage(link, BuildDataWriteFrame(kSecurityUnlockAddress, kSecurityUnlockBytes)) ||
+        ReadReply(link, 1) == 0) {
+        return false;
+    }
     const std::array<std::uint8_t, 1> payload{static_cast<std::uint8_t>(Securitybits)};
     return SendAndAcknowledge(link, BuildLoaderFrame(kCmdSecurity, payload));
 }

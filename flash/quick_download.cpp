@@ -6,7 +6,7 @@
 
 namespace tovrel {
 
-bool QuickDownloadMode(Link& link, ProgressSink& progress, const std::string& file) {
+bool QuickDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
     Settings& settings = link.settings;
     CodeImage image;
     if (!LoadCodeImage(link.host, file, image)) {

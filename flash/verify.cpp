@@ -25,7 +25,7 @@ struct VerifyRun {
 // shorter than a page is a failed read: what it brought is kept, but never compared with
 // older bytes left in the receive buffer.
 bool ReadPage(Link& link, std::size_t page, const CodeImage& expected, CodeImage& readBack) {
-    WriteMessage(link, BuildVerifyPageFrame(static_cast<std::uint8_t>(page)));
+    if (!WriteMessage(link, BuildVerifyPageFrame(static_cast<std::uint8_t>(page)))) return false;
     const std::size_t received = ReadReply(link, kPageReplySize);
     const auto reply = std::span(link.settings.RxBuffer).first(std::min(received, kPageSize));
     std::copy(reply.begin(), reply.end(), readBack.Page(page).begin());
@@ -62,17 +62,18 @@ bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
 
 }  // namespace
 
-bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, VerifyOutcome& outcome) {
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, const TextFile& file,
+                                 VerifyOutcome& outcome) {
     Settings& settings = link.settings;
     outcome = {};
     settings.VerifyHexName = kVerifyHexName;
     settings.VerifyBinName = kVerifyBinName;
-    const std::string folder = FolderPart(settings.HexFileName);
+    const std::string folder = FolderPart(file.path);
     settings.VerifyHexPath = folder + settings.VerifyHexName;
     settings.VerifyBinPath = folder + settings.VerifyBinName;
 
     CodeImage expected;
-    if (!LoadCodeImage(link.host, settings.HexFileName, expected)) return false;
+    if (!LoadCodeImage(link.host, file, expected)) return false;
 
     // The bar stays up while the files are written, until the verify is over.
     ProgressScope bar(progress, static_cast<int>(kPageCount - 1));
@@ -82,11 +83,6 @@ bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, VerifyOutco
     // The files show what was read even when the verify failed.
     if (settings.GenVerifyFiles) outcome.filesWritten = WriteVerifyFiles(link, run);
     return outcome.pagesMatched;
-}
-
-bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress) {
-    VerifyOutcome outcome;
-    return VerifyAfterDownloadFunction(link, progress, outcome);
 }
 
 }  // namespace tovrel

@@ -4,13 +4,10 @@
 #include <string>
 
 #include "core/progress.h"
+#include "core/text_file.h"
 #include "link/link.h"
 
 namespace tovrel {
-
-// Reads all 248 code pages back with 'V' and compares them with the image of HexFileName;
-// writes "verify.hex" and "verify.bin" beside it when GenVerifyFiles is set.
-bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress);
 
 // What one verify did, for a caller that reports the verify files.
 struct VerifyOutcome {
@@ -19,7 +16,10 @@ struct VerifyOutcome {
     bool filesWritten = false;
 };
 
-// The same verify, telling also whether the verify files were written. Answers pagesMatched.
-bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, VerifyOutcome& outcome);
+// Reads all 248 code pages back with 'V' and compares them with the image of the download
+// file, the same reading the download sent; writes "verify.hex" and "verify.bin" beside the
+// file when GenVerifyFiles is set. Answers pagesMatched.
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, const TextFile& file,
+                                 VerifyOutcome& outcome);
 
 }  // namespace tovrel

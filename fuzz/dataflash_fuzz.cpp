@@ -17,11 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::QuietHost host;
     Settings settings;
     LoadDefaultData(settings);
-    const bool checked = DataflashFileCheckFunction(settings, host, path);
+    const auto file = ReadTextFile(host, path);
+    if (!file) return 0;
+    const bool checked = DataflashFileCheckFunction(settings, host, *file);
 
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto lines = SplitTextLines(text);
-    for (const std::string& line : lines) {
+    // What the data download sends.
+    for (const std::string& line : DataflashLines(*file)) {
         const DataflashLine read = ReadDataflashLine(line);
         // A checked file holds only addresses from 0 to DataSize.
         if (checked && !line.empty() && read.hasComma &&

@@ -24,7 +24,7 @@ class QuietHost : public Host {
     bool serialSafeAnswer = false;
     std::string folder = ".";
 
-    void MessageBox(const std::string&, const std::string&) override {}
+    void MessageBox(const std::string&, const std::string&, const std::string&) override {}
     std::string OpenFileDialog(const std::string&) override { return {}; }
     void ShowSerialSafeWarning(std::function<void(bool)> answer) override {
         answer(serialSafeAnswer);
@@ -49,6 +49,7 @@ class ReplyPort : public SerialPort {
         m_taken += n;
         return n;
     }
+    void DiscardInput() override {}
 
   private:
     std::span<const std::uint8_t> m_reply;

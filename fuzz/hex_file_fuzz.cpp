@@ -8,6 +8,7 @@
 #include "image/code_image.h"
 #include "image/hex_file_check.h"
 #include "image/hex_record.h"
+#include "core/text_file.h"
 #include "core/user_texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,13 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings settings;
     LoadDefaultData(settings);
     settings.CodeSize = static_cast<std::int32_t>(kCodeImageSize);
-    const bool checked = HexFileCheckFunction(settings, host, path, true);
+    const auto file = ReadTextFile(host, path);
+    if (!file) return 0;
+    const bool checked = HexFileCheckFunction(settings, host, *file, true);
     (void)checked;
 
     CodeImage image;
-    LoadCodeImage(host, path, image);
+    LoadCodeImage(host, *file, image);
 
-    const auto lines = LoadRecordLines(host, path, kAddressSpaceEnd, InvalidHexFileMessage());
+    const auto lines = LoadRecordLines(host, *file, kAddressSpaceEnd, InvalidHexFileMessage());
     if (lines) {
         for (const RecordLine& line : *lines) {
             if (line.record.address + line.record.data.size() > kAddressSpaceEnd) std::abort();

@@ -15,8 +15,9 @@ void CodeImage::Place(const HexRecord& record) {
     std::copy(record.data.begin(), record.data.end(), m_bytes.begin() + record.address);
 }
 
-bool LoadCodeImage(Host& host, const std::string& path, CodeImage& image) {
-    const auto lines = LoadRecordLines(host, path, kCodeImageSize, OutsideCodeImageMessage(path));
+bool LoadCodeImage(Host& host, const TextFile& file, CodeImage& image) {
+    const auto lines =
+        LoadRecordLines(host, file, kCodeImageSize, OutsideCodeImageMessage(file.path));
     if (!lines) return false;
     for (const RecordLine& line : *lines) {
         if (!line.isEndRecord) image.Place(line.record);

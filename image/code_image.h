@@ -8,6 +8,7 @@
 
 #include "image/hex_record.h"
 #include "core/host.h"
+#include "core/text_file.h"
 
 namespace tovrel {
 
@@ -39,9 +40,9 @@ class CodeImage {
     std::vector<std::uint8_t> m_bytes;
 };
 
-// Builds the image of a download file: every line but the exact end record is placed, the
-// last one included. Shows a message naming the file and answers false when the file cannot
-// be read, a line does not fit the frames, or a record reaches F800 hex or beyond.
-bool LoadCodeImage(Host& host, const std::string& path, CodeImage& image);
+// Builds the image of a download file: every line RecordFields gives but the exact end record
+// is placed. Shows a message and answers false when a line does not fit the frames or a
+// record reaches F800 hex or beyond.
+bool LoadCodeImage(Host& host, const TextFile& file, CodeImage& image);
 
 }  // namespace tovrel

@@ -2,19 +2,23 @@
 
 #include "core/user_texts.h"
 #include "image/text_fields.h"
-#include "core/text_file.h"
 
 namespace tovrel {
 
-bool DataflashFileCheckFunction(Settings& settings, Host& host, const std::string& file) {
-    const auto lines = ReadTextLinesOrWarn(host, file);
-    if (!lines) return false;
-    // Every line up to the last non-empty one is checked, that one included (the data
-    // download sends it); an empty line before it has no comma and fails without a message.
-    // The first failing line ends the check, so at most one message is shown.
-    const std::size_t contentLines = ContentLineCount(*lines);
-    for (std::size_t i = 0; i < contentLines; ++i) {
-        const DataflashLine line = ReadDataflashLine((*lines)[i]);
+std::vector<std::string> DataflashLines(const TextFile& file) {
+    std::vector<std::string> lines(
+        file.lines.begin(),
+        file.lines.begin() + static_cast<std::ptrdiff_t>(ContentLineCount(file.lines)));
+    if (!lines.empty() && !ReadDataflashLine(lines.back()).hasComma) lines.pop_back();
+    return lines;
+}
+
+bool DataflashFileCheckFunction(Settings& settings, Host& host, const TextFile& file) {
+    // Every line the data download sends is checked; an empty line before the last has no
+    // comma and fails without a message. The first failing line ends the check, so at most
+    // one message is shown.
+    for (const std::string& text : DataflashLines(file)) {
+        const DataflashLine line = ReadDataflashLine(text);
         if (!line.hasComma) return false;
         // A negative address has no address bytes: it is refused like one that is too large.
         if (line.address > settings.DataSize || line.address < 0) {

@@ -9,12 +9,10 @@
 #include "image/hex_record.h"
 #include "core/user_texts.h"
 #include "image/text_fields.h"
-#include "core/text_file.h"
 
 namespace tovrel {
 namespace {
 
-constexpr char kStartMark = ':';
 // The whole-file checksum adds the first 21 two-character fields of each line.
 constexpr std::size_t kChecksumFieldsPerLine = 21;
 
@@ -49,11 +47,11 @@ bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
     return ok;
 }
 
-std::uint32_t WholeFileChecksum(const std::vector<std::string>& fields, std::size_t lineCount) {
+std::uint32_t WholeFileChecksum(const std::vector<std::string>& lines, std::size_t lineCount) {
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i < lineCount; ++i) {
         std::string text;
-        for (char c : fields[i]) {
+        for (char c : TextField(lines[i])) {
             if (c != kStartMark) text += c;
         }
         for (std::size_t f = 0; f < kChecksumFieldsPerLine; ++f) sum += HexField(text, 1 + 2 * f);
@@ -63,29 +61,21 @@ std::uint32_t WholeFileChecksum(const std::vector<std::string>& fields, std::siz
 
 }  // namespace
 
-bool HexFileCheckFunction(Settings& settings, Host& host, const std::string& file,
+bool HexFileCheckFunction(Settings& settings, Host& host, const TextFile& file,
                           bool compareChecksum) {
-    auto fields = ReadTextLinesOrWarn(host, file);
-    if (!fields) {
-        settings.HexFileChecksum = 0;
-        settings.ChecksumMismatch = false;
-        return false;
-    }
-    for (std::string& field : *fields) field = std::string(TextField(field));
-
-    // Every record is checked, the last one included: the downloads write it too. After the
-    // first failing line no later line is checked.
+    // Every record is checked, the last one too when it carries data: the downloads write it.
+    // After the first failing line no later line is checked.
     bool result = true;
-    const std::size_t contentLines = ContentLineCount(*fields);
-    for (std::size_t i = 0; i < contentLines && result; ++i) {
-        if ((*fields)[i] != kEndRecord)
-            result = CheckRecordLine((*fields)[i], settings.CodeSize, host);
+    const std::vector<std::string> records = RecordFields(file);
+    for (std::size_t i = 0; i < records.size() && result; ++i) {
+        if (records[i] != kEndRecord) result = CheckRecordLine(records[i], settings.CodeSize, host);
     }
 
     // The line whose reading reaches the end of the file has never been added; the expected
     // checksums users hold depend on that.
-    const std::size_t summedLines = fields->empty() ? 0 : fields->size() - 1;
-    settings.HexFileChecksum = static_cast<std::int32_t>(WholeFileChecksum(*fields, summedLines));
+    const std::size_t summedLines = file.lines.empty() ? 0 : file.lines.size() - 1;
+    settings.HexFileChecksum =
+        static_cast<std::int32_t>(WholeFileChecksum(file.lines, summedLines));
 
     settings.ChecksumMismatch =
         compareChecksum && settings.HexFileChecksum != settings.ExpectedChecksum;

@@ -28,28 +28,25 @@ std::optional<HexRecord> ParseRecordLine(std::string_view field) {
     return record;
 }
 
-std::optional<std::vector<std::string>> ReadHexFields(const std::string& path,
-                                                      std::size_t* linesRead) {
-    auto lines = ReadTextLines(path);
-    if (!lines) return std::nullopt;
-    if (linesRead) *linesRead = lines->size();
-    for (std::string& line : *lines) line = std::string(TextField(line));
-    lines->resize(ContentLineCount(*lines));
-    return lines;
+std::vector<std::string> RecordFields(const TextFile& file) {
+    std::vector<std::string> fields;
+    fields.reserve(file.lines.size());
+    for (const std::string& line : file.lines) fields.emplace_back(TextField(line));
+    fields.resize(ContentLineCount(fields));
+    if (!fields.empty()) {
+        const std::string& last = fields.back();
+        if (!last.starts_with(kStartMark) || CarriedDataCount(last) == 0) fields.pop_back();
+    }
+    return fields;
 }
 
-std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
+std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const TextFile& file,
                                                        std::uint32_t addressEnd,
-                                                       const UserMessage& outsideMessage,
-                                                       std::size_t* linesRead) {
-    const auto fields = ReadHexFields(path, linesRead);
-    if (!fields) {
-        ShowMessage(host, CannotOpenFileMessage(path));
-        return std::nullopt;
-    }
+                                                       const UserMessage& outsideMessage) {
+    const std::vector<std::string> fields = RecordFields(file);
     std::vector<RecordLine> lines;
-    lines.reserve(fields->size());
-    for (const std::string& field : *fields) {
+    lines.reserve(fields.size());
+    for (const std::string& field : fields) {
         RecordLine line;
         line.isEndRecord = field == kEndRecord;
         if (!line.isEndRecord) {

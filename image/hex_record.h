@@ -7,8 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/user_texts.h"
 #include "core/host.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
@@ -20,6 +21,8 @@ inline constexpr std::size_t kRecordOverheadChars = 11;
 inline constexpr std::size_t kMaxRecordData = 251;
 // Records carry 16-bit addresses.
 inline constexpr std::uint32_t kAddressSpaceEnd = 0x10000;
+// Every record line starts with this mark.
+inline constexpr char kStartMark = ':';
 // Where a record line's two-character fields start, counted from 1 at the ':'.
 inline constexpr std::size_t kCountPos = 2;
 inline constexpr std::size_t kAddressHighPos = 4;
@@ -50,18 +53,17 @@ struct RecordLine {
     HexRecord record;
 };
 
-// Reads the lines of a hex file as text fields, each of them once, empty lines at the very
-// end left out. linesRead, when given, gets the number of lines the file holds, those
-// included.
-std::optional<std::vector<std::string>> ReadHexFields(const std::string& path,
-                                                      std::size_t* linesRead = nullptr);
+// The lines of a download file that the check and the downloads use, as text fields: every
+// line up to the last non-empty one, and that last one only when it is a record carrying data
+// (":" first, at least one data byte by its length). A last line that is no such record, the
+// end-of-file byte 1A hex that older tools put after the end record say, is not content.
+std::vector<std::string> RecordFields(const TextFile& file);
 
-// Reads the download file and parses every line. Shows a message and answers empty when the
-// file cannot be read, a line does not fit the frames ("Invalid Hex File") or a record
-// reaches addressEnd or beyond (outsideMessage): nothing of such a file may reach the device.
-std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const std::string& path,
+// Parses every line RecordFields gives. Shows a message and answers empty when a line does
+// not fit the frames ("Invalid Hex File") or a record reaches addressEnd or beyond
+// (outsideMessage): nothing of such a file may reach the device.
+std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const TextFile& file,
                                                        std::uint32_t addressEnd,
-                                                       const UserMessage& outsideMessage,
-                                                       std::size_t* linesRead = nullptr);
+                                                       const UserMessage& outsideMessage);
 
 }  // namespace tovrel

@@ -24,9 +24,10 @@ constexpr std::uint8_t kT3Con9600At20MHz = 0x86;
 constexpr std::uint8_t kT3Fd9600At20MHz = 0x01;
 
 // Switches the device with 'B' and the given timer pair; true when it answered 06.
-bool SendBaudrateFrame(Link& link, std::uint8_t t3con, std::uint8_t t3fd) {
+bool SendBaudrateFrame(Link& link, std::uint8_t t3con, std::uint8_t t3fd,
+                       AfterStop afterStop = AfterStop::Withheld) {
     const std::array<std::uint8_t, 2> payload{t3con, t3fd};
-    if (SendAndAcknowledge(link, BuildLoaderFrame(kCmdBaudRate, payload))) return true;
+    if (SendAndAcknowledge(link, BuildLoaderFrame(kCmdBaudRate, payload), afterStop)) return true;
     ShowMessage(link.host, ChangeBaudrateErrorMessage());
     return false;
 }
@@ -54,7 +55,8 @@ bool SwitchBackTo9600(Link& link) {
     const bool twentyMHz = LeadingNumber(s.FrequencyText) == kTwentyMHz;
     const std::uint8_t t3con = twentyMHz ? kT3Con9600At20MHz : s.T3CON9600;
     const std::uint8_t t3fd = twentyMHz ? kT3Fd9600At20MHz : s.T3FD9600;
-    if (!SendBaudrateFrame(link, t3con, t3fd)) return false;
+    // Also after a stop: a device left at the fast rate would not answer the next program.
+    if (!SendBaudrateFrame(link, t3con, t3fd, AfterStop::Sent)) return false;
     s.PCBaudrate = s.SavedPCBaudrate;
     return ReopenAtPCBaudrate(link);
 }

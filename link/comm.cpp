@@ -6,10 +6,13 @@ namespace tovrel {
 
 bool OpenCommPort(Link& link) {
     Settings& s = link.settings;
-    const std::error_code error = link.port.Open(link.portPath(s.Comport), s.PCBaudrate);
+    const std::string path = link.portPath(s.Comport);
+    const std::error_code error = link.port.Open(path, s.PCBaudrate);
     s.PortError = static_cast<bool>(error);
     if (s.PortError) {
-        ShowMessage(link.host, OpenPortErrorMessage());
+        std::string reason = link.port.OpenErrorText();
+        if (reason.empty()) reason = error.message();
+        ShowMessage(link.host, OpenPortErrorMessage(PortFailureDetails(s.Comport, path, reason)));
         return false;
     }
     return true;
@@ -22,18 +25,24 @@ void CloseCommPort(Link& link) {
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
-std::error_code WriteMessage(Link& link, std::span<const std::uint8_t> message) {
-    return link.port.Write(message);
+bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    // The exchange under way when the stop came has ended by now; no other one starts.
+    if (link.host.StopSignal() != 0 && afterStop == AfterStop::Withheld) return false;
+    // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
+    // input would otherwise acknowledge a frame the device refused.
+    link.port.DiscardInput();
+    // The loader protocol does not look at a failed write: the missing reply tells it.
+    (void)link.port.Write(message);
+    return true;
 }
 
 std::size_t ReadReply(Link& link, std::size_t count) {
     return link.port.Read(link.settings.RxBuffer, count, kReplyTimeoutMs);
 }
 
-bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message) {
-    // Whether the write went through does not matter here: only the 06 in time does.
-    (void)WriteMessage(link, message);
-    return ReadReply(link, 1) != 0 && link.settings.RxBuffer[0] == kAck;
+bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
+    return WriteMessage(link, message, afterStop) && ReadReply(link, 1) != 0 &&
+           link.settings.RxBuffer[0] == kAck;
 }
 
 }  // namespace tovrel

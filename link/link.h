@@ -26,6 +26,10 @@ struct Link {
 inline constexpr int kReplyTimeoutMs = 500;
 inline constexpr std::uint8_t kAck = 0x06;
 
+// Whether a message still goes out once a stop was asked for (Host::StopSignal): only the way
+// back to 9600 baud does, so that the device is not left at the fast rate.
+enum class AfterStop { Withheld, Sent };
+
 // Opens COM`Comport` at `PCBaudrate`. On failure shows "Error encountered while Opening Port"
 // and answers false.
 bool OpenCommPort(Link& link);
@@ -33,12 +37,14 @@ void CloseCommPort(Link& link);
 // Waits while the window keeps processing events.
 void Pause(Link& link, float nSecond);
 
-// Writes one whole message. A failed write is not reported by the loader protocol: the
-// missing reply tells it; the port's error is returned for callers that want it.
-std::error_code WriteMessage(Link& link, std::span<const std::uint8_t> message);
+// Discards the input that arrived so far, then writes one whole message. False, with nothing
+// written, when the message is withheld after a stop.
+bool WriteMessage(Link& link, std::span<const std::uint8_t> message,
+                  AfterStop afterStop = AfterStop::Withheld);
 // Reads up to count bytes into RxBuffer from index 0 with the 500 ms time-out.
 std::size_t ReadReply(Link& link, std::size_t count);
 // Writes the message and reads the one-byte reply: true exactly when 06 hex arrived in time.
-bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message);
+bool SendAndAcknowledge(Link& link, std::span<const std::uint8_t> message,
+                        AfterStop afterStop = AfterStop::Withheld);
 
 }  // namespace tovrel

@@ -88,8 +88,7 @@ std::string ProfilePath(const std::string& programFolder, const std::string& mod
 
 bool Reset(Link& link) {
     Settings& s = link.settings;
-    WriteMessage(link, kResetMessage);
-    if (ReadReply(link, kIdReplyCount) == 0) return false;
+    if (!WriteMessage(link, kResetMessage) || ReadReply(link, kIdReplyCount) == 0) return false;
     // Always fourteen characters: a short reply leaves older bytes of RxBuffer in the tail.
     s.IdString = Latin1ToUtf8(s.RxBuffer.data(), kIdLength);
     s.PartName = Middle(s.IdString, 0, kPartNameLength);

@@ -15,6 +15,9 @@ public:
 
     // Opens the device path exclusively at the given rate (any positive integer).
     virtual std::error_code Open(const std::string& device, std::int32_t baudRate) = 0;
+    // Why the last Open failed in the system's words ("No such file or directory"); empty
+    // when the error code's own message says it.
+    virtual std::string OpenErrorText() const { return {}; }
     // Releases the port; harmless when it is not open.
     virtual void Close() = 0;
     // Sends all bytes, in order, as one message; the error when they did not all leave.
@@ -23,6 +26,8 @@ public:
     // at the start of buffer (at most count bytes). Returns the number of bytes stored.
     virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count,
                              int timeoutMs) = 0;
+    // Drops every byte that has arrived and not been read, in the driver's buffer too.
+    virtual void DiscardInput() = 0;
 };
 
 }  // namespace tovrel

@@ -77,10 +77,12 @@ QWidget* QtHost::ShownWindow() const {
     return m_window && m_window->isVisible() ? m_window : nullptr;
 }
 
-void QtHost::MessageBox(const std::string& text, const std::string& title) {
+void QtHost::MessageBox(const std::string& text, const std::string& title,
+                        const std::string& details) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
                     ShownWindow());
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty()) box.setDetailedText(DialogText(details));
     WaitForDialog(box, ShownWindow());
 }
 

@@ -24,7 +24,9 @@ class QtHost : public Host {
     // The main window has just been shown: a waiting warning comes up above it.
     void WindowShown();
 
-    void MessageBox(const std::string& text, const std::string& title) override;
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string& details) override;
     std::string OpenFileDialog(const std::string& filter) override;
     void ShowSerialSafeWarning(std::function<void(bool yes)> answer) override;
     void ProcessEventsUntil(const std::function<bool()>& done) override;

@@ -1,6 +1,7 @@
 // The Download button: reset, fast baud rate, erase, code, verify, data, security bits,
 // bootload mode, back to 9600 baud, run.
 #include <limits>
+#include <optional>
 
 #include "core/crystal.h"
 #include "core/numbers.h"
@@ -42,26 +43,34 @@ std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver)
 
 void TovrelForm::DownloadButton_Click() {
     m_failed = false;
+    m_atFastRate = false;
+    if (m_host.StopSignal() != 0) return;  // stopped before it began: nothing is sent at all
     ResetButton_Click();
     m_mainWindow.DisableButtons();
-    if (!m_settings.ResetOK || !OpenPortForDownload()) {
+    if (!m_settings.ResetOK || Stopped() || !OpenPortForDownload()) {
         EndOfSequence();
         return;
     }
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
-    SwitchToFastBaudrate();
-    EraseStep();
-    if (m_settings.DownloadMode != kDownloadDataOnly) {
-        if (m_settings.OperationOK) CodeDownloadStep();
-        VerifyStep();
+    // A stop skips the steps still to come, as a failure does; the rate still goes back.
+    using Step = void (TovrelForm::*)();
+    for (const Step step : {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::EraseStep,
+                            &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
+                            &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
+        if (Stopped()) break;
+        (this->*step)();
     }
-    DataDownloadStep();
-    SecurityBitsStep();
-    BootloadStep();
     BaudrateBackStep();
     RunStep();
     CloseCommPort(m_link);
     EndOfSequence();
+}
+
+bool TovrelForm::Stopped() {
+    if (m_host.StopSignal() == 0) return false;
+    m_settings.OperationOK = false;
+    StepFailed();
+    return true;
 }
 
 bool TovrelForm::OpenPortForDownload() {
@@ -82,6 +91,7 @@ void TovrelForm::SwitchToFastBaudrate() {
     // would restore whatever an earlier run saved, or 0 in the first run.
     m_settings.SavedPCBaudrate = m_settings.PCBaudrate;
     const bool ok = ChangeBaudrate(m_link, m_settings.FastBaudrate);
+    m_atFastRate = ok;
     if (!ok) StepFailed();
     // On failure the PC side stays at its rate, which is what the line reports.
     AppendLine(BaudrateLine(ok ? m_settings.FastBaudrate : m_settings.PCBaudrate, ok));
@@ -100,19 +110,29 @@ void TovrelForm::EraseStep() {
 }
 
 void TovrelForm::CodeDownloadStep() {
-    m_settings.HexFileName = ChooseFile(m_settings.CmdHexFileName, kHexFileFilter);
-    if (m_settings.HexFileName.empty()) {
-        m_settings.OperationOK = false;
+    Settings& s = m_settings;
+    if (s.DownloadMode == kDownloadDataOnly || !s.OperationOK) return;
+    s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
+    if (s.HexFileName.empty()) {
+        s.OperationOK = false;
         StepFailed();
         return;
     }
-    CheckHexFile();
-    if (m_settings.OperationOK) WriteCode();
+    // Read once: the check, the download, the verify and its files all use this reading.
+    const std::optional<TextFile> file = ReadTextFile(m_host, s.HexFileName);
+    CheckHexFile(file);
+    if (!s.OperationOK) return;
+    WriteCode(*file);
+    if (Stopped()) return;
+    VerifyStep(*file);
 }
 
-void TovrelForm::CheckHexFile() {
+void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
     Settings& s = m_settings;
-    if (!HexFileCheckFunction(s, m_host, s.HexFileName, m_panel.Check1.checked)) {
+    // A file that could not be read (its message is shown) fails like one that fails its check.
+    s.HexFileChecksum = 0;
+    s.ChecksumMismatch = false;
+    if (!file || !HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked)) {
         AppendLine(kHexFileErrorLine);
         if (s.ChecksumMismatch) {
             const std::int32_t expected =
@@ -126,30 +146,30 @@ void TovrelForm::CheckHexFile() {
     if (!s.ChecksumMismatch) AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
 }
 
-void TovrelForm::WriteCode() {
+void TovrelForm::WriteCode(const TextFile& file) {
     Settings& s = m_settings;
     Append(DownloadingCodeText(s.HexFileName));
     if (SlowCrystal()) s.QuickDownloadOption = false;
     if (s.QuickDownloadOption) {
-        s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
     // The standard download is the fallback after a failed quick download too. With
     // OperationOK already false it sends nothing and reports a second "..........Failed", so
     // the log shows two failure lines for one failed download, as it always has.
     if (!s.QuickDownloadOption || !s.OperationOK) {
-        s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, s.HexFileName);
+        s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
     if (!s.OperationOK) StepFailed();
 }
 
-void TovrelForm::VerifyStep() {
+void TovrelForm::VerifyStep(const TextFile& file) {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
     Append(kVerifyingText);
     VerifyOutcome outcome;
-    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, outcome)) {
+    if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, file, outcome)) {
         // A failed verify does not stop the later steps.
         AppendLine(kShortFailedText);
         StepFailed();
@@ -175,7 +195,8 @@ void TovrelForm::DataDownloadStep() {
         StepFailed();
         return;
     }
-    if (!DataflashFileCheckFunction(s, m_host, s.DataFileName)) {
+    const std::optional<TextFile> file = ReadTextFile(m_host, s.DataFileName);
+    if (!file || !DataflashFileCheckFunction(s, m_host, *file)) {
         s.OperationOK = false;
         StepFailed();
         Warn(InvalidDataflashFileMessage());
@@ -183,7 +204,7 @@ void TovrelForm::DataDownloadStep() {
         return;
     }
     Append(DownloadingDataText(s.DataFileName));
-    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, s.DataFileName);
+    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *file);
     if (!s.OperationOK) {
         StepFailed();
         Warn(DataDownloadErrorMessage());
@@ -232,8 +253,9 @@ void TovrelForm::BootloadStep() {
 }
 
 void TovrelForm::BaudrateBackStep() {
-    // Tried after every failure too, so that the device is left at its boot rate.
-    if (!m_settings.FastBaudrateOption) return;
+    // Tried after every failure too, so that the device is left at its boot rate; after a stop
+    // only when the device is at the fast rate, as the one message still sent.
+    if (!m_settings.FastBaudrateOption || (m_host.StopSignal() != 0 && !m_atFastRate)) return;
     std::int32_t bootRate = kBootBaudrate;
     const bool ok = ChangeBaudrate(m_link, bootRate);
     if (!ok) StepFailed();
@@ -241,7 +263,7 @@ void TovrelForm::BaudrateBackStep() {
 }
 
 void TovrelForm::RunStep() {
-    if (!m_settings.OperationOK || !m_settings.RunAfterDownload) return;
+    if (Stopped() || !m_settings.OperationOK || !m_settings.RunAfterDownload) return;
     Append(kStartingUserCodeText);
     const bool ok = Run(m_link);
     if (!ok) StepFailed();

@@ -19,9 +19,12 @@ bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().em
 void TovrelForm::Form_Load() {
     LoadDefaultData(m_settings);
     m_mainWindow.ShowConfigurationPage(false);
-    // A command-line run works from the defaults and what its switches set.
+    // A command-line run works from the defaults and what its switches set. Its start-up
+    // identification goes to the port it names: a run for COM4 leaves whatever is on COM1 alone.
     if (!IsCommandLineRun()) {
         m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
+    } else {
+        m_settings.Comport = CommandLineComport(m_host.CommandLineWords(), m_settings.Comport);
     }
     m_panel.FillCOMPortList();
     m_panel.UpdateConfigurationWindow();
@@ -53,6 +56,8 @@ void TovrelForm::IdentifyAtStartUp() {
 
 void TovrelForm::Form_QueryUnload() {
     SaveSavedData(m_settings, m_store);
+    // Settings that cannot be written are said to be lost, not lost silently.
+    if (const std::optional<std::string> file = m_store.Flush()) Warn(SettingsNotSavedMessage(*file));
     m_unloaded = true;
 }
 

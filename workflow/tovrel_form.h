@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "config/configuration_panel.h"
 #include "core/host.h"
 #include "core/settings.h"
+#include "core/text_file.h"
 #include "core/user_texts.h"
 #include "link/link.h"
 #include "link/serial_port.h"
@@ -48,15 +50,19 @@ class TovrelForm {
     void IdentifyAtStartUp();
     bool IsCommandLineRun() const;
 
+    // A stop asked for from outside (a signal in a command-line run) ends the download like a
+    // failed step: what is still to come is skipped, up to the way back to 9600 baud and the
+    // close. True once it was asked for.
+    bool Stopped();
     // Steps of the download sequence, in their order.
     bool OpenPortForDownload();
     bool SlowCrystal() const;
     void SwitchToFastBaudrate();
     void EraseStep();
     void CodeDownloadStep();
-    void CheckHexFile();
-    void WriteCode();
-    void VerifyStep();
+    void CheckHexFile(const std::optional<TextFile>& file);
+    void WriteCode(const TextFile& file);
+    void VerifyStep(const TextFile& file);
     void DataDownloadStep();
     void SecurityBitsStep();
     void BootloadStep();
@@ -81,6 +87,7 @@ class TovrelForm {
     Link m_link;
     bool m_unloaded = false;
     bool m_failed = false;
+    bool m_atFastRate = false;  // the device took the fast rate in this download
 };
 
 }  // namespace tovrel

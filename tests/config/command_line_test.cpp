@@ -120,10 +120,11 @@ const SwitchCase kCases[] = {
     {"LaterPassesOverrideEraseMode", {"f.hex", "/M:0", "/S:0", "/D"}, [](Outcome& o) {
          o.erase = o.lockEnabled = false; o.downloadMode = 0; o.dataFile = "/M:0";
          o.lock = o.lockBox = true; }},
-    // The address box shows E000 at once; the record takes it at the next copy of the panel.
-    {"Bootload", {"f.hex", "/B"}, [](Outcome& o) { o.bootload = true; o.runText = "E000"; }},
-    {"RunAddressPassComesAfterBootload", {"f.hex", "/R:C000", "/B"}, [](Outcome& o) {
-         o.bootload = o.run = true; o.runAddress = 0xC000; o.runText = "E000"; }},
+    // Bootload mode starts the code at E000 in the same run, whatever run address is named.
+    {"Bootload", {"f.hex", "/B"},
+     [](Outcome& o) { o.bootload = true; o.runText = "E000"; o.runAddress = 0xE000; }},
+    {"BootloadOverRunAddress", {"f.hex", "/R:C000", "/B"}, [](Outcome& o) {
+         o.bootload = o.run = true; o.runAddress = 0xE000; o.runText = "E000"; }},
     {"Crystal", {"f.hex", "/X:11.0592"}, [](Outcome& o) {
          o.xtal = 2; o.fcore = 11059200; o.pcBaudrate = 9599; o.frequencyText = "11.0592"; }},
     {"CrystalValueEndsAtTheSecondColon", {"f.hex", "/X:20:5"}, [](Outcome& o) {

@@ -20,7 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct DownloadMode {
     const char* name;
-    bool (*download)(Link&, ProgressSink&, const std::string&);
+    bool (*download)(Link&, ProgressSink&, const TextFile&);
 };
 void PrintTo(const DownloadMode& mode, std::ostream* out) { *out << mode.name; }
 
@@ -33,13 +33,14 @@ TEST_P(CodeDownload, WritesTheFileImageAndVerifies) {
     Bytes low(32);
     for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<std::uint8_t>(0x10 + 3 * i);
     const Bytes chunk(low.begin() + 7, low.begin() + 23);
-    settings.HexFileName =
-        WriteFile("code.hex", testing::HexFile({Record(0x00F0, low), Record(0x01F8, chunk),
-                                                Record(0xF7F0, chunk), testing::kEnd}));
-    ASSERT_TRUE(HexFileCheckFunction(settings, host, settings.HexFileName, false));
+    const TextFile file{dir.File("code.hex"),
+                        TextLines(testing::HexFile({Record(0x00F0, low), Record(0x01F8, chunk),
+                                                    Record(0xF7F0, chunk), testing::kEnd}))};
+    ASSERT_TRUE(HexFileCheckFunction(settings, host, file, false));
     settings.OperationOK = EraseFunction(link);  // the download goes on from a good erase
-    ASSERT_TRUE(GetParam().download(link, progress, settings.HexFileName));
-    EXPECT_TRUE(VerifyAfterDownloadFunction(link, progress));
+    ASSERT_TRUE(GetParam().download(link, progress, file));
+    VerifyOutcome outcome;
+    EXPECT_TRUE(VerifyAfterDownloadFunction(link, progress, file, outcome));
 
     Bytes expected(63488, 0xFF);
     std::copy(low.begin(), low.end(), expected.begin() + 0x00F0);
@@ -60,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(SimDevice, CodeDownload,
 // FF FF FF FF at 0000 must leave what page 0 holds.
 TEST_F(SimDevice, DataSecurityAndBootloadLandInTheDevice) {
     Identify();
-    const std::string file =
-        WriteFile("data.txt", "0,11,22,33,44\r\n640,01,02,03,04\r\n639,AA,55,00,FF\r\n");
+    const TextFile file{"data.txt",
+                        TextLines("0,11,22,33,44\r\n640,01,02,03,04\r\n639,AA,55,00,FF\r\n")};
     ASSERT_TRUE(DataflashFileCheckFunction(settings, host, file));
     EXPECT_FALSE(DataDownloadMode(link, progress, file));
     std::int16_t lockAndSecure = 4;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "link/link.h"
 #include "adapters/qt_serial_port.h"
@@ -27,10 +26,6 @@ class SimDevice : public ::testing::Test {
     void TearDown() override { CloseCommPort(link); }
     // Identifies the device and loads its profile, as every command starts.
     void Identify() { ASSERT_TRUE(Reset(link)) << "no identification from the simulator"; }
-    std::string WriteFile(const std::string& name, const std::string& content) const {
-        std::ofstream(dir.File(name), std::ios::binary) << content;
-        return dir.File(name);
-    }
     // The device's memory as the simulator saved it after its last change.
     SimState State() const { return ReadSimState(dir.File("state")).value_or(SimState{}); }
     // What the device received after the reset message, ended first so the trace is whole.

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "adapters/qt_serial_port.h"
 #include "tests/e2e/tovrel_process.h"
 #include "tests/support/sim_process.h"
 
@@ -15,15 +14,10 @@ const std::string kHex = std::string(TOVREL_EXAMPLES) + "/blinky.hex";
 // One run of the program against a fresh simulated device on COM1, with its own settings.
 class HeadlessRun : public ::testing::Test {
   public:
-    ProgramRun Run(std::vector<std::string> simArguments, const std::vector<std::string>& words,
-                   bool holdPort = false) {
+    ProgramRun Run(std::vector<std::string> simArguments, const std::vector<std::string>& words) {
         simArguments.insert(simArguments.end(), {"--state", m_dir.File("state")});
         SimProcess sim(simArguments);
         EXPECT_TRUE(sim.Started()) << sim.Error();
-        QtSerialPort holder;  // another program that has the line open
-        if (holdPort) {
-            EXPECT_FALSE(holder.Open(sim.Path(), 9600));
-        }
         return RunTovrel(words, {{"HOME", m_dir.Path()},
                                  {"XDG_CONFIG_HOME", m_dir.File("config")},
                                  {"TOVREL_COM1", sim.Path()}});
@@ -59,12 +53,11 @@ TEST_F(HeadlessRun, FullRunLogsToStandardOutputProgramsTheDeviceAndSavesTheSetti
 
 using Words = std::vector<std::string>;
 
-// A run that ends otherwise: its exit status, whether another program holds the line, the
-// device's and the program's arguments, how standard output ends and standard error exactly.
+// A run that ends otherwise (the fault suite has the ports): its exit status, the device's and
+// the program's arguments, how standard output ends and standard error exactly.
 struct Ending {
     const char* name;
     int status;
-    bool holdPort;
     Words simArguments;
     Words words;
     std::string outEnd;
@@ -77,34 +70,26 @@ class HeadlessEnding : public HeadlessRun, public ::testing::WithParamInterface<
 
 TEST_P(HeadlessEnding, EndsWithItsStatusAndTheMessagesOnStandardError) {
     const Ending& row = GetParam();
-    const ProgramRun run = Run(row.simArguments, row.words, row.holdPort);
+    const ProgramRun run = Run(row.simArguments, row.words);
     EXPECT_TRUE(run.out.ends_with(row.outEnd)) << run.out;
     EXPECT_EQ(run.err, row.err);
     EXPECT_EQ(run.status, row.status);
 }
 
-const std::string kHeld =
-    "Error: Error encountered while Opening Port\nWarning: Com Port Already Open by another host\n";
-
 const Ending kEndings[] = {
-    {"EraseRefused", 1, false, Words{"--reply-byte", "A:1:15"}, Words{kHex},
+    {"EraseRefused", 1, Words{"--reply-byte", "A:1:15"}, Words{kHex},
      "ERASING CODE AND DATA... failed\nBaudrate = 9600... OK\n", ""},
-    {"ForeignDevice", 1, false, Words{"--id", "Zerk8QA    205"}, Words{kHex},
-     "RESETTING PART: failed\n",
+    {"ForeignDevice", 1, Words{"--id", "Zerk8QA    205"}, Words{kHex}, "RESETTING PART: failed\n",
      "Warning: Error: could not reset the device\n\nPlease ensure that...\n\n"
      "1. The power supply is connected\n2. All connections are correct\n"
      "3. A program is not already running\n4. The correct value for the crystal is selected\n"
      "5. PSEN is inserted\n\nSee downloading instructions under 'Help-->Index'\n"},
-    // Held at start-up and again by the download's own reset; nothing after the first line.
-    {"PortHeldByAnotherProgram", 1, true, Words{}, Words{kHex},
-     "\nConfiguration: COM1, 9600 baud\n", kHeld + kHeld},
-    {"SerialSafeAnsweredNoSendsNoSecurityBits", 0, false, Words{}, Words{kHex, "/S:2"},
+    {"SerialSafeAnsweredNoSendsNoSecurityBits", 0, Words{}, Words{kHex, "/S:2"},
      "]:..........OK\nBaudrate = 9600... OK\n",
      "Serial safe mode not confirmed (set TOVREL_CONFIRM_SERIAL_SAFE=yes beforehand to confirm "
      "it): answered No\n"},
-    {"Version", 0, false, Words{}, Words{"--version"},
-     std::string("Tovrel ") + TOVREL_VERSION + "\n", ""},
-    {"NoCommandLineAndNoDisplay", 2, false, Words{}, Words{}, "",
+    {"Version", 0, Words{}, Words{"--version"}, std::string("Tovrel ") + TOVREL_VERSION + "\n", ""},
+    {"NoCommandLineAndNoDisplay", 2, Words{}, Words{}, "",
      "tovrel: no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is "
      "set); give a command line to download without one, see tovrel --help\n"},
 };

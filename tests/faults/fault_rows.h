@@ -70,17 +70,19 @@ inline const std::string kVerified = "VERIFYING USER CODE: ... OK";
 inline const std::string kBack = "Baudrate = 9600... OK";
 inline const std::string kBadHex = "failed......error in hex file";
 inline const std::string kBadData = "Warning: Invalid Dataflash TXT File";
-inline const std::string kHeld =
-    "Error: Error encountered while Opening Port\nWarning: Com Port Already Open by another host\n";
+// A port that does not open, at start-up and again at the reset: the two messages, and between
+// them which port and why.
+inline std::string Held(const std::string& why) {
+    const std::string held = "Error: Error encountered while Opening Port\nCOM1 (" + why +
+                             "\nWarning: Com Port Already Open by another host\n";
+    return held + held;
+}
 inline const std::string kBaudError = "Warning: Error encountered while changing baudrate";
 inline const std::string kProfileError =
     "Warning: Error in Line 1 of {dir}/program/Configuration/Zerk8QA.txt";
 inline const Words kGood{kResetOk, kUp, kErased, kSum, kCoded, kBack};
 inline const Words kGoodData{kSum, kCoded, kData, kBack};
 inline const Words kHexRejected{kErased, kBadHex};
-// A failed reply leaves the rest of its answer in the input, which is never flushed: the
-// return to 9600 baud reads it and fails.
-inline const Words kStrayLeft{kFailedTwice, "..........Failed", "Baudrate = 115200... failed"};
 
 // The rows for damaged files, profiles and settings (file_cases.cpp).
 std::vector<FaultCase> FileCases();

@@ -125,7 +125,7 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
     }
 
     std::string PortPath(const FaultCase& row, const SimProcess& sim) {
-        if (row.port == Port::Missing) return m_dir.File("no-such-tty");
+        if (row.port == Port::Missing || row.port == Port::OnCom2) return m_dir.File("no-such-tty");
         if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), 0);
         return sim.Path();
     }
@@ -146,12 +146,33 @@ void ExpectLinesInOrder(const std::string& out, const Words& lines, const std::s
     }
 }
 
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char digits[3];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        text += digits;
+    }
+    return text;
+}
+
+int Received(const std::string& trace, const std::string& kind) {
+    int count = 0;
+    for (const TraceEntry& entry : ReadTrace(trace)) {
+        count += entry.direction == TraceEntry::Direction::Rx && entry.kind == kind;
+    }
+    return count;
+}
+
 void ExpectNothingAfter(const std::vector<TraceEntry>& trace, const NothingAfter& rule) {
     if (rule.forbidden.empty()) return;
     int seen = 0;
     std::size_t i = 0;
     for (; i < trace.size() && seen < rule.n; ++i) {
-        if (trace[i].direction == TraceEntry::Direction::Rx && trace[i].kind == rule.kind) ++seen;
+        if (trace[i].direction == TraceEntry::Direction::Rx &&
+            (trace[i].kind == rule.kind || Hex(trace[i].bytes).starts_with(rule.kind))) {
+            ++seen;
+        }
     }
     ASSERT_EQ(seen, rule.n) << "the device never received " << rule.kind << " #" << rule.n;
     for (; i < trace.size(); ++i) {
@@ -168,7 +189,14 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         GTEST_SKIP() << "running as root without setpriv: the permission check on the device "
                         "is bypassed";
     }
-    for (const CaseFile& file : row.files) WriteCaseFile(m_dir.Path(), file);
+    RunOptions options;
+    for (const CaseFile& file : row.files) {
+        if (file.name == "-") {
+            options.input = file.contents();
+        } else {
+            WriteCaseFile(m_dir.Path(), file);
+        }
+    }
     for (const CaseFile& file : row.configFiles) WriteCaseFile(m_dir.File("config"), file);
     for (const std::string& folder : row.configFolders) {
         std::filesystem::create_directories(m_dir.File("config/" + folder));
@@ -184,9 +212,20 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     }
     Words words = m_prefix;
     for (const std::string& word : row.words) words.push_back(Replaced(word, m_dir.Path()));
-    const ProgramRun run = RunTovrel(words, {{"HOME", m_dir.Path()},
-                                             {"XDG_CONFIG_HOME", m_dir.File("config")},
-                                             {"TOVREL_COM1", PortPath(row, sim)}});
+    std::map<std::string, std::string> env{{"TOVREL_COM1", PortPath(row, sim)},
+                                           {"TOVREL_COM2", sim.Path()}};
+    if (!row.outside.noHome) {
+        env.insert({{"HOME", m_dir.Path()}, {"XDG_CONFIG_HOME", m_dir.File("config")}});
+    }
+    options.brokenOutput = row.outside.signal == SIGPIPE;
+    if (row.outside.signal != 0 && !options.brokenOutput) {
+        options.whileRunning = [&, signalled = false](pid_t pid) mutable {
+            if (!signalled && Received(m_dir.File("trace"), row.outside.kind) >= row.outside.n) {
+                signalled = kill(pid, row.outside.signal) == 0;
+            }
+        };
+    }
+    const ProgramRun run = RunTovrel(words, env, options);
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
     // TOVREL_FAULTS_SHOW=1 prints what each run showed, for writing a new row.
@@ -199,7 +238,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         EXPECT_EQ(run.err, "");
     }
     for (const std::string& text : row.errParts) {
-        const std::string part = Replaced(text, m_dir.Path());
+        const std::string part = Replaced(text, m_dir.Path(), sim.Path());
         EXPECT_NE(run.err.find(part), std::string::npos) << "[" << part << "]\n" << run.err;
     }
     if (!sim.WaitForExit(0)) {

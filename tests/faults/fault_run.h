@@ -28,21 +28,33 @@ namespace tovrel::testing {
 using Words = std::vector<std::string>;
 
 // A file the case writes before the run: its name in the case's folder ("{dir}/" in the
-// words) and how its contents are made.
+// words) and how its contents are made. The name "-" stands for standard input (a pipe).
 struct CaseFile {
     std::string name;
     std::function<std::string()> contents;
 };
 
 // The messages the device must not receive after the Nth message of one kind (its trace
-// kind: a command letter or ID).
+// kind: a command letter or ID; or the hex digits the message starts with).
 struct NothingAfter {
     std::string kind;
     int n = 1;              // 0: from the start
     std::string forbidden;  // trace kinds (ID, command letters, ?); empty: no check
 };
 
-enum class Port { Sim, Held, Missing, NoPermission };
+// Where the device is: on COM1 (free, held by another program, missing, not ours to use), or
+// on COM2 while COM1 names a device that does not exist.
+enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
+
+// What the world around the run does besides the device and the files.
+struct Outside {
+    // Sent to the program once the device has received message n of kind (a trace kind).
+    // SIGPIPE: standard output goes into a pipe nobody reads instead.
+    int signal = 0;
+    std::string kind = {};
+    int n = 1;
+    bool noHome = false;  // neither HOME nor XDG_CONFIG_HOME is set
+};
 
 struct FaultCase {
     const char* name;
@@ -61,13 +73,16 @@ struct FaultCase {
     // Files that go into the settings folder ($XDG_CONFIG_HOME), and folders made there.
     std::vector<CaseFile> configFiles = {};
     Words configFolders = {};
+    Outside outside = {};
 };
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }
 
-inline std::string Replaced(std::string word, const std::string& dir) {
-    for (std::size_t at; (at = word.find("{dir}")) != std::string::npos;) {
-        word.replace(at, 5, dir);
+// "{dir}" stands for the case's folder, "{tty}" for the device's terminal.
+inline std::string Replaced(std::string word, const std::string& dir, const std::string& tty = "") {
+    for (const auto& [mark, text] : {std::pair{"{dir}", dir}, std::pair{"{tty}", tty}}) {
+        for (std::size_t at; (at = word.find(mark)) != std::string::npos;)
+            word.replace(at, 5, text);
     }
     return word;
 }

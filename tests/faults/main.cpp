@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
                       << " | `Rows/FaultSuite.EndsAsTheUserIsToldAndLeavesThePortFree/" << row.name
                       << "` |\n";
         }
-        std::cout << "| HexFileDeletedAfterTheFirstFrame | sends the image it checked; the verify "
-                     "cannot open the file, says so and fails | "
+        std::cout << "| HexFileDeletedAfterTheFirstFrame | reads the file once: downloads and "
+                     "verifies what it checked, status 0 | "
                      "`InProcessFault.HexFileDeletedAfterTheFirstFrame` |\n"
                      "| VerifyFilesCannotBeWritten | says it cannot write verify.hex, does not "
                      "claim the files, status 1 | `InProcessFault.VerifyFilesCannotBeWritten` |\n";

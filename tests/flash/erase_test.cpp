@@ -16,8 +16,8 @@ struct EraseCase {
 };
 class Erase : public ::testing::TestWithParam<EraseCase> {};
 
-// One fixed frame, one byte read within 500 ms and no retry. A late 06 is only found by
-// the next read: the command that waited for it has failed.
+// One fixed frame, one byte read within 500 ms and no retry. A late 06 comes after the read
+// that waited for it: that command has failed.
 TEST_P(Erase, OneFrameAndOnly06InTimeSucceeds) {
     testing::LinkFixture f;
     f.settings.EraseMode = GetParam().eraseAll;

@@ -24,13 +24,15 @@ struct Flash : LinkFixture {
     TempDir dir;
     RecordingProgressBar progress;
     std::string path = dir.Path("in.txt");
+    std::string text;
+    TextFile File() const { return {path, TextLines(text)}; }
 };
 
 // Each operation gets one number: security value, bootload byte or run address.
 using Operation = bool (*)(Flash&, std::int32_t);
-bool Standard(Flash& f, std::int32_t) { return StandardDownloadMode(f.link, f.progress, f.path); }
-bool Quick(Flash& f, std::int32_t) { return QuickDownloadMode(f.link, f.progress, f.path); }
-bool Data(Flash& f, std::int32_t) { return DataDownloadMode(f.link, f.progress, f.path); }
+bool Standard(Flash& f, std::int32_t) { return StandardDownloadMode(f.link, f.progress, f.File()); }
+bool Quick(Flash& f, std::int32_t) { return QuickDownloadMode(f.link, f.progress, f.File()); }
+bool Data(Flash& f, std::int32_t) { return DataDownloadMode(f.link, f.progress, f.File()); }
 bool Security(Flash& f, std::int32_t value) {
     std::int16_t bits = static_cast<std::int16_t>(value);
     return SecurityBitsFunction(f.link, bits);
@@ -68,7 +70,7 @@ class Exchange : public ::testing::TestWithParam<ExchangeCase> {};
 TEST_P(Exchange, Rows) {
     const ExchangeCase& c = GetParam();
     Flash f;
-    f.dir.Write("in.txt", c.file);
+    f.text = c.file;
     f.port.respond = [&f, &c](const Bytes&) {
         const std::size_t n = f.port.written.size() - 1;
         const char reply = n < c.replies.size() ? c.replies[n] : 'A';
@@ -103,7 +105,7 @@ const ExchangeCase kExchanges[] = {
     {"StandardOtherRecordTypeAtItsAddressField", Standard, 0, HexFile({Record(0, {0x10, 0}, 4)}),
      "", true, {{0x07, 0x0E, 0x06, 0x57, 0x00, 0x00, 0x00, 0x10, 0x00, 0x93}}},
     {"StandardRefusalStops", Standard, 0, kRecords, "AN", false, {}, 2},
-    {"StandardTooShortLineSendsNothing", Standard, 0, HexFile({Record(0, {1}), ":00"}), "", false,
+    {"StandardTooShortLineSendsNothing", Standard, 0, HexFile({":00", Record(0, {1})}), "", false,
      {}, 0, {{"Invalid Hex File", "Warning"}}},
     {"StandardRecordPastFFFFSendsNothing", Standard, 0,
      HexFile({Record(0, {1}), Record(0xFFF8, Bytes(16, 1))}), "", false, {}, 0,
@@ -169,7 +171,7 @@ class Progress : public ::testing::TestWithParam<ProgressCase> {};
 TEST_P(Progress, CallsInOrder) {
     const ProgressCase& c = GetParam();
     Flash f;
-    f.dir.Write("in.txt", c.file);
+    f.text = c.file;
     f.port.respond = [&f, &c](const Bytes&) {
         const std::size_t n = f.port.written.size() - 1;
         return FakeReply{Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15
@@ -202,21 +204,11 @@ INSTANTIATE_TEST_SUITE_P(Bar, Progress, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST(Download, UnreadableFileSendsNothing) {
-    Flash f;
-    EXPECT_FALSE(Standard(f, 0) || Quick(f, 0) || Data(f, 0));
-    EXPECT_TRUE(f.port.written.empty() && f.progress.calls.empty());
-    EXPECT_EQ(f.host.messages, Messages(3, {"Cannot open file " + f.path, "Warning"}));
-    EXPECT_FALSE(f.settings.OperationOK);
-}
-
-// The flash holds what the hex file at HexFileName holds, and the 'V' command reads it back.
+// The flash holds what the hex file holds, and the 'V' command reads it back.
 struct Verify : Flash {
     Verify() {
-        settings.HexFileName =
-            dir.Write("code.hex", HexFile({Record(0x10, {0x12}), Record(0x1F8, Bytes(16, 0xA5))}));
         CodeImage image;
-        LoadCodeImage(host, settings.HexFileName, image);
+        LoadCodeImage(host, hexFile, image);
         std::copy(image.Bytes().begin(), image.Bytes().end(), memory.begin());
         port.respond = [this](const Bytes& message) { return Answer(message[4]); };
     }
@@ -227,7 +219,9 @@ struct Verify : Flash {
         if (replyLengths.count(page)) reply.resize(replyLengths[page]);
         return {reply};
     }
-    bool Run() { return VerifyAfterDownloadFunction(link, progress, outcome); }
+    bool Run() { return VerifyAfterDownloadFunction(link, progress, hexFile, outcome); }
+    TextFile hexFile{dir.Path("code.hex"),
+                     TextLines(HexFile({Record(0x10, {0x12}), Record(0x1F8, Bytes(16, 0xA5))}))};
     Bytes memory = Bytes(kCodeImageSize, 0xFF);
     std::map<int, int> corruptReplies;        // page -> replies still to come with a bad byte
     std::map<int, std::size_t> replyLengths;  // page -> bytes every reply for it brings
@@ -269,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, VerifyRuns, ::testing::Values(
     VerifyCase{"ShortReplyIsAFailedRead", [](Verify& v) { v.replyLengths[3] = 255; }, false,
                3 + 20},
     VerifyCase{"CodeBeyondF800FailsBeforeAnyRead", [](Verify& v) {
-        v.settings.HexFileName = v.dir.Write("big.hex", HexFile({Record(0xF7F8, Bytes(16, 1))}));
+        v.hexFile = {v.dir.Path("big.hex"), TextLines(HexFile({Record(0xF7F8, Bytes(16, 1))}))};
     }, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <tuple>
 
-#include "image/code_image.h"
 #include "image/dataflash_file_check.h"
 #include "image/hex_file_check.h"
+#include "image/hex_record.h"
 #include "image/text_fields.h"
 #include "core/text_file.h"
 #include "tests/image/hex_text.h"
@@ -46,15 +46,14 @@ class FileCheck : public ::testing::TestWithParam<CheckCase> {};
 // Code flash F800 hex, data flash 100 bytes, expected checksum 256.
 TEST_P(FileCheck, Rows) {
     const CheckCase& c = GetParam();
-    TempDir dir;
     FakeHost host;
     Settings s;
     s.CodeSize = 0xF800;
     s.DataSize = 100;
     s.ExpectedChecksum = 256;
-    const std::string path = dir.Write("file", c.text);
-    EXPECT_EQ(c.check == Data ? DataflashFileCheckFunction(s, host, path)
-                              : HexFileCheckFunction(s, host, path, c.check == Compared),
+    const TextFile file{"file", TextLines(c.text)};
+    EXPECT_EQ(c.check == Data ? DataflashFileCheckFunction(s, host, file)
+                              : HexFileCheckFunction(s, host, file, c.check == Compared),
               c.passes);
     EXPECT_EQ(host.messages, c.messages);
     if (c.checksum >= 0) {
@@ -82,6 +81,8 @@ const CheckCase kChecks[] = {
      {kInvalid, kTooBig, kInvalid}},
     // The downloads write the last line: a corrupted one must not pass unchecked.
     {"BadLastLineIsChecked", Hex, HexFile({Record(0, {1}), ":0100100012EE"}), false, {kInvalid}},
+    // Older tools end the file with the byte 1A hex: a last line that is no record is no content.
+    {"EndOfFileByteAfterTheEndRecord", Hex, HexFile({kOne, kEnd}) + "\x1A", true, {}, 512},
     {"FirstBadLineStopsTheChecks", Hex, HexFile({kOne, kBad, kBad, kEnd}), false, {kInvalid}},
     {"EndRecordInTheMiddleIsSkipped", Hex, HexFile({kOne, kEnd, kBad, kEnd}), false, {kInvalid}},
     {"EmptyLinesAtTheEndAreNoRecords", Hex, HexFile({kOne, kEnd, "", "  "}), true},
@@ -104,7 +105,8 @@ const CheckCase kChecks[] = {
     {"DataLeadingZerosAreDecimal", Data, "0100,1,2,3,4\r\n", true},
     {"DataEmptyLineBeforeTheLast", Data, "0,1,2,3,4\r\n\r\n5,1,2,3,4\r\n", false},
     {"DataEmptyLinesAtTheEnd", Data, "0,1,2,3,4\r\n\r\n\r\n", true},
-    {"DataLineWithoutComma", Data, "0,1,2,3,4\r\n5\r\n", false},
+    {"DataLineWithoutComma", Data, "0,1,2,3,4\r\n5\r\n6,1\r\n", false},
+    {"DataLastLineWithoutCommaIsNoContent", Data, "0,1,2,3,4\r\n\x1A", true},
     {"DataStopsAtTheFirstBadLine", Data, "0,1,2,3,4\r\nbad\r\n1,1\r\n999,9\r\n", false},
     {"DataEmptyFile", Data, "", true},
 };
@@ -113,11 +115,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCheck, ::testing::ValuesIn(kChecks),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HexFileCheck, ManyLinesAndLargeSumsNeedNoLimit) {
-    TempDir dir;
     FakeHost host;
     Settings s;
-    const std::string path = dir.Write("f", HexFile(std::vector<std::string>(40000, kEnd)));
-    EXPECT_TRUE(HexFileCheckFunction(s, host, path, false));
+    EXPECT_TRUE(HexFileCheckFunction(s, host, {"f", std::vector<std::string>(40000, kEnd)}, false));
     EXPECT_EQ(s.HexFileChecksum, 39999 * 256);
 }
 
@@ -125,14 +125,9 @@ TEST(UnreadableFile, IsRefusedNamingIt) {
     TempDir dir;
     const std::string missing = dir.Path("none.hex");
     FakeHost host;
-    Settings s;
-    CodeImage image;
-    EXPECT_FALSE(HexFileCheckFunction(s, host, missing, true) ||
-                 DataflashFileCheckFunction(s, host, missing) ||
-                 LoadCodeImage(host, missing, image));
-    EXPECT_EQ(host.messages, Messages(3, {"Cannot open file " + missing, "Warning"}));
-    EXPECT_FALSE(s.ChecksumMismatch);
-    EXPECT_FALSE(ReadTextLines(dir.Path("")));  // a folder
+    EXPECT_FALSE(ReadTextFile(host, missing) || ReadTextFile(host, dir.Path("")));  // a folder
+    EXPECT_EQ(host.messages, (Messages{{"Cannot open file " + missing, "Warning"},
+                                       {"Cannot open file " + dir.Path(""), "Warning"}}));
 }
 
 TEST(TextReading, LineEndsJunkFieldsBlanksAndTheUnusedCountField) {

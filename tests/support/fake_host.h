@@ -17,7 +17,7 @@ struct ShownMessage {
 // A scripted host: records what the program shows and answers from queues.
 class FakeHost : public Host {
 public:
-    std::vector<ShownMessage> messages;
+    std::vector<ShownMessage> messages;         // without their details
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
     std::vector<std::string> fileDialogFilters;
     std::deque<bool> serialSafeAnswers;         // empty queue: answered No
@@ -27,7 +27,9 @@ public:
     std::vector<std::string> words;
     std::string folder = ".";
 
-    void MessageBox(const std::string& text, const std::string& title) override {
+    using Host::MessageBox;
+    void MessageBox(const std::string& text, const std::string& title,
+                    const std::string&) override {
         messages.push_back({text, title});
     }
     std::string OpenFileDialog(const std::string& filter) override {

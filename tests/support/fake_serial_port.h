@@ -16,8 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 // What the fake device answers to one message.
 struct FakeReply {
     Bytes bytes;
-    // A late reply misses the read that waits for it and is found by the next read,
-    // as on a real line whose input is never flushed.
+    // A late reply misses the read that waits for it and is found by the next read, unless
+    // the input is discarded before it (as before every message).
     bool late = false;
 };
 
@@ -70,8 +70,9 @@ public:
         late_.clear();
         return n;
     }
+    void DiscardInput() override { pending_.clear(); }
 
-private:
+  private:
     std::deque<std::uint8_t> pending_;
     std::deque<std::uint8_t> late_;
 };

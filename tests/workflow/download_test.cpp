@@ -132,7 +132,10 @@ const Row kRows[] = {
     {"VerifyFailsLaterStepsRun", 1, "RBAQVESFBU", [](auto& t, auto&) { t.device.badReads = true; },
      kErased +
          Lines{kSum, kCode, "VERIFYING USER CODE: ... failed", kData, kSecured, kBack, kStarted}},
-    {"DataFileInvalid", 1, "RBAQVB", [](auto& t, auto&) { t.WriteFile("data.txt", Lines{"x"}); },
+    {"DataFileInvalid", 1, "RBAQVB",
+     [](auto& t, auto&) {
+         t.WriteFile("data.txt", Lines{"x", "0,1"});
+     },
      kCoded + Lines{"Downloading the data file: data.txt ...failed", kBack},
      Shown{{"Invalid Dataflash TXT File", "Warning"}}},
     {"DataDownloadRefused", 1, "RBAQVEB", [](auto& t, auto&) { t.device.refuse['E'] = 1; },
