@@ -58,19 +58,15 @@ void ConsoleHost::MessageBox(const std::string& text, const std::string& title,
 }
 
 std::string ConsoleHost::OpenFileDialog(const std::string& filter) {
-    m_err << Tr(*this, kNoFileDialogNote, filter)
-          << '\n'
-          << std::flush;
+    m_err << Tr(*this, kNoFileDialogNote, filter) << '\n' << std::flush;
     return {};
 }
 
 void ConsoleHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
     if (m_options.confirmSerialSafe) {
-        m_err << Tr(*this, kSerialSafeConfirmedNote, kConfirmSerialSafeVariable)
-              << '\n';
+        m_err << Tr(*this, kSerialSafeConfirmedNote, kConfirmSerialSafeVariable) << '\n';
     } else {
-        m_err << Tr(*this, kSerialSafeNotConfirmedNote, kConfirmSerialSafeVariable)
-              << '\n';
+        m_err << Tr(*this, kSerialSafeNotConfirmedNote, kConfirmSerialSafeVariable) << '\n';
     }
     m_err << std::flush;
     answer(m_options.confirmSerialSafe);

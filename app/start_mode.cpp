@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "adapters/qt_translator.h"
 #include "app/headless_run.h"
 #include "app/stop_signals.h"
-#include "adapters/qt_translator.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
 #include "ui/run_with_window.h"
@@ -37,8 +37,7 @@ int RunStoppable(int argc, char** argv) {
     CatchStopSignals();
     const int status = RunHeadless(argc, argv);
     if (const int signal = StopSignal(); signal != 0) {
-        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal))
-                  << '\n';
+        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
         return ExitStatusForSignal(signal);
     }
     return status;

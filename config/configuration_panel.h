@@ -58,7 +58,7 @@ inline constexpr const char* kBootloadRunAddress = "E000";
 // handler whenever the value changes, exactly as a user's click does. The Qt view mirrors
 // this state after every change (onChanged) and forwards the user's events to it.
 class ConfigurationPanel {
-public:
+  public:
     // The controls start in their design state: "Download CODE ONLY", "Erase the CODE and
     // DATA" and "Run from start" selected, no crystal, every box cleared, the checksum
     // label and box hidden, the run-address box disabled.
@@ -127,11 +127,11 @@ public:
     // The value of FrequencyTextbox as the sequences read it.
     double FrequencyValue() const;
 
-private:
+  private:
     // Collects nested changes so that the view hears once per outermost operation, and
     // before every message box so that it shows the state the message refers to.
     class ChangeScope {
-    public:
+      public:
         explicit ChangeScope(ConfigurationPanel& panel) : m_panel(panel) {
             ++m_panel.m_changeDepth;
         }
@@ -141,7 +141,7 @@ private:
         ChangeScope(const ChangeScope&) = delete;
         ChangeScope& operator=(const ChangeScope&) = delete;
 
-    private:
+      private:
         ConfigurationPanel& m_panel;
     };
     void Changed();

@@ -11,7 +11,7 @@ namespace tovrel {
 // Platform services the program logic needs from its surroundings. Implemented by the Qt
 // window (interactive), by the console (headless command-line run) and by test fakes.
 class Host : public Translator {
-public:
+  public:
     ~Host() override = default;
 
     // The program's own texts as the user reads them. Without a translation (a test fake, a

@@ -7,7 +7,11 @@ namespace tovrel {
 // DownloadMode); the command line's /M:n gives it directly.
 enum CrystalOption : int { kStandardCrystal = 0, kWatchCrystal = 1, kOtherCrystal = 2 };
 enum EraseOption : int { kEraseCodeOnly = 0, kEraseCodeAndData = 1 };
-enum DownloadOption : int { kDownloadCodeAndData = 0, kDownloadCodeOnly = 1, kDownloadDataOnly = 2 };
+enum DownloadOption : int {
+    kDownloadCodeAndData = 0,
+    kDownloadCodeOnly = 1,
+    kDownloadDataOnly = 2
+};
 enum RunOption : int { kRunFromStart = 0, kRunFromAddress = 1 };
 
 // Crystals and download modes alike have three options.

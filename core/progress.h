@@ -5,7 +5,7 @@ namespace tovrel {
 // The progress of one long operation, reported as events; the flash operations know nothing of
 // what shows it (the main window's bar, the console's line, a test's record).
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     // An operation of max units starts at 0.
     virtual void Begin(int max) = 0;
@@ -17,7 +17,7 @@ public:
 
 // Begins the progress when made and ends it when the scope is left, by any way out.
 class ProgressScope {
-public:
+  public:
     ProgressScope(ProgressSink& sink, int max) : m_sink(sink) { m_sink.Begin(max); }
     ~ProgressScope() { m_sink.End(); }
     ProgressScope(const ProgressScope&) = delete;
@@ -25,7 +25,7 @@ public:
 
     void Step(int value) { m_sink.Step(value); }
 
-private:
+  private:
     ProgressSink& m_sink;
 };
 

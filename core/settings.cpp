@@ -1,17 +1,16 @@
 #include "core/settings.h"
 
-#include "core/crystal.h"
-#include "core/numbers.h"
-
 #include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "core/crystal.h"
+#include "core/numbers.h"
+
 namespace tovrel {
 namespace {
-
 
 template <typename Int>
 std::optional<Int> ToInteger(std::string_view text) {

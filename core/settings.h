@@ -70,7 +70,7 @@ struct Settings {
 
 // Per-user store of text values addressed by application, section and key.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string Read(const std::string& application, const std::string& section,
                              const std::string& key, const std::string& defaultText) const = 0;

@@ -69,9 +69,10 @@ UserMessage ChecksumMismatchMessage() {
 }
 
 UserMessage DataflashAddressTooLargeMessage() {
-    return Fixed("A data flash memory address specified in the text file is larger than that "
-                 "allowed for this Pellicon",
-                 kProgramTitle);
+    return Fixed(
+        "A data flash memory address specified in the text file is larger than that "
+        "allowed for this Pellicon",
+        kProgramTitle);
 }
 
 UserMessage InvalidRunAddressMessage() {
@@ -87,15 +88,17 @@ UserMessage CannotWriteFileMessage(const std::string& path) {
 }
 
 UserMessage FileTooLargeMessage(const std::string& path) {
-    return Own("File %1 is larger than 64 MiB, far beyond any download file: nothing of it is "
-               "sent",
-               path, kWarningTitle);
+    return Own(
+        "File %1 is larger than 64 MiB, far beyond any download file: nothing of it is "
+        "sent",
+        path, kWarningTitle);
 }
 
 UserMessage OutsideCodeImageMessage(const std::string& path) {
-    return Own("Hex file %1 holds code at address F800 hex or above, outside the code image "
-               "(0000 to F7FF hex) that the quick download and the verify cover",
-               path, kHexFileWarningTitle);
+    return Own(
+        "Hex file %1 holds code at address F800 hex or above, outside the code image "
+        "(0000 to F7FF hex) that the quick download and the verify cover",
+        path, kHexFileWarningTitle);
 }
 
 UserMessage BeyondAddressSpaceMessage(const std::string& path) {
@@ -159,9 +162,10 @@ UserMessage DataDownloadErrorMessage() {
 
 UserMessage SettingsNotSavedMessage(const std::string& file) {
     if (file.empty()) {
-        return Own("The settings were not saved: neither HOME nor XDG_CONFIG_HOME is set, so "
-                   "there is no folder for Tovrel/Tovrel.conf",
-                   {}, kWarningTitle);
+        return Own(
+            "The settings were not saved: neither HOME nor XDG_CONFIG_HOME is set, so "
+            "there is no folder for Tovrel/Tovrel.conf",
+            {}, kWarningTitle);
     }
     return Own("The settings could not be saved to %1", file, kWarningTitle);
 }

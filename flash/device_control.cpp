@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "flash/frames.h"
 #include "core/user_texts.h"
+#include "flash/frames.h"
 #include "link/loader_frame.h"
 
 namespace tovrel {

@@ -1,9 +1,9 @@
 #include <algorithm>
 
+#include "core/user_texts.h"
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/hex_record.h"
-#include "core/user_texts.h"
 
 namespace tovrel {
 

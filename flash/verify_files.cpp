@@ -26,8 +26,8 @@ constexpr const char* kFolderSeparators = "/";
 #endif
 
 void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
-    std::array<std::uint8_t, kRecordBytes> record{kRecordCount, HighByte(address),
-                                                  LowByte(address), kDataRecordType};
+    std::array<std::uint8_t, kRecordBytes> record{kRecordCount, HighByte(address), LowByte(address),
+                                                  kDataRecordType};
     std::copy(data, data + kRecordData, record.begin() + kRecordHeaderBytes);
     record.back() = ChecksumByte(std::span(record).first(kRecordBytes - 1));
     text += ':';

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +12,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "core/host.h"
 #include "link/serial_port.h"

@@ -4,12 +4,12 @@
 #include <cstdint>
 
 #include "core/settings.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 #include "fuzz/fuzz_support.h"
 #include "image/code_image.h"
 #include "image/hex_file_check.h"
 #include "image/hex_record.h"
-#include "core/text_file.h"
-#include "core/user_texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tovrel;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "image/hex_record.h"
 #include "core/host.h"
 #include "core/text_file.h"
+#include "image/hex_record.h"
 
 namespace tovrel {
 

@@ -1,13 +1,12 @@
 #include "image/hex_file_check.h"
 
-#include "core/bytes.h"
-
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "image/hex_record.h"
+#include "core/bytes.h"
 #include "core/user_texts.h"
+#include "image/hex_record.h"
 #include "image/text_fields.h"
 
 namespace tovrel {

@@ -1,10 +1,9 @@
 #include "image/hex_record.h"
 
 #include "core/bytes.h"
-
+#include "core/text_file.h"
 #include "core/user_texts.h"
 #include "image/text_fields.h"
-#include "core/text_file.h"
 
 namespace tovrel {
 

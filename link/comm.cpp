@@ -1,6 +1,5 @@
-#include "link/link.h"
-
 #include "core/user_texts.h"
+#include "link/link.h"
 
 namespace tovrel {
 

@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "core/settings.h"
 #include "core/host.h"
+#include "core/settings.h"
 #include "link/serial_port.h"
 
 namespace tovrel {

@@ -16,7 +16,6 @@ namespace {
 
 constexpr double kWarningFramePoints = 12.0;
 
-
 QLabel* WrappedLabel(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
     label->setTextFormat(Qt::PlainText);
@@ -65,7 +64,8 @@ SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* 
     buttons->addWidget(no);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(WarningFrame(WrappedLabel(kSerialSafeWarningText), WrappedLabel(kSerialSafeQuestionText)));
+    layout->addWidget(
+        WarningFrame(WrappedLabel(kSerialSafeWarningText), WrappedLabel(kSerialSafeQuestionText)));
     layout->addLayout(buttons);
     setMinimumWidth(fontMetrics().averageCharWidth() * 70);
 }

@@ -57,7 +57,8 @@ void TovrelForm::IdentifyAtStartUp() {
 void TovrelForm::Form_QueryUnload() {
     SaveSavedData(m_settings, m_store);
     // Settings that cannot be written are said to be lost, not lost silently.
-    if (const std::optional<std::string> file = m_store.Flush()) Warn(SettingsNotSavedMessage(*file));
+    if (const std::optional<std::string> file = m_store.Flush())
+        Warn(SettingsNotSavedMessage(*file));
     m_unloaded = true;
 }
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "link/link.h"
 #include "adapters/qt_serial_port.h"
+#include "link/link.h"
 #include "link/reset.h"
 #include "tests/support/link_fixture.h"
 #include "tests/support/sim_process.h"

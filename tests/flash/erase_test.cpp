@@ -1,6 +1,7 @@
+#include "flash/erase.h"
+
 #include <gtest/gtest.h>
 
-#include "flash/erase.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {

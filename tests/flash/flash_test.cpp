@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <map>
 
+#include "core/user_texts.h"
 #include "flash/device_control.h"
 #include "flash/download.h"
 #include "flash/verify.h"
 #include "flash/verify_files.h"
-#include "core/user_texts.h"
 #include "tests/image/hex_text.h"
 #include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
@@ -174,8 +174,8 @@ TEST_P(Progress, CallsInOrder) {
     f.text = c.file;
     f.port.respond = [&f, &c](const Bytes&) {
         const std::size_t n = f.port.written.size() - 1;
-        return FakeReply{Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15
-                                                                                       : 0x06)}};
+        return FakeReply{
+            Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15 : 0x06)}};
     };
     c.operation(f, 0);
     EXPECT_EQ(f.port.written.size(), c.frames);

@@ -23,7 +23,7 @@ struct FakeReply {
 
 // An in-process device on the far end of the line, for fast unit tests.
 class FakeSerialPort : public SerialPort {
-public:
+  public:
     // Called for every message written; its answer is queued for the following reads.
     std::function<FakeReply(const Bytes& message)> respond = [](const Bytes&) {
         return FakeReply{{0x06}};

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
 #include "core/progress.h"
+#include "core/settings.h"
 #include "link/link.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_serial_port.h"
@@ -14,7 +14,7 @@ namespace tovrel::testing {
 // Records what a progress bar is given, as text: "show", "min 0", "max 3", "value 0" for the
 // beginning, "value 1" for each step, "hide" for the end.
 class RecordingProgressBar : public ProgressSink {
-public:
+  public:
     std::vector<std::string> calls;
     bool visible = false;
     int min = 0, max = 0, value = 0;
@@ -29,7 +29,10 @@ public:
         calls.push_back("value " + std::to_string(v));
         value = v;
     }
-    void End() override { calls.push_back("hide"); visible = false; }
+    void End() override {
+        calls.push_back("hide");
+        visible = false;
+    }
 };
 
 // A fresh record with the start-up defaults, a fake device and a fake host, wired together.

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "tests/ui/test_application.h"
 #include "core/user_texts.h"
+#include "tests/ui/test_application.h"
 
 namespace tovrel {
 namespace {
