@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
 # Installs what Tovrel needs from Debian's packages, builds it, and then
 #   ./setup.sh demo       runs a download into the simulated device
-#   ./setup.sh test       runs every test through ctest, builds, installs and checks the Debian
-#                         package, runs each fuzz target for 30 seconds, and runs every test
-#                         again built with the address and UB sanitizers (this is what CI runs)
+#   ./setup.sh test       checks the layers' includes and the formatting of every C++ file,
+#                         runs every test through ctest, builds, installs and checks the
+#                         Debian package, runs each fuzz target for 30 seconds, and runs every
+#                         test again built with the address and UB sanitizers (this is what CI
+#                         runs); the builds treat warnings as errors
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
+# Each mode installs only what it needs.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
-          fonts-dejavu-core fonts-liberation2 xvfb xauth dpkg-dev desktop-file-utils man-db clang
-          libclang-rt-14-dev)
+usage() { echo "usage: $0 [demo|test|sanitize]" >&2; exit 2; }
+# A wrong word stops here, before anything is installed or built.
+(($# <= 1)) || usage
+mode=${1:-demo}
+case "$mode" in demo | test | sanitize) ;; *) usage ;; esac
+
+# Building and showing the window: compiler, CMake, Qt, a virtual display and the fonts the
+# window is drawn with.
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev xvfb xauth
+          fonts-dejavu-core fonts-liberation2)
+# Tests, with the sanitizers.
+[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev)
+# CI's extras: the formatting check, the fuzz targets (clang with its runtime libraries, the
+# unversioned packages that go with the release's default clang), git to list the files, and
+# the package check.
+[ "$mode" != test ] || packages+=(git clang libclang-rt-dev clang-format dpkg-dev
+                                  desktop-file-utils man-db)
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,23 +41,42 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
-preset=default
-[ "${1:-}" = sanitize ] && preset=sanitize
-builddir=build; [ "$preset" = sanitize ] && builddir=build-sanitize
-[ -f "$builddir/CMakeCache.txt" ] || cmake --preset "$preset" >&2
-cmake --build --preset "$preset" >&2
+# Configures a preset with explicit choices every time, so a folder left by another mode
+# (the demo builds no tests) is set right.
+configure() {
+    local preset=$1
+    shift
+    cmake --preset "$preset" "$@" >&2 || return
+    cmake --build --preset "$preset" >&2
+}
 
-case "${1:-demo}" in
-    demo) exec ./scripts/demo.sh ;;
+case "$mode" in
+    demo)
+        configure default -DBUILD_TESTING=OFF -DTOVREL_WERROR=OFF
+        exec ./scripts/demo.sh ;;
+    sanitize)
+        configure sanitize -DBUILD_TESTING=ON
+        exec ctest --preset sanitize ;;
     test)
         # Every part runs even when an earlier one failed; the run fails when any part does.
         # ctest's summaries are repeated last, so they close the output.
         status=0
-        ctest --preset default | tee build/ctest-output.txt || status=1
-        ./scripts/package-check.sh || status=1
+        echo "layer check (folder -> folder it includes, number of includes):"
+        ./scripts/layer-graph.sh || status=1
+        echo "clang-format check:"
+        if git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
+            echo "every C++ file is formatted"
+        else
+            status=1
+        fi
+        if configure default -DBUILD_TESTING=ON -DTOVREL_WERROR=ON; then
+            ctest --preset default | tee build/ctest-output.txt || status=1
+            ./scripts/package-check.sh || status=1
+        else
+            status=1
+        fi
         ./fuzz/run.sh "${TOVREL_FUZZ_SECONDS:-30}" || status=1
-        [ -f build-sanitize/CMakeCache.txt ] || cmake --preset sanitize >&2
-        if cmake --build --preset sanitize >&2; then
+        if configure sanitize -DBUILD_TESTING=ON -DTOVREL_WERROR=ON; then
             ctest --preset sanitize | tee build-sanitize/ctest-output.txt || status=1
         else
             status=1
@@ -48,6 +85,4 @@ case "${1:-demo}" in
         grep -h -E "tests passed|Total Test time" build/ctest-output.txt \
             build-sanitize/ctest-output.txt || status=1
         exit "$status" ;;
-    sanitize) exec ctest --preset "$preset" ;;
-    *) echo "usage: $0 demo|test|sanitize" >&2; exit 2 ;;
 esac

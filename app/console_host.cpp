@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/stop_signals.h"
-#include "config/tr.h"
+#include "core/user_texts.h"
 
 namespace tovrel::app {
 namespace {
@@ -58,25 +58,15 @@ void ConsoleHost::MessageBox(const std::string& text, const std::string& title,
 }
 
 std::string ConsoleHost::OpenFileDialog(const std::string& filter) {
-    m_err << Tr("No file dialog without a display (%1): counted as cancelled; name the file "
-                "on the command line",
-                filter)
-          << '\n'
-          << std::flush;
+    m_err << Tr(*this, kNoFileDialogNote, filter) << '\n' << std::flush;
     return {};
 }
 
 void ConsoleHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
     if (m_options.confirmSerialSafe) {
-        m_err << Tr("Serial safe mode confirmed by %1=yes: the serial downloader of this "
-                    "device will be disabled",
-                    kConfirmSerialSafeVariable)
-              << '\n';
+        m_err << Tr(*this, kSerialSafeConfirmedNote, kConfirmSerialSafeVariable) << '\n';
     } else {
-        m_err << Tr("Serial safe mode not confirmed (set %1=yes beforehand to confirm it): "
-                    "answered No",
-                    kConfirmSerialSafeVariable)
-              << '\n';
+        m_err << Tr(*this, kSerialSafeNotConfirmedNote, kConfirmSerialSafeVariable) << '\n';
     }
     m_err << std::flush;
     answer(m_options.confirmSerialSafe);

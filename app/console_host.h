@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "link/host.h"
+#include "adapters/qt_translator.h"
+#include "core/host.h"
 #include "workflow/main_window_model.h"
 
 namespace tovrel::app {
@@ -33,6 +34,7 @@ class ConsoleHost : public Host {
     void Pause(float seconds) override;
     std::vector<std::string> CommandLineWords() const override { return m_options.words; }
     std::string ProgramFolder() const override { return m_options.programFolder; }
+    std::string Translate(const char* text) const override { return m_translator.Translate(text); }
     int StopSignal() const override;
 
     // Observers for the main window model.
@@ -41,6 +43,7 @@ class ConsoleHost : public Host {
 
   private:
     Options m_options;
+    QtTranslator m_translator;
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_progressShown = false;

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <string>
 
+#include "adapters/qt_serial_port.h"
+#include "adapters/qt_settings_store.h"
 #include "app/console_host.h"
-#include "config/qt_settings_store.h"
-#include "link/qt_serial_port.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel::app {

@@ -8,14 +8,8 @@
 namespace tovrel {
 namespace {
 
-constexpr int kEraseCodeOnly = 0;
-constexpr int kRunFromAddress = 1;
-constexpr const char* kBootloadRunAddress = "E000";
-constexpr int kOtherCrystal = 2;
 constexpr int kFirstSwitchPort = 1;
 constexpr int kLastSwitchPort = 31;
-constexpr int kLastDownloadMode = 2;
-constexpr int kDownloadCodeOnly = 1;
 constexpr std::size_t kValueStart = 3;  // after "/C:", "/R:" and their kind
 constexpr std::size_t kFirstSwitchWord = 1;
 constexpr std::size_t kDataFileWord = 1;
@@ -150,7 +144,7 @@ void CommandLine::ApplySecurity(int value) {
 
 void CommandLine::ApplyDownloadMode(int mode) {
     // The panel offers three modes only; other digits are ignored.
-    if (mode > kLastDownloadMode) return;
+    if (mode > kDownloadDataOnly) return;
     m_panel.Select(Option::DownloadCodeButton, mode);
     // The modes that download data take the data file from the word after the hex file.
     if (mode != kDownloadCodeOnly) m_settings.CmdDataFileName = m_words[kDataFileWord];

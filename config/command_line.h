@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "config/configuration_panel.h"
-#include "config/settings.h"
+#include "core/settings.h"
 
 namespace tovrel {
 

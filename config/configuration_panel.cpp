@@ -1,52 +1,10 @@
 #include "config/configuration_panel.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 namespace tovrel {
-namespace {
-
-constexpr int kPortCount = 32;
-constexpr int kDownloadCodeOnly = 1;
-constexpr int kEraseCodeOnly = 0;
-constexpr int kEraseCodeAndData = 1;
-constexpr int kRunFromStart = 0;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
-std::string ChecksumInputErrorText(const std::string& text) {
-    return "'" + text + "'" +
-           " is not a valid input for the Expected Checksum. Please enter a valid decimal "
-           "number." +
-           "\r\n\r\n" + "e.g. Use '23' instead of '0x17'.";
-}
-
-}  // namespace
-
-std::optional<double> WholeDecimalNumber(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    std::size_t pos = 0;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
-    bool digits = false;
-    bool point = false;
-    for (; pos < text.size(); ++pos) {
-        if (IsDigit(text[pos])) {
-            digits = true;
-        } else if (text[pos] == '.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digits) return std::nullopt;
-    return std::strtod(std::string(text).c_str(), nullptr);
-}
 
 ConfigurationPanel::ConfigurationPanel(Settings& settings, Host& host)
     : m_settings(settings), m_host(host) {
@@ -60,13 +18,15 @@ ConfigurationPanel::ConfigurationPanel(Settings& settings, Host& host)
 }
 
 void ConfigurationPanel::Changed() {
+    // The record carries the box's text to the device exchanges, which never read the panel.
+    m_settings.FrequencyText = FrequencyTextbox.text;
     if (onChanged) onChanged();
 }
 
 void ConfigurationPanel::FillCOMPortList() {
     ChangeScope scope(*this);
     COMPortList.clear();
-    for (int port = 1; port <= kPortCount; ++port) {
+    for (int port = kFirstComport; port <= kLastComport; ++port) {
         COMPortList.push_back("COM" + std::to_string(port));
     }
 }
@@ -175,9 +135,9 @@ void ConfigurationPanel::SelectPort(int index) {
     COMPortListIndex = index;
 }
 
-void ConfigurationPanel::ShowMessage(const std::string& text, const std::string& title) {
+void ConfigurationPanel::ShowMessage(const UserMessage& message) {
     Changed();  // the view first shows what the message is about
-    m_host.MessageBox(text, title);
+    tovrel::ShowMessage(m_host, message);
 }
 
 void ConfigurationPanel::Check1_Click() {
@@ -226,7 +186,7 @@ void ConfigurationPanel::HexFileCHKSUM_LostFocus() {
         m_settings.ExpectedChecksum = static_cast<std::int32_t>(rounded);
         return;
     }
-    ShowMessage(ChecksumInputErrorText(HexFileCHKSUM.text), kProgramTitle);
+    ShowMessage(ChecksumInputErrorMessage(HexFileCHKSUM.text));
     HexFileCHKSUM.text = "0";
     m_settings.ExpectedChecksum = 0;
 }

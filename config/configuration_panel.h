@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "config/settings.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/options.h"
+#include "core/settings.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
@@ -48,16 +50,15 @@ enum class Check {
 };
 enum class Option { XtalButton, EraseCodeButton, DownloadCodeButton, RunAddressButton };
 
-// The value of a text that is a decimal number as a whole (blanks around it allowed, an
-// optional sign, digits with at most one point); empty for anything else, the empty text too.
-std::optional<double> WholeDecimalNumber(std::string_view text);
+// In bootload mode the loader always enters the user code here.
+inline constexpr const char* kBootloadRunAddress = "E000";
 
 // The configuration panel without its window: every control the logic reads or writes, and
 // every handler. Setting a check box or selecting an option button from code runs its click
 // handler whenever the value changes, exactly as a user's click does. The Qt view mirrors
 // this state after every change (onChanged) and forwards the user's events to it.
 class ConfigurationPanel {
-public:
+  public:
     // The controls start in their design state: "Download CODE ONLY", "Erase the CODE and
     // DATA" and "Run from start" selected, no crystal, every box cleared, the checksum
     // label and box hidden, the run-address box disabled.
@@ -126,11 +127,11 @@ public:
     // The value of FrequencyTextbox as the sequences read it.
     double FrequencyValue() const;
 
-private:
+  private:
     // Collects nested changes so that the view hears once per outermost operation, and
     // before every message box so that it shows the state the message refers to.
     class ChangeScope {
-    public:
+      public:
         explicit ChangeScope(ConfigurationPanel& panel) : m_panel(panel) {
             ++m_panel.m_changeDepth;
         }
@@ -140,7 +141,7 @@ private:
         ChangeScope(const ChangeScope&) = delete;
         ChangeScope& operator=(const ChangeScope&) = delete;
 
-    private:
+      private:
         ConfigurationPanel& m_panel;
     };
     void Changed();
@@ -158,7 +159,7 @@ private:
     void UpdateBootloadData();
     void ShowFrequencyInputError();
     void ShowRunAddressInputError();
-    void ShowMessage(const std::string& text, const std::string& title);
+    void ShowMessage(const UserMessage& message);
 
     Settings& m_settings;
     Host& m_host;

@@ -5,23 +5,18 @@
 #include <string>
 
 #include "config/configuration_panel.h"
-#include "config/numbers.h"
+#include "core/crystal.h"
+#include "core/numbers.h"
 #include "link/baud_rate.h"
 
 namespace tovrel {
 namespace {
 
-constexpr int kStandardCrystal = 0;
-constexpr int kWatchCrystal = 1;
-constexpr int kOtherCrystal = 2;
-constexpr std::int32_t kStandardCrystalHz = 11059200;
-constexpr double kHzPerMHz = 1000000.0;
 constexpr double kMaxCrystalMHz = 1000.0;
-constexpr double kSlowCrystalMHz = 2.0;        // below it the fast rate is unreachable
-constexpr double kSpecialCrystalMHz = 20.0;    // the loader runs this one at 9600 baud
 constexpr double kKernelBaudDivisor = 1152.0;  // core clock per bit at the loader's rate
-constexpr double kBaudClock = 132710400.0;     // 115200 x 1152
-constexpr double kMaxBaud = 115200.0;
+// Accepting the panel takes a PC rate only for the divisors 1 to 249 of 115200: its search
+// runs over i = 1 to 250 and finds the rate for d at i = d + 1. A slower crystal keeps the
+// rate the record had.
 constexpr double kLastDivisor = 249.0;
 constexpr double kNear14400Low = 13680.0;   // 14400 - 5 %
 constexpr double kNear14400High = 15120.0;  // 14400 + 5 %
@@ -35,13 +30,6 @@ std::string PlainDecimal(double value) {
     const auto [end, error] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return error == std::errc{} ? std::string(buffer, end) : std::string("0");
-}
-
-std::string FrequencyInputErrorText(const std::string& text) {
-    return "'" + text + "'" +
-           " is not a valid input for the Other Crystal Frequency (Mhz). Please enter a valid "
-           "decimal number." +
-           "\r\n\r\n" + "e.g. Use '11.095' instead of '11095200'.";
 }
 
 }  // namespace
@@ -75,11 +63,14 @@ void ConfigurationPanel::FrequencyTextbox_LostFocus() {
     const double kernelBaudrate = RoundHalfEven(f * kHzPerMHz / kKernelBaudDivisor);
     KernelBaudrateTextbox.text = PlainDecimal(kernelBaudrate);
     PCBaudrateTextbox.text = std::to_string(*pcBaudrate);
-    if (f == kSpecialCrystalMHz) {
+    if (f == kTwentyMHz) {
         m_settings.PCBaudrate = kBootBaudrate;
         PCBaudrateTextbox.text = KernelBaudrateTextbox.text = std::to_string(kBootBaudrate);
     }
-    if (f < kSlowCrystalMHz) m_settings.FastBaudrateOption = false;
+    if (f < kNoFastRateBelowMHz) m_settings.FastBaudrateOption = false;
+    // The 14400 rule belongs to leaving the box only. Accepting the panel recomputes the PC
+    // rate from the crystal without it, so a kernel rate near 14400 puts the PC at 14400 only
+    // until the panel is accepted; the program has always worked so, and it stays.
     const double shownKernel = LeadingNumber(KernelBaudrateTextbox.text);
     if (shownKernel > kNear14400Low && shownKernel < kNear14400High) {
         m_settings.PCBaudrate = k14400;
@@ -87,7 +78,7 @@ void ConfigurationPanel::FrequencyTextbox_LostFocus() {
 }
 
 void ConfigurationPanel::ShowFrequencyInputError() {
-    ShowMessage(FrequencyInputErrorText(FrequencyTextbox.text), kProgramTitle);
+    ShowMessage(FrequencyInputErrorMessage(FrequencyTextbox.text));
     FrequencyTextbox.text = kFallbackFrequency;
 }
 
@@ -123,7 +114,7 @@ bool ConfigurationPanel::UpdateOtherCrystalData() {
     if (!typed) {
         fail();
     } else if (*typed == 0) {
-        ShowMessage("Invalid Crystal Frequency", "Warning");
+        ShowMessage(InvalidCrystalFrequencyMessage());
         return false;
     }
     const double hz =
@@ -134,16 +125,15 @@ bool ConfigurationPanel::UpdateOtherCrystalData() {
     } else {
         s.fcore = static_cast<std::int32_t>(hz);
     }
-    const double d = s.fcore == 0 ? 0.0 : RoundHalfEven(kBaudClock / s.fcore);
+    // No crystal, or one so fast that the divisor rounds to 0, is an arithmetic failure.
+    const double d = s.fcore == 0 ? 0.0 : CrystalDivisor(s.fcore);
     if (d == 0) {
         fail();
     } else if (d >= 1 && d <= kLastDivisor) {
-        // The first of the rates 115200 / i that lies below 115200 / d is the one for
-        // i = d + 1, so the rate taken is the one for the divisor d itself.
-        s.PCBaudrate = static_cast<std::int32_t>(RoundToValue(kMaxBaud / d, 1, false));
+        s.PCBaudrate = *PcBaudrateForCrystal(s.fcore);
         PCBaudrateTextbox.text = std::to_string(s.PCBaudrate);
     }
-    if (LeadingNumber(FrequencyTextbox.text) == kSpecialCrystalMHz) {
+    if (LeadingNumber(FrequencyTextbox.text) == kTwentyMHz) {
         s.PCBaudrate = kBootBaudrate;
         PCBaudrateTextbox.text = std::to_string(kBootBaudrate);
     }

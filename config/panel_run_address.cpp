@@ -3,27 +3,18 @@
 #include <string>
 
 #include "config/configuration_panel.h"
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 namespace tovrel {
 namespace {
 
-constexpr int kRunFromStart = 0;
-constexpr int kRunFromAddress = 1;
 constexpr std::size_t kHexLabel = 2;
-constexpr const char* kBootloadRunAddress = "E000";  // where the loader enters user code
 constexpr const char* kNoRunAddress = "0";
-
-std::string RunAddressInputErrorText(const std::string& text) {
-    return "'" + text + "'" +
-           " is not a valid input for the Run Address. Please enter a valid hex number." +
-           "\r\n\r\n" + "e.g. Use 'C000' instead of '0xC000'.";
-}
 
 }  // namespace
 
 void ConfigurationPanel::ShowRunAddressInputError() {
-    ShowMessage(RunAddressInputErrorText(RunAddressTextbox.text), kProgramTitle);
+    ShowMessage(RunAddressInputErrorMessage(RunAddressTextbox.text));
     RunAddressTextbox.text = kNoRunAddress;
 }
 
@@ -35,7 +26,7 @@ void ConfigurationPanel::RunAddressTextbox_LostFocus() {
         ShowRunAddressInputError();
     } else if (static_cast<std::int64_t>(value) > m_settings.CodeSize) {
         RunAddressTextbox.text = kNoRunAddress;
-        ShowMessage("Invalid Address", "Warning Address");
+        ShowMessage(InvalidAddressMessage());
     }
     if (BootloadOptionButton.checked) RunAddressTextbox.text = kBootloadRunAddress;
 }

@@ -1,29 +1,15 @@
 // Copying between the panel's controls and the record, in both directions.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "config/configuration_panel.h"
-#include "config/numbers.h"
+#include "core/bytes.h"
+#include "core/numbers.h"
 
 namespace tovrel {
 namespace {
 
-constexpr int kRunFromStart = 0;
-constexpr int kRunFromAddress = 1;
-constexpr int kEraseCodeOnly = 0;
-constexpr int kEraseCodeAndData = 1;
-constexpr int kOptionCount = 3;  // crystals and download modes alike
-constexpr const char* kBootloadRunAddress = "E000";
-
 bool IsOption(int value) { return value >= 0 && value < kOptionCount; }
-
-// Upper-case hexadecimal without zeros in front; a negative address shows its 32 bits.
-std::string HexText(std::int32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(value));
-    return buffer;
-}
 
 }  // namespace
 

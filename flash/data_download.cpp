@@ -2,7 +2,7 @@
 #include <optional>
 #include <vector>
 
-#include "config/numbers.h"
+#include "core/numbers.h"
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/dataflash_file_check.h"
@@ -26,16 +26,13 @@ std::optional<std::vector<std::uint8_t>> DataFrameFor(const std::string& text) {
 
 }  // namespace
 
-bool DataDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) {
+bool DataDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
     const std::vector<std::string> lines = DataflashLines(file);
     int nonEmptyLines = 0;
     for (const std::string& line : lines) {
         if (!line.empty()) ++nonEmptyLines;
     }
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(nonEmptyLines);
-    progress.SetProgressValue(0);
-    progress.ShowProgress();
+    ProgressScope bar(progress, nonEmptyLines);
 
     // A refused line does not stop the download: every line is still sent.
     bool result = true;
@@ -44,9 +41,8 @@ bool DataDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) {
         if (line.empty()) continue;
         const auto frame = DataFrameFor(line);
         if (!frame || !SendAndAcknowledge(link, *frame)) result = false;
-        progress.SetProgressValue(++lineCounter);
+        bar.Step(++lineCounter);
     }
-    progress.HideProgress();
     return result;
 }
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "core/user_texts.h"
 #include "flash/frames.h"
-#include "image/messages.h"
 #include "link/loader_frame.h"
 
 namespace tovrel {
@@ -13,9 +13,6 @@ constexpr std::uint16_t kSecurityUnlockAddress = 0x0000;
 constexpr std::array<std::uint8_t, kDataflashBytesPerLine> kSecurityUnlockBytes{0xFF, 0xFF, 0xFF,
                                                                                 0xFF};
 constexpr std::int32_t kLastRunAddress = 0xFFFF;
-constexpr std::uint8_t kAddressUpperByte = 0x00;
-constexpr unsigned kByteBits = 8;
-constexpr unsigned kByteMask = 0xFF;
 
 }  // namespace
 
@@ -44,10 +41,8 @@ bool Run(Link& link) {
         ShowMessage(link.host, InvalidRunAddressMessage());
         return false;
     }
-    const std::array<std::uint8_t, 3> payload{
-        kAddressUpperByte, static_cast<std::uint8_t>(static_cast<unsigned>(address) >> kByteBits),
-        static_cast<std::uint8_t>(static_cast<unsigned>(address) & kByteMask)};
-    return SendAndAcknowledge(link, BuildLoaderFrame(kCmdRun, payload));
+    return SendAndAcknowledge(
+        link, BuildLoaderFrame(kCmdRun, FrameAddress(static_cast<std::uint16_t>(address))));
 }
 
 }  // namespace tovrel

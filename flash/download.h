@@ -1,19 +1,19 @@
 #pragma once
 
-#include "flash/progress_bar.h"
-#include "image/text_file.h"
+#include "core/progress.h"
+#include "core/text_file.h"
 #include "link/link.h"
 
 namespace tovrel {
 
 // One 'W' frame per record line; sends only while OperationOK holds.
-bool StandardDownloadMode(Link& link, ProgressBar& progress, const TextFile& file);
+bool StandardDownloadMode(Link& link, ProgressSink& progress, const TextFile& file);
 
 // One 'Q' page frame per non-empty 256-byte page of the code image; sends only while
 // OperationOK holds.
-bool QuickDownloadMode(Link& link, ProgressBar& progress, const TextFile& file);
+bool QuickDownloadMode(Link& link, ProgressSink& progress, const TextFile& file);
 
 // One 'E' frame per non-empty line of the data-flash text file.
-bool DataDownloadMode(Link& link, ProgressBar& progress, const TextFile& file);
+bool DataDownloadMode(Link& link, ProgressSink& progress, const TextFile& file);
 
 }  // namespace tovrel

@@ -12,6 +12,9 @@
 
 namespace tovrel {
 
+// A code or data address as the frames carry it: 24 bits whose upper byte is always 0.
+std::array<std::uint8_t, 3> FrameAddress(std::uint16_t address);
+
 // 'W': 00, address high, address low, the record's data bytes.
 std::vector<std::uint8_t> BuildCodeWriteFrame(const HexRecord& record);
 

@@ -6,7 +6,7 @@
 
 namespace tovrel {
 
-bool QuickDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) {
+bool QuickDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
     Settings& settings = link.settings;
     CodeImage image;
     if (!LoadCodeImage(link.host, file, image)) {
@@ -18,10 +18,7 @@ bool QuickDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) 
     for (std::size_t page = 0; page < kPageCount; ++page) {
         if (!image.PageIsEmpty(page)) ++pagesToSend;
     }
-    progress.ShowProgress();
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(pagesToSend);
-    progress.SetProgressValue(0);
+    ProgressScope bar(progress, pagesToSend);
 
     // Erased pages get no frame: the preceding erase already left them so.
     std::array<std::uint8_t, kQuickFrameSize> frame{};
@@ -31,9 +28,8 @@ bool QuickDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) 
         BuildQuickPageFrame(static_cast<std::uint8_t>(page), image.Page(page), frame);
         settings.OperationOK = SendAndAcknowledge(link, frame);
         // A refused page counts too: the bar shows how far the sending got.
-        progress.SetProgressValue(++pagesSent);
+        bar.Step(++pagesSent);
     }
-    progress.HideProgress();
     return settings.OperationOK;
 }
 

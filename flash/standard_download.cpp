@@ -1,13 +1,13 @@
 #include <algorithm>
 
+#include "core/user_texts.h"
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
 
 namespace tovrel {
 
-bool StandardDownloadMode(Link& link, ProgressBar& progress, const TextFile& file) {
+bool StandardDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
     Settings& settings = link.settings;
     // The whole file is parsed before the first frame: a line that cannot go out stops the
     // download before anything reaches the device.
@@ -23,18 +23,14 @@ bool StandardDownloadMode(Link& link, ProgressBar& progress, const TextFile& fil
     // only when it carries data, and is then sent too, so this download writes the same data
     // as the page-wise one.
     const std::size_t countedLines = file.lines.empty() ? 0 : file.lines.size() - 1;
-    progress.ShowProgress();
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(static_cast<int>(countedLines));
-    progress.SetProgressValue(0);
+    ProgressScope bar(progress, static_cast<int>(countedLines));
     for (std::size_t i = 0; i < std::max(lines->size(), countedLines); ++i) {
         if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK) {
             settings.OperationOK =
                 SendAndAcknowledge(link, BuildCodeWriteFrame((*lines)[i].record));
         }
-        if (i < countedLines) progress.SetProgressValue(static_cast<int>(i + 1));
+        if (i < countedLines) bar.Step(static_cast<int>(i + 1));
     }
-    progress.HideProgress();
     return settings.OperationOK;
 }
 

@@ -1,8 +1,8 @@
 #include "flash/verify.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "core/text_file.h"
 #include "flash/frames.h"
 #include "flash/verify_files.h"
 #include "image/code_image.h"
@@ -32,11 +32,7 @@ bool ReadPage(Link& link, std::size_t page, const CodeImage& expected, CodeImage
     return received >= kPageSize && std::ranges::equal(reply, expected.Page(page));
 }
 
-void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, VerifyRun& run) {
-    progress.ShowProgress();
-    progress.SetProgressMin(0);
-    progress.SetProgressMax(static_cast<int>(kPageCount - 1));
-    progress.SetProgressValue(0);
+void ReadAllPages(Link& link, ProgressScope& bar, const CodeImage& expected, VerifyRun& run) {
     int failedReads = 0;
     std::size_t page = 0;
     while (page < kPageCount) {
@@ -48,7 +44,7 @@ void ReadAllPages(Link& link, ProgressBar& progress, const CodeImage& expected, 
             run.matched = false;
             page = kPageCount;
         }
-        if (page != 0) progress.SetProgressValue(static_cast<int>(page - 1));
+        if (page != 0) bar.Step(static_cast<int>(page - 1));
     }
 }
 
@@ -66,13 +62,7 @@ bool WriteVerifyFiles(Link& link, const VerifyRun& run) {
 
 }  // namespace
 
-std::string ToHex(std::uint8_t Num) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(Num));
-    return text;
-}
-
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, const TextFile& file,
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, const TextFile& file,
                                  VerifyOutcome& outcome) {
     Settings& settings = link.settings;
     outcome = {};
@@ -85,12 +75,13 @@ bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, const TextFi
     CodeImage expected;
     if (!LoadCodeImage(link.host, file, expected)) return false;
 
+    // The bar stays up while the files are written, until the verify is over.
+    ProgressScope bar(progress, static_cast<int>(kPageCount - 1));
     VerifyRun run;
-    ReadAllPages(link, progress, expected, run);
+    ReadAllPages(link, bar, expected, run);
     outcome.pagesMatched = run.matched;
     // The files show what was read even when the verify failed.
     if (settings.GenVerifyFiles) outcome.filesWritten = WriteVerifyFiles(link, run);
-    progress.HideProgress();
     return outcome.pagesMatched;
 }
 

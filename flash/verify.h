@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "flash/progress_bar.h"
-#include "image/text_file.h"
+#include "core/progress.h"
+#include "core/text_file.h"
 #include "link/link.h"
 
 namespace tovrel {
@@ -19,10 +19,7 @@ struct VerifyOutcome {
 // Reads all 248 code pages back with 'V' and compares them with the image of the download
 // file, the same reading the download sent; writes "verify.hex" and "verify.bin" beside the
 // file when GenVerifyFiles is set. Answers pagesMatched.
-bool VerifyAfterDownloadFunction(Link& link, ProgressBar& progress, const TextFile& file,
+bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, const TextFile& file,
                                  VerifyOutcome& outcome);
-
-// A byte as two upper-case hexadecimal digits.
-std::string ToHex(std::uint8_t Num);
 
 }  // namespace tovrel

@@ -1,12 +1,11 @@
 #include "flash/verify_files.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
+#include <algorithm>
+#include <array>
 
-#include "flash/verify.h"
+#include "core/bytes.h"
+#include "core/text_file.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
 
 namespace tovrel {
 namespace {
@@ -17,9 +16,6 @@ constexpr std::uint8_t kRecordCount = 0x10;
 constexpr std::size_t kRecordHeaderBytes = 4;
 constexpr std::size_t kRecordBytes = kRecordHeaderBytes + kRecordData + 1;
 constexpr std::uint8_t kDataRecordType = 0x00;
-constexpr unsigned kByteRange = 256;
-constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kTemporarySuffix = ".tmp";
 // ":", two digits per record byte, CR LF.
 constexpr std::size_t kRecordLineSize = 1 + 2 * kRecordBytes + 2;
 
@@ -29,34 +25,14 @@ constexpr const char* kFolderSeparators = "\\/";
 constexpr const char* kFolderSeparators = "/";
 #endif
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 void AppendRecord(std::string& text, std::uint32_t address, const std::uint8_t* data) {
-    const std::uint8_t bytes[] = {kRecordCount, static_cast<std::uint8_t>(address / kByteRange),
-                                  static_cast<std::uint8_t>(address % kByteRange), kDataRecordType};
-    unsigned sum = 0;
+    std::array<std::uint8_t, kRecordBytes> record{kRecordCount, HighByte(address), LowByte(address),
+                                                  kDataRecordType};
+    std::copy(data, data + kRecordData, record.begin() + kRecordHeaderBytes);
+    record.back() = ChecksumByte(std::span(record).first(kRecordBytes - 1));
     text += ':';
-    for (std::uint8_t b : bytes) {
-        sum += b;
-        text += ToHex(b);
-    }
-    for (std::size_t i = 0; i < kRecordData; ++i) {
-        sum += data[i];
-        text += ToHex(data[i]);
-    }
-    text += ToHex(static_cast<std::uint8_t>((kByteRange - sum % kByteRange) % kByteRange));
+    for (std::uint8_t b : record) text += ToHex(b);
     text += kLineEnd;
-}
-
-// Writes and closes the file, answering whether every byte reached it.
-bool WriteAll(const std::string& path, std::string_view content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    const bool written =
-        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
-    return std::fclose(file.release()) == 0 && written;
 }
 
 }  // namespace
@@ -87,18 +63,6 @@ std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verifi
     text += kEndRecord;
     text += kLineEnd;
     return text;
-}
-
-bool WriteFileWhole(Host& host, const std::string& path, std::string_view content) {
-    const std::string temporary = path + kTemporarySuffix;
-    std::error_code error;
-    if (WriteAll(temporary, content)) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error) return true;
-    }
-    std::filesystem::remove(temporary, error);
-    ShowMessage(host, CannotWriteFileMessage(path));
-    return false;
 }
 
 }  // namespace tovrel

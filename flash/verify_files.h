@@ -4,7 +4,6 @@
 #include <string>
 
 #include "image/code_image.h"
-#include "link/host.h"
 
 namespace tovrel {
 
@@ -22,10 +21,5 @@ std::string FolderPart(const std::string& path);
 // end record; a page that did not verify is written as records of FF in every byte. Lines
 // end with CR LF.
 std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verified);
-
-// Replaces the file at path with content as a whole: the content goes to a file beside it
-// that then takes its name, so a reader never sees a half-written file or a stale tail.
-// Shows a message naming the path and answers false when that fails.
-bool WriteFileWhole(Host& host, const std::string& path, std::string_view content);
 
 }  // namespace tovrel

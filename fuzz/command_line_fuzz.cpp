@@ -7,7 +7,7 @@
 
 #include "config/command_line.h"
 #include "config/configuration_panel.h"
-#include "config/settings.h"
+#include "core/settings.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "config/numbers.h"
-#include "config/settings.h"
+#include "core/numbers.h"
+#include "core/settings.h"
+#include "core/text_file.h"
 #include "fuzz/fuzz_support.h"
 #include "image/dataflash_file_check.h"
 #include "image/text_fields.h"
-#include "image/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tovrel;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/settings.h"
+#include "core/settings.h"
 #include "fuzz/fuzz_support.h"
 #include "link/device_profile.h"
 #include "link/link.h"
@@ -19,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LoadDefaultData(settings);
     settings.XTAL = static_cast<std::int16_t>(data[0] % kCrystalChoices);
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::string frequency = text.substr(0, text.find('\n'));
-    Link link{settings, port, host, [](int) { return std::string("/dev/null"); },
-              [&frequency] { return frequency; }};
+    settings.FrequencyText = text.substr(0, text.find('\n'));
+    Link link{settings, port, host, [](int) { return std::string("/dev/null"); }};
     LoadDeviceProfile(link, fuzzing::WriteInputFile(data + 1, size - 1));
     return 0;
 }

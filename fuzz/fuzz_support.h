@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "link/host.h"
+#include "core/host.h"
 #include "link/serial_port.h"
 
 namespace tovrel::fuzzing {
@@ -42,7 +42,7 @@ class ReplyPort : public SerialPort {
 
     std::error_code Open(const std::string&, std::int32_t) override { return {}; }
     void Close() override {}
-    void Write(std::span<const std::uint8_t>) override {}
+    std::error_code Write(std::span<const std::uint8_t>) override { return {}; }
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int) override {
         std::size_t n = std::min({count, buffer.size(), m_reply.size() - m_taken});
         std::copy_n(m_reply.begin() + static_cast<std::ptrdiff_t>(m_taken), n, buffer.begin());

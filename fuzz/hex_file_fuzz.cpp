@@ -3,13 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/settings.h"
+#include "core/settings.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 #include "fuzz/fuzz_support.h"
 #include "image/code_image.h"
 #include "image/hex_file_check.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
-#include "image/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tovrel;

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "config/settings.h"
+#include "core/settings.h"
 #include "fuzz/fuzz_support.h"
 #include "link/link.h"
 #include "link/reset.h"
@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::ReplyPort port(std::span(data, size));
     Settings settings;
     LoadDefaultData(settings);
-    Link link{settings, port, host, [](int) { return std::string("/dev/null"); },
-              [] { return std::string("11.0592"); }};
+    settings.FrequencyText = "11.0592";
+    Link link{settings, port, host, [](int) { return std::string("/dev/null"); }};
     if (Reset(link)) IdentificationDisplay(settings);
     IdentificationDisplay(settings);
     return 0;

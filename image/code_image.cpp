@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "image/messages.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/host.h"
+#include "core/text_file.h"
 #include "image/hex_record.h"
-#include "image/text_file.h"
-#include "link/host.h"
 
 namespace tovrel {
 

@@ -1,6 +1,6 @@
 #include "image/dataflash_file_check.h"
 
-#include "image/messages.h"
+#include "core/user_texts.h"
 #include "image/text_fields.h"
 
 namespace tovrel {

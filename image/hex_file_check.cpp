@@ -4,20 +4,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bytes.h"
+#include "core/user_texts.h"
 #include "image/hex_record.h"
-#include "image/messages.h"
 #include "image/text_fields.h"
 
 namespace tovrel {
 namespace {
 
-constexpr char kStartMark = ':';
-constexpr std::size_t kCountPos = 2;
-constexpr std::size_t kAddressHighPos = 4;
-constexpr std::size_t kAddressLowPos = 6;
-constexpr std::size_t kTypePos = 8;
-constexpr std::size_t kFirstDataPos = 10;
-constexpr std::uint32_t kByteRange = 256;
 // The whole-file checksum adds the first 21 two-character fields of each line.
 constexpr std::size_t kChecksumFieldsPerLine = 21;
 
@@ -32,7 +26,7 @@ bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
     const std::uint32_t count = HexField(line, kCountPos);
     const std::uint32_t high = HexField(line, kAddressHighPos);
     const std::uint32_t low = HexField(line, kAddressLowPos);
-    if (static_cast<std::int64_t>(kByteRange * high + low + count) > codeSize) {
+    if (static_cast<std::int64_t>(AddressOf(high, low) + count) > codeSize) {
         ShowMessage(host, HexFileTooBigMessage());
         ok = false;
     }

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "config/settings.h"
-#include "image/text_file.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/settings.h"
+#include "core/text_file.h"
 
 namespace tovrel {
 

@@ -1,19 +1,11 @@
 #include "image/hex_record.h"
 
-#include "image/messages.h"
+#include "core/bytes.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 #include "image/text_fields.h"
-#include "image/text_file.h"
 
 namespace tovrel {
-namespace {
-
-constexpr std::size_t kAddressHighPos = 4;
-constexpr std::size_t kAddressLowPos = 6;
-constexpr std::size_t kFirstDataPos = 10;
-constexpr std::uint32_t kByteRange = 256;
-constexpr char kStartMark = ':';
-
-}  // namespace
 
 std::size_t CarriedDataCount(std::string_view field) {
     return field.size() < kRecordOverheadChars ? 0 : (field.size() - kRecordOverheadChars) / 2;
@@ -26,8 +18,7 @@ bool FitsLoaderFrames(std::string_view field) {
 std::optional<HexRecord> ParseRecordLine(std::string_view field) {
     if (!FitsLoaderFrames(field)) return std::nullopt;
     HexRecord record;
-    record.address =
-        kByteRange * HexField(field, kAddressHighPos) + HexField(field, kAddressLowPos);
+    record.address = AddressOf(HexField(field, kAddressHighPos), HexField(field, kAddressLowPos));
     const std::size_t count = CarriedDataCount(field);
     record.data.reserve(count);
     for (std::size_t k = 0; k < count; ++k) {

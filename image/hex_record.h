@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "image/messages.h"
-#include "image/text_file.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
@@ -21,6 +21,14 @@ inline constexpr std::size_t kRecordOverheadChars = 11;
 inline constexpr std::size_t kMaxRecordData = 251;
 // Records carry 16-bit addresses.
 inline constexpr std::uint32_t kAddressSpaceEnd = 0x10000;
+// Every record line starts with this mark.
+inline constexpr char kStartMark = ':';
+// Where a record line's two-character fields start, counted from 1 at the ':'.
+inline constexpr std::size_t kCountPos = 2;
+inline constexpr std::size_t kAddressHighPos = 4;
+inline constexpr std::size_t kAddressLowPos = 6;
+inline constexpr std::size_t kTypePos = 8;
+inline constexpr std::size_t kFirstDataPos = 10;
 
 // The address and data a download takes from a record line.
 struct HexRecord {

@@ -1,6 +1,6 @@
 #include "image/text_fields.h"
 
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 namespace tovrel {
 namespace {
@@ -10,13 +10,6 @@ constexpr std::size_t kHexFieldWidth = 2;
 constexpr std::size_t kDataflashFieldStep = 3;
 
 }  // namespace
-
-std::string_view TextField(std::string_view line) {
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string_view::npos) return {};
-    line.remove_prefix(start);
-    return line.substr(0, line.find(','));
-}
 
 std::uint8_t HexField(std::string_view text, std::size_t position) {
     if (position == 0 || position > text.size()) return 0;

@@ -7,9 +7,6 @@
 
 namespace tovrel {
 
-// A line read as one text field: leading blanks are dropped and a comma ends the field.
-std::string_view TextField(std::string_view line);
-
 // The two-character field at a 1-based character position, read as hexadecimal: the value
 // of its leading hexadecimal digits (either case), 0 when it has none or lies beyond the end
 // of the text. A field is never rejected; junk simply contributes its partial value.

@@ -3,7 +3,9 @@
 #include <array>
 #include <cmath>
 
-#include "config/numbers.h"
+#include "core/crystal.h"
+#include "core/numbers.h"
+#include "core/user_texts.h"
 #include "link/loader_frame.h"
 
 namespace tovrel {
@@ -26,7 +28,7 @@ bool SendBaudrateFrame(Link& link, std::uint8_t t3con, std::uint8_t t3fd,
                        AfterStop afterStop = AfterStop::Withheld) {
     const std::array<std::uint8_t, 2> payload{t3con, t3fd};
     if (SendAndAcknowledge(link, BuildLoaderFrame(kCmdBaudRate, payload), afterStop)) return true;
-    link.host.MessageBox("Error encountered while changing baudrate", "Warning");
+    ShowMessage(link.host, ChangeBaudrateErrorMessage());
     return false;
 }
 
@@ -48,7 +50,9 @@ bool SwitchToFast(Link& link) {
 bool SwitchBackTo9600(Link& link) {
     Settings& s = link.settings;
     if (!s.FastBaudrateOption) return false;
-    const bool twentyMHz = LeadingNumber(link.frequencyText()) == kTwentyMHz;
+    // The box's text, whichever crystal is chosen: a 20 MHz text left behind in the box
+    // switches back with the 20 MHz pair even with the standard crystal selected.
+    const bool twentyMHz = LeadingNumber(s.FrequencyText) == kTwentyMHz;
     const std::uint8_t t3con = twentyMHz ? kT3Con9600At20MHz : s.T3CON9600;
     const std::uint8_t t3fd = twentyMHz ? kT3Fd9600At20MHz : s.T3FD9600;
     // Also after a stop: a device left at the fast rate would not answer the next program.
@@ -70,11 +74,13 @@ double RoundToValue(double nValue, double nCeiling, bool RoundUp) {
 
 std::optional<std::int32_t> PcBaudrateForCrystal(double fcoreHz) {
     if (!(fcoreHz > 0) || !std::isfinite(fcoreHz)) return std::nullopt;
-    const double d = RoundHalfEven(kCrystalBaudProduct / fcoreHz);
+    const double d = CrystalDivisor(fcoreHz);
     // From 265.4208 MHz up the divider rounds to 0: no rate goes with such a crystal.
     if (d == 0) return std::nullopt;
     return static_cast<std::int32_t>(RoundToValue(kTopBaudrate / d, 1, false));
 }
+
+double CrystalDivisor(double fcoreHz) { return RoundHalfEven(kCrystalBaudProduct / fcoreHz); }
 
 bool CalcT3Values(Settings& s) {
     s.T3CON = 0;

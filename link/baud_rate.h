@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "config/settings.h"
+#include "core/settings.h"
 #include "link/link.h"
 
 namespace tovrel {
@@ -11,17 +11,20 @@ namespace tovrel {
 inline constexpr std::int32_t kBootBaudrate = 9600;
 // The fastest rate of the boot loader; the fast rate is this or a whole fraction of it.
 inline constexpr double kTopBaudrate = 115200.0;
-// A 20 MHz crystal takes fixed rates: the PC stays at 9600 and the device gets its own pair.
-inline constexpr double kTwentyMHz = 20.0;
 
 // Rounds nValue to a multiple of nCeiling: up with RoundUp, else down, where an exact
-// multiple comes out one step lower ((9600, 1, false) gives 9599). NaN gives 0.
+// multiple comes out one step lower ((9600, 1, false) gives 9599). NaN gives 0. The step
+// lower is kept on purpose: every PC rate has always been taken with it (an 11.0592 MHz
+// crystal puts the PC at 9599 baud, not 9600), and a UART never notices 0.01 %.
 double RoundToValue(double nValue, double nCeiling, bool RoundUp);
 
 // The PC baud rate that matches a device clocked by a crystal of fcoreHz:
 // RoundToValue(115200 / d, 1, false) with d = 132710400 / fcoreHz rounded half to even.
 // Empty when d rounds to 0 (a crystal of 265.4208 MHz or more) or fcoreHz is not positive.
 std::optional<std::int32_t> PcBaudrateForCrystal(double fcoreHz);
+
+// d of PcBaudrateForCrystal: 132710400 / fcoreHz rounded half to even, sign and all.
+double CrystalDivisor(double fcoreHz);
 
 // Sets T3CON and T3FD for FastBaudrate at fcore. False, with both 0, when the clock is too
 // slow for the computation or a value would not fit its byte.

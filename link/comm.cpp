@@ -1,15 +1,7 @@
+#include "core/user_texts.h"
 #include "link/link.h"
 
 namespace tovrel {
-
-namespace {
-
-// "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
-std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
-    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
-}
-
-}  // namespace
 
 bool OpenCommPort(Link& link) {
     Settings& s = link.settings;
@@ -19,8 +11,7 @@ bool OpenCommPort(Link& link) {
     if (s.PortError) {
         std::string reason = link.port.OpenErrorText();
         if (reason.empty()) reason = error.message();
-        link.host.MessageBox("Error encountered while Opening Port", "Error",
-                             PortFailureDetails(s.Comport, path, reason));
+        ShowMessage(link.host, OpenPortErrorMessage(PortFailureDetails(s.Comport, path, reason)));
         return false;
     }
     return true;
@@ -39,7 +30,8 @@ bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop a
     // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
     // input would otherwise acknowledge a frame the device refused.
     link.port.DiscardInput();
-    link.port.Write(message);
+    // The loader protocol does not look at a failed write: the missing reply tells it.
+    (void)link.port.Write(message);
     return true;
 }
 

@@ -1,17 +1,17 @@
 #include "link/device_profile.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <string_view>
 #include <vector>
 
-#include "config/numbers.h"
-#include "config/tr.h"
+#include "core/crystal.h"
+#include "core/numbers.h"
+#include "core/options.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 #include "link/baud_rate.h"
 
 namespace tovrel {
@@ -20,12 +20,9 @@ namespace {
 constexpr int kCrystalLine = 12;
 constexpr int kCoreClockLine = 13;
 constexpr int kClkAdjustLine = 14;
-constexpr std::int16_t kOtherCrystal = 2;
-constexpr double kHzPerMHz = 1000000.0;
 constexpr int kBaudDivisorLimit = 250;
 // The device's serial clock limit is 2 x fcore over 64 x ClkAdjust.
 constexpr double kCoreClocksPerBit = 64.0;
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 using LineError = std::function<void(int line)>;
 
@@ -40,28 +37,12 @@ class ProfileLines {
     std::size_t m_next = 0;
 };
 
-std::string TextField(std::string line) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    // A field ends at a comma; leading blanks are not part of it.
-    line = line.substr(0, line.find(','));
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string() : line.substr(first);
-}
-
+// Each line as one text field. The line end's CR is already gone; one that ends the file's
+// last line is left to the number readers, which pass over it as a blank.
 bool ReadProfileLines(const std::string& path, std::vector<std::string>& lines) {
-    std::error_code error;
-    if (path.find('\0') != std::string::npos || std::filesystem::is_directory(path, error)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) return false;
-    std::string text = content.str();
-    if (text.starts_with(kUtf8Mark)) text.erase(0, kUtf8Mark.size());
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(TextField(line));
+    auto text = ReadTextLines(path);
+    if (!text) return false;
+    for (const std::string& line : *text) lines.emplace_back(TextField(line));
     return true;
 }
 
@@ -117,7 +98,7 @@ void ReadSizesAndOptions(Settings& s, ProfileLines& in, const LineError& error) 
 // The user's own crystal: the clock comes from the frequency box, not from the profile.
 void TakeOtherCrystal(Link& link) {
     Settings& s = link.settings;
-    const double mhz = LeadingNumber(link.frequencyText());
+    const double mhz = LeadingNumber(s.FrequencyText);
     const double hz = RoundHalfEven(mhz * kHzPerMHz);
     if (!(hz >= std::numeric_limits<std::int32_t>::min() &&
           hz <= std::numeric_limits<std::int32_t>::max())) {
@@ -172,12 +153,12 @@ void ReadClkAdjust(Settings& s, ProfileLines& in, const LineError& error) {
 bool LoadDeviceProfile(Link& link, const std::string& path) {
     std::vector<std::string> lines;
     if (!ReadProfileLines(path, lines)) {
-        link.host.MessageBox(Tr("Cannot read the device profile %1", path), "Warning");
+        ShowMessage(link.host, CannotReadProfileMessage(path));
         return false;
     }
     ProfileLines in(std::move(lines));
     const LineError error = [&](int line) {
-        link.host.MessageBox("Error in Line " + std::to_string(line) + " of " + path, "Warning");
+        ShowMessage(link.host, ProfileLineErrorMessage(line, path));
     };
     Settings& s = link.settings;
     ReadSizesAndOptions(s, in, error);

@@ -6,21 +6,21 @@
 #include <span>
 #include <string>
 
-#include "config/settings.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/settings.h"
 #include "link/serial_port.h"
 
 namespace tovrel {
 
-// Everything a device exchange needs: the record, the port, the host and two lookups.
+// Everything a device exchange needs: the record, the port, the host and the port lookup.
+// What the exchanges need of the configuration panel (the crystal frequency text) comes in
+// the record.
 struct Link {
     Settings& settings;
     SerialPort& port;
     Host& host;
     // The device path of port COMn.
     std::function<std::string(int comport)> portPath;
-    // The text of the configuration panel's crystal frequency box.
-    std::function<std::string()> frequencyText;
 };
 
 inline constexpr int kReplyTimeoutMs = 500;

@@ -1,12 +1,8 @@
 #include "link/loader_frame.h"
 
-namespace tovrel {
+#include "core/bytes.h"
 
-std::uint8_t LoaderChecksum(std::span<const std::uint8_t> bytes) {
-    unsigned sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
-    return static_cast<std::uint8_t>((256 - sum % 256) % 256);
-}
+namespace tovrel {
 
 std::vector<std::uint8_t> BuildLoaderFrame(std::uint8_t command,
                                            std::span<const std::uint8_t> payload) {
@@ -18,7 +14,7 @@ std::vector<std::uint8_t> BuildLoaderFrame(std::uint8_t command,
     frame.push_back(static_cast<std::uint8_t>(payload.size() + 1));
     frame.push_back(command);
     frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.push_back(LoaderChecksum(std::span(frame).subspan(2)));
+    frame.push_back(ChecksumByte(std::span(frame).subspan(2)));
     return frame;
 }
 

@@ -21,9 +21,6 @@ inline constexpr std::uint8_t kCmdBootload = 'F';
 inline constexpr std::uint8_t kCmdRun = 'U';
 inline constexpr std::uint8_t kCmdQuickPage = 'Q';
 
-// The byte that makes the sum of the given bytes and itself 0 modulo 256.
-std::uint8_t LoaderChecksum(std::span<const std::uint8_t> bytes);
-
 // 07 0E, length (command + payload), command, payload, checksum over length..payload.
 std::vector<std::uint8_t> BuildLoaderFrame(std::uint8_t command,
                                            std::span<const std::uint8_t> payload);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/settings.h"
+#include "core/settings.h"
 
 namespace tovrel {
 

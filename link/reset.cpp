@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/user_texts.h"
 #include "link/device_profile.h"
 
 namespace tovrel {
@@ -97,9 +98,9 @@ bool Reset(Link& link) {
 }
 
 std::string IdentificationDisplay(const Settings& settings) {
-    return "Zerk8" + Middle(settings.PartName, kModelPosition, kModelLength) + " version " +
-           Middle(settings.IdString, kMajorPosition, 1) + "." +
-           Middle(settings.IdString, kMinorPosition, kMinorLength);
+    return DeviceText(Middle(settings.PartName, kModelPosition, kModelLength),
+                      Middle(settings.IdString, kMajorPosition, 1),
+                      Middle(settings.IdString, kMinorPosition, kMinorLength));
 }
 
 }  // namespace tovrel

@@ -10,7 +10,7 @@ namespace tovrel {
 
 // One serial line to the device: 8 data bits, no parity, 1 stop bit, no flow control.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens the device path exclusively at the given rate (any positive integer).
@@ -20,12 +20,11 @@ public:
     virtual std::string OpenErrorText() const { return {}; }
     // Releases the port; harmless when it is not open.
     virtual void Close() = 0;
-    // Sends all bytes, in order, as one message.
-    virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+    // Sends all bytes, in order, as one message; the error when they did not all leave.
+    virtual std::error_code Write(std::span<const std::uint8_t> bytes) = 0;
     // Waits until count bytes have arrived or timeoutMs has run out and stores what arrived
     // at the start of buffer (at most count bytes). Returns the number of bytes stored.
-    virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count,
-                             int timeoutMs) = 0;
+    virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) = 0;
     // Drops every byte that has arrived and not been read, in the driver's buffer too.
     virtual void DiscardInput() = 0;
 };

@@ -1,8 +1,8 @@
 #include "sim/sim_server.h"
 
 #include <poll.h>
-#include <time.h>
 #include <sys/signalfd.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>

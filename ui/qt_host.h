@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "link/host.h"
+#include "adapters/qt_translator.h"
+#include "core/host.h"
 
 class QWidget;
 
@@ -32,10 +33,12 @@ class QtHost : public Host {
     void Pause(float seconds) override;
     std::vector<std::string> CommandLineWords() const override;
     std::string ProgramFolder() const override;
+    std::string Translate(const char* text) const override { return m_translator.Translate(text); }
 
   private:
     QWidget* ShownWindow() const;
 
+    QtTranslator m_translator;
     std::vector<std::string> m_words;
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_warning;

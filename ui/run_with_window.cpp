@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "config/qt_settings_store.h"
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
+#include "adapters/qt_settings_store.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_host.h"

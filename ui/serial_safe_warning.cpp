@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/user_texts.h"
 #include "ui/look.h"
 
 namespace tovrel {
@@ -14,15 +15,6 @@ namespace tovrel {
 namespace {
 
 constexpr double kWarningFramePoints = 12.0;
-
-const char* const kWarningText =
-    "Setting The 'Serial Safe Mode' security option will disable serial download capability "
-    "on this device. 'Serial Safe Mode can only be disabled by initiating a 'code-erase' "
-    "command in parallel programming mode. This security option is designed to give maximum "
-    "security to your code and should only be used once your code has been finalised. See "
-    "the datasheet for more information.";
-const char* const kQuestionText =
-    "Are you sure you want to set the 'Serial Safe Mode' and disable the serial downloader? ";
 
 QLabel* WrappedLabel(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
@@ -33,7 +25,7 @@ QLabel* WrappedLabel(const char* text) {
 
 // The frame's caption is bold 12 pt; its contents keep the dialog's own font.
 QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
-    auto* frame = new QGroupBox(QStringLiteral("WARNING"));
+    auto* frame = new QGroupBox(QString::fromLatin1(kSerialSafeWarningCaption));
     QFont captionFont = FormFont();
     captionFont.setPointSizeF(kWarningFramePoints);
     captionFont.setBold(true);
@@ -51,7 +43,7 @@ QGroupBox* WarningFrame(QLabel* warning, QLabel* question) {
 
 SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* parent)
     : QDialog(parent), m_answer(std::move(answer)) {
-    setWindowTitle(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(kSerialSafeWarningTitle));
     setFont(FormFont());
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -72,7 +64,8 @@ SerialSafeWarning::SerialSafeWarning(std::function<void(bool)> answer, QWidget* 
     buttons->addWidget(no);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(WarningFrame(WrappedLabel(kWarningText), WrappedLabel(kQuestionText)));
+    layout->addWidget(
+        WarningFrame(WrappedLabel(kSerialSafeWarningText), WrappedLabel(kSerialSafeQuestionText)));
     layout->addLayout(buttons);
     setMinimumWidth(fontMetrics().averageCharWidth() * 70);
 }

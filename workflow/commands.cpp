@@ -1,7 +1,6 @@
 // The reset and run commands of the main window.
 #include "flash/device_control.h"
 #include "link/reset.h"
-#include "workflow/status_texts.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel {
@@ -12,23 +11,23 @@ void TovrelForm::ResetButton_Click() {
     if (!OpenCommPort(m_link)) {
         m_settings.ResetOK = false;
         StepFailed();
-        Warn(kPortHeldText);
+        Warn(PortHeldMessage());
         m_mainWindow.EnableButtons();
         return;
     }
-    Append("RESETTING PART: ");
+    Append(kResettingText);
     if (Reset(m_link)) {
         m_settings.ResetOK = true;
         m_panel.UpdateConfigurationWindow();
         m_mainWindow.SetPelliconText(IdentificationDisplay(m_settings));
-        AppendLine("OK");
+        AppendLine(kOKText);
     } else {
         m_settings.ResetOK = false;
         StepFailed();
         m_mainWindow.SetPelliconText("");
-        AppendLine("failed");
+        AppendLine(kFailedText);
         CloseCommPort(m_link);
-        Warn(ResetErrorText());
+        Warn(ResetErrorMessage());
     }
     // Closing twice after a failure is harmless.
     CloseCommPort(m_link);
@@ -39,14 +38,14 @@ void TovrelForm::RunButton_Click() {
     m_mainWindow.DisableButtons();
     if (!OpenCommPort(m_link)) {
         StepFailed();
-        Warn(kPortHeldText);
+        Warn(PortHeldMessage());
         m_mainWindow.EnableButtons();
         return;
     }
-    Append("STARTING USER CODE: ");
+    Append(kStartingUserCodeText);
     const bool started = Run(m_link);
     if (!started) StepFailed();
-    AppendLine(started ? "... OK" : "... failed");
+    AppendLine(started ? kShortOKText : kShortFailedText);
     CloseCommPort(m_link);
     m_mainWindow.EnableButtons();
 }

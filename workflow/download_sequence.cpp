@@ -3,7 +3,9 @@
 #include <limits>
 #include <optional>
 
-#include "config/numbers.h"
+#include "core/crystal.h"
+#include "core/numbers.h"
+#include "core/options.h"
 #include "flash/device_control.h"
 #include "flash/download.h"
 #include "flash/erase.h"
@@ -11,17 +13,11 @@
 #include "image/dataflash_file_check.h"
 #include "image/hex_file_check.h"
 #include "link/baud_rate.h"
-#include "workflow/status_texts.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel {
 namespace {
 
-// Below this crystal frequency (MHz) the device keeps its boot rate and standard download.
-constexpr double kSlowCrystalMHz = 3.0;
-constexpr int kOtherCrystal = 2;
-constexpr std::int16_t kDataOnly = 2;
-constexpr std::int16_t kCodeOnly = 1;
 constexpr std::uint8_t kBootloadOn = 0xFE;
 constexpr std::uint8_t kBootloadOff = 0xFF;
 // Security value: a cleared bit selects a mode; all bits set selects none.
@@ -80,13 +76,13 @@ bool TovrelForm::Stopped() {
 bool TovrelForm::OpenPortForDownload() {
     if (OpenCommPort(m_link)) return true;
     StepFailed();
-    Warn(kPortHeldText);
+    Warn(PortHeldMessage());
     return false;  // never opened, so not closed either
 }
 
 bool TovrelForm::SlowCrystal() const {
     return m_panel.XtalButton.selected == kOtherCrystal &&
-           m_panel.FrequencyValue() < kSlowCrystalMHz;
+           m_panel.FrequencyValue() < kBootRateDownloadBelowMHz;
 }
 
 void TovrelForm::SwitchToFastBaudrate() {
@@ -103,10 +99,10 @@ void TovrelForm::SwitchToFastBaudrate() {
 
 void TovrelForm::EraseStep() {
     m_settings.OperationOK = true;
-    Append("ERASING CODE ");
+    Append(kErasingCodeText);
     const bool ok = EraseFunction(m_link);
-    const std::string scope = m_settings.EraseMode ? "AND DATA" : "ONLY";
-    AppendLine(scope + (ok ? "... OK" : "... failed"));
+    const std::string scope = m_settings.EraseMode ? kEraseCodeAndDataText : kEraseCodeOnlyText;
+    AppendLine(scope + (ok ? kShortOKText : kShortFailedText));
     if (!ok) {
         m_settings.OperationOK = false;
         StepFailed();
@@ -115,7 +111,7 @@ void TovrelForm::EraseStep() {
 
 void TovrelForm::CodeDownloadStep() {
     Settings& s = m_settings;
-    if (s.DownloadMode == kDataOnly || !s.OperationOK) return;
+    if (s.DownloadMode == kDownloadDataOnly || !s.OperationOK) return;
     s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
     if (s.HexFileName.empty()) {
         s.OperationOK = false;
@@ -137,7 +133,7 @@ void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
     s.HexFileChecksum = 0;
     s.ChecksumMismatch = false;
     if (!file || !HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked)) {
-        AppendLine("failed......error in hex file");
+        AppendLine(kHexFileErrorLine);
         if (s.ChecksumMismatch) {
             const std::int32_t expected =
                 ExpectedChecksumOf(m_panel.HexFileCHKSUM.text, s.ExpectedChecksum);
@@ -152,16 +148,18 @@ void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
 
 void TovrelForm::WriteCode(const TextFile& file) {
     Settings& s = m_settings;
-    Append("DOWNLOADING CODE [" + s.HexFileName + "]:");
+    Append(DownloadingCodeText(s.HexFileName));
     if (SlowCrystal()) s.QuickDownloadOption = false;
     if (s.QuickDownloadOption) {
         s.OperationOK = QuickDownloadMode(m_link, m_mainWindow, file);
-        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+        AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
-    // After a failed quick download this sends nothing and reports a second failure.
+    // The standard download is the fallback after a failed quick download too. With
+    // OperationOK already false it sends nothing and reports a second "..........Failed", so
+    // the log shows two failure lines for one failed download, as it always has.
     if (!s.QuickDownloadOption || !s.OperationOK) {
         s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, file);
-        AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+        AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
     if (!s.OperationOK) StepFailed();
 }
@@ -169,28 +167,28 @@ void TovrelForm::WriteCode(const TextFile& file) {
 void TovrelForm::VerifyStep(const TextFile& file) {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
-    Append("VERIFYING USER CODE: ");
+    Append(kVerifyingText);
     VerifyOutcome outcome;
     if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, file, outcome)) {
         // A failed verify does not stop the later steps.
-        AppendLine("... failed");
+        AppendLine(kShortFailedText);
         StepFailed();
         return;
     }
-    AppendLine("... OK");
+    AppendLine(kShortOKText);
     if (!s.GenVerifyFiles) return;
     // Files that could not be written (the verify said so in its message) are not claimed.
     if (!outcome.filesWritten) {
         StepFailed();
         return;
     }
-    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyHexPath + "]");
-    AppendLine("VERIFY CODE WRITTEN TO FILE [" + s.VerifyBinPath + "]");
+    AppendLine(VerifyFileWrittenLine(s.VerifyHexPath));
+    AppendLine(VerifyFileWrittenLine(s.VerifyBinPath));
 }
 
 void TovrelForm::DataDownloadStep() {
     Settings& s = m_settings;
-    if (!s.OperationOK || s.DownloadMode == kCodeOnly) return;
+    if (!s.OperationOK || s.DownloadMode == kDownloadCodeOnly) return;
     s.DataFileName = ChooseFile(s.CmdDataFileName, kDataFileFilter);
     if (s.DataFileName.empty()) {
         s.OperationOK = false;
@@ -201,17 +199,17 @@ void TovrelForm::DataDownloadStep() {
     if (!file || !DataflashFileCheckFunction(s, m_host, *file)) {
         s.OperationOK = false;
         StepFailed();
-        Warn("Invalid Dataflash TXT File");
-        AppendLine("Downloading the data file: " + s.DataFileName + " ...failed");
+        Warn(InvalidDataflashFileMessage());
+        AppendLine(DataFileFailedLine(s.DataFileName));
         return;
     }
-    Append("DOWNLOADING DATA [" + s.DataFileName + "]:");
+    Append(DownloadingDataText(s.DataFileName));
     s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *file);
     if (!s.OperationOK) {
         StepFailed();
-        Warn("Error encountered while dowloading the data, please retry.");
+        Warn(DataDownloadErrorMessage());
     }
-    AppendLine(s.OperationOK ? "..........OK" : "..........Failed");
+    AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
 }
 
 void TovrelForm::SecurityBitsStep() {
@@ -227,9 +225,9 @@ void TovrelForm::SecurityBitsStep() {
     if (s.SecureMode) security -= kSecureBit;
     if (s.SerialSafeMode) security -= kSerialSafeBit;
     if (security == kNoSecurityMode) return;
-    Append("DOWNLOADING SECURITY BITS: ");
+    Append(kSecurityBitsText);
     const bool ok = SecurityBitsFunction(m_link, security);
-    AppendLine(ok ? "... OK" : "... failed");
+    AppendLine(ok ? kShortOKText : kShortFailedText);
     if (!ok) {
         s.OperationOK = false;
         StepFailed();
@@ -241,12 +239,12 @@ void TovrelForm::BootloadStep() {
     if (!s.OperationOK || !s.BootloadOption) return;
     bool ok = true;
     if (s.Bootload) {
-        Append("ENABLING BOOTLOAD MODE: ");
+        Append(kEnablingBootloadText);
         ok = BootloadFunction(m_link, kBootloadOn);
-        AppendLine(ok ? "... OK" : "... failed");
+        AppendLine(ok ? kShortOKText : kShortFailedText);
     } else {
         ok = BootloadFunction(m_link, kBootloadOff);
-        if (!ok) AppendLine("Error with Bootload mode");
+        if (!ok) AppendLine(kBootloadErrorLine);
     }
     if (!ok) {
         s.OperationOK = false;
@@ -266,10 +264,10 @@ void TovrelForm::BaudrateBackStep() {
 
 void TovrelForm::RunStep() {
     if (Stopped() || !m_settings.OperationOK || !m_settings.RunAfterDownload) return;
-    Append("STARTING USER CODE: ");
+    Append(kStartingUserCodeText);
     const bool ok = Run(m_link);
     if (!ok) StepFailed();
-    AppendLine(ok ? "... OK" : "... failed");
+    AppendLine(ok ? kShortOKText : kShortFailedText);
 }
 
 void TovrelForm::EndOfSequence() {

@@ -1,11 +1,8 @@
 #include "workflow/main_window_model.h"
 
+#include "core/text_file.h"
+
 namespace tovrel {
-namespace {
-
-constexpr const char* kLineEnd = "\r\n";
-
-}  // namespace
 
 void MainWindowModel::AppendStatus(const std::string& text, bool endLine) {
     std::string appended = text;
@@ -43,28 +40,20 @@ void MainWindowModel::ShowConfigurationPage(bool show) {
     Changed();
 }
 
-void MainWindowModel::ShowProgress() {
-    m_progress.visible = true;
+void MainWindowModel::Begin(int max) {
+    // Range, value and visibility in one change: the bar never shows an earlier operation's
+    // range for a moment.
+    m_progress = {true, 0, max, 0};
     Changed();
 }
 
-void MainWindowModel::HideProgress() {
-    m_progress.visible = false;
-    Changed();
-}
-
-void MainWindowModel::SetProgressMin(int value) {
-    m_progress.min = value;
-    Changed();
-}
-
-void MainWindowModel::SetProgressMax(int value) {
-    m_progress.max = value;
-    Changed();
-}
-
-void MainWindowModel::SetProgressValue(int value) {
+void MainWindowModel::Step(int value) {
     m_progress.value = value;
+    Changed();
+}
+
+void MainWindowModel::End() {
+    m_progress.visible = false;
     Changed();
 }
 

@@ -3,14 +3,15 @@
 #include <functional>
 #include <string>
 
-#include "flash/progress_bar.h"
+#include "core/progress.h"
+#include "core/user_texts.h"
 
 namespace tovrel {
 
 // The main window without its widgets: status log, progress bar, identified-device display,
 // the four command buttons, and which of the form's two pages shows. The Qt view redraws
 // from this state after every change (onChanged) without taking user input.
-class MainWindowModel : public ProgressBar {
+class MainWindowModel : public ProgressSink {
   public:
     // Appends text to the status log, then CR LF when endLine; the caret goes to the end.
     void AppendStatus(const std::string& text, bool endLine = false);
@@ -30,13 +31,14 @@ class MainWindowModel : public ProgressBar {
     // The form's pages: the main window ("Tovrel") or the configuration panel ("Configuration").
     void ShowConfigurationPage(bool show);
     bool ConfigurationPageShown() const { return m_configurationShown; }
-    std::string Caption() const { return m_configurationShown ? "Configuration" : "Tovrel"; }
+    std::string Caption() const {
+        return m_configurationShown ? kConfigurationCaption : kProgramTitle;
+    }
 
-    void ShowProgress() override;
-    void HideProgress() override;
-    void SetProgressMin(int value) override;
-    void SetProgressMax(int value) override;
-    void SetProgressValue(int value) override;
+    // The progress bar: shown from 0 to max at the beginning, hidden at the end.
+    void Begin(int max) override;
+    void Step(int value) override;
+    void End() override;
     struct Progress {
         bool visible = false;
         int min = 0, max = 100, value = 0;

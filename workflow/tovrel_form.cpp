@@ -3,14 +3,8 @@
 #include "config/command_line.h"
 #include "link/port_names.h"
 #include "link/reset.h"
-#include "workflow/status_texts.h"
 
 namespace tovrel {
-namespace {
-
-constexpr int kPortCount = 32;
-
-}  // namespace
 
 TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
     : m_host(host),
@@ -18,8 +12,7 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
       m_store(store),
       m_panel(m_settings, host),
       m_link{m_settings, m_port, m_host,
-             [this](int comport) { return PortDevicePath(comport, m_store); },
-             [this] { return m_panel.FrequencyTextbox.text; }} {}
+             [this](int comport) { return PortDevicePath(comport, m_store); }} {}
 
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
@@ -33,8 +26,7 @@ void TovrelForm::Form_Load() {
     } else {
         m_settings.Comport = CommandLineComport(m_host.CommandLineWords(), m_settings.Comport);
     }
-    m_panel.COMPortList.clear();
-    for (int n = 1; n <= kPortCount; ++n) m_panel.COMPortList.push_back("COM" + std::to_string(n));
+    m_panel.FillCOMPortList();
     m_panel.UpdateConfigurationWindow();
     m_mainWindow.DisableButtons();
     m_settings.ChecksumMismatch = false;
@@ -51,7 +43,7 @@ void TovrelForm::Form_Load() {
 
 void TovrelForm::IdentifyAtStartUp() {
     if (!OpenCommPort(m_link)) {
-        Warn(kPortHeldText);
+        Warn(PortHeldMessage());
         return;
     }
     if (Reset(m_link)) {
@@ -65,7 +57,8 @@ void TovrelForm::IdentifyAtStartUp() {
 void TovrelForm::Form_QueryUnload() {
     SaveSavedData(m_settings, m_store);
     // Settings that cannot be written are said to be lost, not lost silently.
-    if (const std::optional<std::string> file = m_store.Flush()) Warn(SettingsNotSavedText(*file));
+    if (const std::optional<std::string> file = m_store.Flush())
+        Warn(SettingsNotSavedMessage(*file));
     m_unloaded = true;
 }
 

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "config/configuration_panel.h"
-#include "config/settings.h"
-#include "image/text_file.h"
-#include "link/host.h"
+#include "core/host.h"
+#include "core/settings.h"
+#include "core/text_file.h"
+#include "core/user_texts.h"
 #include "link/link.h"
 #include "link/serial_port.h"
 #include "workflow/main_window_model.h"
@@ -73,7 +74,7 @@ class TovrelForm {
     std::string ChooseFile(const std::string& commandLinePath, const char* filter);
     void AppendLine(const std::string& text) { m_mainWindow.AppendStatus(text, true); }
     void Append(const std::string& text) { m_mainWindow.AppendStatus(text, false); }
-    void Warn(const std::string& text) { m_host.MessageBox(text, "Warning"); }
+    void Warn(const UserMessage& message) { ShowMessage(m_host, message); }
     // Marks the step as failed for the exit status; what the sequence does is not changed.
     void StepFailed() { m_failed = true; }
 

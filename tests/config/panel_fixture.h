@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/configuration_panel.h"
-#include "config/settings.h"
+#include "core/settings.h"
 #include "tests/support/fake_host.h"
 
 namespace tovrel::testing {

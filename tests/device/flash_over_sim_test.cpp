@@ -20,7 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct DownloadMode {
     const char* name;
-    bool (*download)(Link&, ProgressBar&, const TextFile&);
+    bool (*download)(Link&, ProgressSink&, const TextFile&);
 };
 void PrintTo(const DownloadMode& mode, std::ostream* out) { *out << mode.name; }
 

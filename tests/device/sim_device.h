@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "adapters/qt_serial_port.h"
 #include "link/link.h"
-#include "link/qt_serial_port.h"
 #include "link/reset.h"
 #include "tests/support/link_fixture.h"
 #include "tests/support/sim_process.h"
@@ -44,8 +44,7 @@ class SimDevice : public ::testing::Test {
     QtSerialPort port;
     FakeHost host;
     RecordingProgressBar progress;
-    Link link{settings, port, host, [this](int) { return sim.Path(); },
-              [] { return std::string("11.0592"); }};
+    Link link{settings, port, host, [this](int) { return sim.Path(); }};
 };
 
 }  // namespace tovrel::testing

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <iterator>
 
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
 
 namespace tovrel::testing {
 

@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <map>
 
+#include "core/user_texts.h"
 #include "flash/device_control.h"
 #include "flash/download.h"
 #include "flash/verify.h"
 #include "flash/verify_files.h"
-#include "image/messages.h"
 #include "tests/image/hex_text.h"
 #include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
@@ -174,8 +174,8 @@ TEST_P(Progress, CallsInOrder) {
     f.text = c.file;
     f.port.respond = [&f, &c](const Bytes&) {
         const std::size_t n = f.port.written.size() - 1;
-        return FakeReply{Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15
-                                                                                       : 0x06)}};
+        return FakeReply{
+            Bytes{std::uint8_t(n < c.replies.size() && c.replies[n] == 'N' ? 0x15 : 0x06)}};
     };
     c.operation(f, 0);
     EXPECT_EQ(f.port.written.size(), c.frames);
@@ -199,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(Bar, Progress, ::testing::Values(
     ProgressCase{"QuickStopsAtTheRefusedPage", Quick,
      HexFile({Record(0, {1}), Record(0x100, {2}), Record(0x200, {3}), kEnd}), "AN", 2,
      {"show", "min 0", "max 3", "value 0", "value 1", "value 2", "hide"}},
-    ProgressCase{"DataShownAfterItsRange", Data, "1,01\r\n\r\n2,02\r\n", "N", 2,
-     {"min 0", "max 2", "value 0", "show", "value 1", "value 2", "hide"}}),
+    ProgressCase{"DataCountsNonEmptyLinesPastARefusal", Data, "1,01\r\n\r\n2,02\r\n", "N", 2,
+     {"show", "min 0", "max 2", "value 0", "value 1", "value 2", "hide"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

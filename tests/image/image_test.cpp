@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/text_file.h"
 #include "image/dataflash_file_check.h"
 #include "image/hex_file_check.h"
 #include "image/hex_record.h"
 #include "image/text_fields.h"
-#include "image/text_file.h"
 #include "tests/image/hex_text.h"
 #include "tests/image/temp_dir.h"
 #include "tests/support/fake_host.h"

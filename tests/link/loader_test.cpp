@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "flash/erase.h"
 #include "link/baud_rate.h"
 #include "link/loader_frame.h"
 #include "tests/support/link_fixture.h"
@@ -19,34 +18,6 @@ TEST(LoaderFrame, ChecksumOfAWholeMultipleOf256IsZero) {
     const Bytes payload{0xAB};
     EXPECT_EQ(BuildLoaderFrame(kCmdSecurity, payload), (Bytes{0x07, 0x0E, 0x02, 0x53, 0xAB, 0x00}));
 }
-
-struct EraseCase {
-    bool eraseAll;
-    FakeReply reply;
-    Bytes frame;
-};
-class Erase : public ::testing::TestWithParam<EraseCase> {};
-
-// One fixed frame, one byte read within 500 ms and no retry. A late 06 comes after the read
-// that waited for it: that command has failed.
-TEST_P(Erase, OneFrameAndOnly06InTimeSucceeds) {
-    testing::LinkFixture f;
-    f.settings.EraseMode = GetParam().eraseAll;
-    f.port.respond = [](const Bytes&) { return GetParam().reply; };
-    const FakeReply& reply = GetParam().reply;
-    EXPECT_EQ(EraseFunction(f.link), reply.bytes == Bytes{0x06} && !reply.late);
-    EXPECT_EQ(f.port.written, std::vector<Bytes>{GetParam().frame});
-    EXPECT_EQ(f.port.readTimeouts, (std::vector<int>{500}));
-    EXPECT_EQ(f.port.readCounts, (std::vector<std::size_t>{1}));
-}
-
-const Bytes kEraseCode{0x07, 0x0E, 0x01, 0x43, 0xBC};
-INSTANTIATE_TEST_SUITE_P(
-    Loader, Erase,
-    ::testing::Values(EraseCase{true, {{0x06}}, {0x07, 0x0E, 0x01, 0x41, 0xBE}},
-                      EraseCase{false, {{0x06}}, kEraseCode},
-                      EraseCase{false, {{0x15}}, kEraseCode},
-                      EraseCase{false, {{0x06}, true}, kEraseCode}));
 
 using RoundCase = std::tuple<double, double, bool, double>;
 class RoundToValueTable : public ::testing::TestWithParam<RoundCase> {};
@@ -110,7 +81,7 @@ TEST_F(ChangeBaudrateTest, SwitchesTheDeviceThenThePcAndBackToTheSavedRate) {
     EXPECT_TRUE(Change(9600));
     EXPECT_EQ(f.port.openedBaudRates, (Rates{115200, 9599, 9600, 9599}));
     // A 20 MHz crystal goes back to 9600 with 86 01, whatever the profile holds.
-    f.frequency = "20 MHz";
+    f.settings.FrequencyText = "20 MHz";
     EXPECT_TRUE(Change(9600));
     EXPECT_EQ(f.port.written.back(), (Bytes{0x07, 0x0E, 0x03, 0x42, 0x86, 0x01, 0x34}));
     EXPECT_TRUE(f.host.messages.empty());

@@ -108,7 +108,7 @@ class OtherCrystalProfile : public ProfileTest,
 TEST_P(OtherCrystalProfile, TakesTheClockFromTheFrequencyBox) {
     f.settings.XTAL = 2;
     f.settings.PCBaudrate = 4800;
-    f.frequency = std::get<0>(GetParam());
+    f.settings.FrequencyText = std::get<0>(GetParam());
     EXPECT_TRUE(Load({{12, "whatever line 13 holds"}}));
     EXPECT_TRUE(f.host.messages.empty());
     EXPECT_EQ(f.settings.fcore, std::get<1>(GetParam()));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel::testing {
 
@@ -16,12 +16,12 @@ struct ShownMessage {
 
 // A scripted host: records what the program shows and answers from queues.
 class FakeHost : public Host {
-public:
+  public:
     std::vector<ShownMessage> messages;         // without their details
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
     std::vector<std::string> fileDialogFilters;
-    std::deque<bool> serialSafeAnswers;         // empty queue: answered No
-    bool answerSerialSafeAtOnce = true;         // false: keep the answer until the next wait
+    std::deque<bool> serialSafeAnswers;  // empty queue: answered No
+    bool answerSerialSafeAtOnce = true;  // false: keep the answer until the next wait
     int serialSafeWarningsShown = 0;
     std::vector<float> pauses;
     std::vector<std::string> words;
@@ -62,7 +62,7 @@ public:
         if (answer) answer(yes);
     }
 
-private:
+  private:
     std::function<void(bool)> pendingAnswer_;
 };
 

@@ -23,7 +23,7 @@ struct FakeReply {
 
 // An in-process device on the far end of the line, for fast unit tests.
 class FakeSerialPort : public SerialPort {
-public:
+  public:
     // Called for every message written; its answer is queued for the following reads.
     std::function<FakeReply(const Bytes& message)> respond = [](const Bytes&) {
         return FakeReply{{0x06}};
@@ -49,7 +49,7 @@ public:
         ++closeCount;
         isOpen = false;
     }
-    void Write(std::span<const std::uint8_t> bytes) override {
+    std::error_code Write(std::span<const std::uint8_t> bytes) override {
         written.emplace_back(bytes.begin(), bytes.end());
         FakeReply reply = respond(written.back());
         if (reply.late) {
@@ -57,6 +57,7 @@ public:
         } else {
             pending_.insert(pending_.end(), reply.bytes.begin(), reply.bytes.end());
         }
+        return {};
     }
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override {
         readCounts.push_back(count);

@@ -3,28 +3,35 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "flash/progress_bar.h"
+#include "core/progress.h"
+#include "core/settings.h"
 #include "link/link.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_serial_port.h"
 
 namespace tovrel::testing {
 
-// Records every progress-bar call as text, e.g. "show", "min 0", "max 3", "value 1", "hide".
-class RecordingProgressBar : public ProgressBar {
-public:
+// Records what a progress bar is given, as text: "show", "min 0", "max 3", "value 0" for the
+// beginning, "value 1" for each step, "hide" for the end.
+class RecordingProgressBar : public ProgressSink {
+  public:
     std::vector<std::string> calls;
     bool visible = false;
     int min = 0, max = 0, value = 0;
 
-    void ShowProgress() override { calls.push_back("show"); visible = true; }
-    void HideProgress() override { calls.push_back("hide"); visible = false; }
-    void SetProgressMin(int v) override { calls.push_back("min " + std::to_string(v)); min = v; }
-    void SetProgressMax(int v) override { calls.push_back("max " + std::to_string(v)); max = v; }
-    void SetProgressValue(int v) override {
+    void Begin(int m) override {
+        calls.insert(calls.end(), {"show", "min 0", "max " + std::to_string(m), "value 0"});
+        visible = true;
+        min = value = 0;
+        max = m;
+    }
+    void Step(int v) override {
         calls.push_back("value " + std::to_string(v));
         value = v;
+    }
+    void End() override {
+        calls.push_back("hide");
+        visible = false;
     }
 };
 
@@ -33,11 +40,12 @@ struct LinkFixture {
     Settings settings;
     FakeSerialPort port;
     FakeHost host;
-    std::string frequency = "11.0592";
-    Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); },
-              [this] { return frequency; }};
+    Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); }};
 
-    LinkFixture() { LoadDefaultData(settings); }
+    LinkFixture() {
+        LoadDefaultData(settings);
+        settings.FrequencyText = "11.0592";
+    }
 };
 
 }  // namespace tovrel::testing

@@ -4,13 +4,13 @@
 #include <string>
 #include <tuple>
 
-#include "config/settings.h"
+#include "core/settings.h"
 
 namespace tovrel::testing {
 
 // Settings store in memory, keyed by (application, section, key).
 class MapSettingsStore : public SettingsStore {
-public:
+  public:
     using Key = std::tuple<std::string, std::string, std::string>;
     std::map<Key, std::string> values;
 

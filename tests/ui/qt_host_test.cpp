@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/user_texts.h"
 #include "tests/ui/test_application.h"
-#include "workflow/status_texts.h"
 
 namespace tovrel {
 namespace {

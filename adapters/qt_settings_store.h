@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "config/settings.h"
+#include "core/settings.h"
 
 class QSettings;
 

@@ -1,4 +1,4 @@
-#include "config/settings.h"
+#include "core/settings.h"
 
 #include <cctype>
 #include <charconv>
@@ -6,22 +6,15 @@
 #include <optional>
 #include <string_view>
 
+#include "core/crystal.h"
+#include "core/numbers.h"
+
 namespace tovrel {
 namespace {
 
-constexpr std::int16_t kFirstPort = 1;
-constexpr std::int16_t kLastPort = 32;
-constexpr double kHzPerMHz = 1000000.0;
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 template <typename Int>
 std::optional<Int> ToInteger(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     Int value{};
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -32,7 +25,7 @@ std::optional<Int> ToInteger(std::string_view text) {
 }
 
 std::optional<bool> ToBoolean(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     auto equalsIgnoringCase = [](std::string_view a, std::string_view b) {
         if (a.size() != b.size()) return false;
         for (std::size_t i = 0; i < a.size(); ++i) {
@@ -105,7 +98,7 @@ void LoadDefaultData(Settings& s) {
 std::string LoadSavedData(Settings& s, const SettingsStore& store) {
     const Persistence p(store);
     p.Load<std::int16_t>("Comport", s.Comport, 1);
-    if (s.Comport < kFirstPort || s.Comport > kLastPort) s.Comport = 1;
+    if (s.Comport < kFirstComport || s.Comport > kLastComport) s.Comport = 1;
     p.Load<std::int32_t>("PCBaudrate", s.PCBaudrate, 9600);
     p.Load<std::int16_t>("XTAL", s.XTAL, 4);
     p.Load("EraseMode", s.EraseMode, true);

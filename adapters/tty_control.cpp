@@ -1,4 +1,4 @@
-#include "link/tty_control.h"
+#include "adapters/tty_control.h"
 
 #ifdef __linux__
 #include <asm/termbits.h>

@@ -4,13 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "core/translator.h"
+
 namespace tovrel {
 
 // Platform services the program logic needs from its surroundings. Implemented by the Qt
 // window (interactive), by the console (headless command-line run) and by test fakes.
-class Host {
-public:
-    virtual ~Host() = default;
+class Host : public Translator {
+  public:
+    ~Host() override = default;
+
+    // The program's own texts as the user reads them. Without a translation (a test fake, a
+    // host that installs none) they stay as they are.
+    std::string Translate(const char* text) const override { return text; }
 
     // A modal message box with the exclamation icon and one OK button. Details, when there
     // are any, say more for whoever looks (the port and the system's reason, say): the
@@ -44,8 +50,5 @@ public:
     // none did. After it the link sends nothing but the way back to 9600 baud.
     virtual int StopSignal() const { return 0; }
 };
-
-// The title of message boxes that carry no title of their own.
-inline constexpr const char* kProgramTitle = "Tovrel";
 
 }  // namespace tovrel

@@ -1,4 +1,4 @@
-#include "config/qt_settings_store.h"
+#include "adapters/qt_settings_store.h"
 
 #include <QSettings>
 #include <QString>
@@ -32,8 +32,8 @@ QtSettingsStore::~QtSettingsStore() {
 QSettings& QtSettingsStore::For(const std::string& application) const {
     std::unique_ptr<QSettings>& store = m_stores[application];
     if (!store) {
-        store = std::make_unique<QSettings>(QSettings::UserScope, Text(application),
-                                            Text(application));
+        store =
+            std::make_unique<QSettings>(QSettings::UserScope, Text(application), Text(application));
     }
     return *store;
 }

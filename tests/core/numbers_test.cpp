@@ -1,4 +1,4 @@
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>

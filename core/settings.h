@@ -42,6 +42,10 @@ struct Settings {
     std::int16_t ClkAdjust = 0;
 
     // Run-time state.
+    // The configuration panel's crystal frequency box (MHz) as the device exchanges read it:
+    // the other crystal's clock at identification, the 20 MHz pair on the way back to 9600.
+    // The panel keeps it equal to the box.
+    std::string FrequencyText;
     std::string IdString;
     std::string PartName;
     std::array<std::uint8_t, 261> RxBuffer{};
@@ -66,7 +70,7 @@ struct Settings {
 
 // Per-user store of text values addressed by application, section and key.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string Read(const std::string& application, const std::string& section,
                              const std::string& key, const std::string& defaultText) const = 0;
@@ -76,6 +80,10 @@ public:
     // be written: an empty name when the values have no place at all (no home folder).
     virtual std::optional<std::string> Flush() { return std::nullopt; }
 };
+
+// The port list offers COM1 to COM32.
+inline constexpr std::int16_t kFirstComport = 1;
+inline constexpr std::int16_t kLastComport = 32;
 
 inline constexpr const char* kSettingsApplication = "Tovrel";
 inline constexpr const char* kSettingsSection = "8051";

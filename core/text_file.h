@@ -3,11 +3,15 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "link/host.h"
+#include "core/host.h"
 
 namespace tovrel {
+
+// CR LF: the line end of the status log, of the files the program writes and of its messages.
+inline constexpr const char* kLineEnd = "\r\n";
 
 // One reading of a download or data-flash file: the name it was read under and its lines.
 // Every step of a run that needs the file works on this one reading: a pipe or /dev/stdin
@@ -29,9 +33,21 @@ std::vector<std::string> SplitTextLines(const std::string& text);
 // The lines of a whole file's text: a leading byte-order mark skipped, then split as above.
 std::vector<std::string> TextLines(std::string text);
 
+// The lines of a whole file read as ReadTextFile reads it, for a caller with a message of its
+// own; empty when it cannot be read (a path with a NUL byte names no file) or is too large.
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
+
 // Reads the whole file once, a pipe or a device as well as a plain file. Shows a message
 // naming the file and answers empty when it cannot be read or holds more than kMaxFileBytes.
 std::optional<TextFile> ReadTextFile(Host& host, const std::string& path);
+
+// A line read as one text field: leading blanks are dropped and a comma ends the field.
+std::string_view TextField(std::string_view line);
+
+// Replaces the file at path with content as a whole: the content goes to a file beside it
+// that then takes its name, so a reader never sees a half-written file or a stale tail.
+// Shows a message naming the path and answers false when that fails.
+bool WriteFileWhole(Host& host, const std::string& path, std::string_view content);
 
 // The number of lines up to and including the last non-empty one: empty lines at the very
 // end of a file are not lines of its content.

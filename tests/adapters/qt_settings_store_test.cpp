@@ -1,4 +1,4 @@
-#include "config/qt_settings_store.h"
+#include "adapters/qt_settings_store.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

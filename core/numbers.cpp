@@ -1,7 +1,8 @@
-#include "config/numbers.h"
+#include "core/numbers.h"
 
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace tovrel {
@@ -91,6 +92,32 @@ double LeadingNumber(std::string_view text) {
     const std::string decimal = DecimalText(cursor);
     if (decimal.find_first_of("0123456789") == std::string::npos) return 0;
     return std::strtod(decimal.c_str(), nullptr);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::optional<double> WholeDecimalNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    std::size_t pos = 0;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    bool digits = false;
+    bool point = false;
+    for (; pos < text.size(); ++pos) {
+        if (std::isdigit(static_cast<unsigned char>(text[pos]))) {
+            digits = true;
+        } else if (text[pos] == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    return std::strtod(std::string(text).c_str(), nullptr);
 }
 
 bool BeginsWithNumber(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace tovrel {
@@ -14,6 +15,13 @@ double RoundHalfEven(double value);
 // digits (or "&O" and octal ones); reading stops at the first other character; 0 when the
 // text does not begin with a number.
 double LeadingNumber(std::string_view text);
+
+// The value of a text that is a decimal number as a whole (blanks around it allowed, an
+// optional sign, digits with at most one point); empty for anything else, the empty text too.
+std::optional<double> WholeDecimalNumber(std::string_view text);
+
+// The text without the spaces and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
 
 // True when the text begins with a number in the sense of LeadingNumber.
 bool BeginsWithNumber(std::string_view text);

@@ -20,7 +20,7 @@ class QtSerialPort : public SerialPort {
     std::error_code Open(const std::string& device, std::int32_t baudRate) override;
     std::string OpenErrorText() const override { return m_openError; }
     void Close() override;
-    void Write(std::span<const std::uint8_t> bytes) override;
+    std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
     void DiscardInput() override;
 

@@ -1,11 +1,11 @@
-#include "link/qt_serial_port.h"
+#include "adapters/qt_serial_port.h"
 
 #include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QString>
 #include <algorithm>
 
-#include "link/tty_control.h"
+#include "adapters/tty_control.h"
 
 namespace tovrel {
 namespace {
@@ -71,13 +71,20 @@ void QtSerialPort::Close() {
     if (m_port->isOpen()) m_port->close();
 }
 
-void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
-    if (!m_port->isOpen() || bytes.empty()) return;
-    m_port->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+std::error_code QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
+    if (!m_port->isOpen()) return std::make_error_code(std::errc::bad_file_descriptor);
+    if (bytes.empty()) return {};
+    const qint64 taken = m_port->write(reinterpret_cast<const char*>(bytes.data()),
+                                       static_cast<qint64>(bytes.size()));
+    if (taken != static_cast<qint64>(bytes.size())) {
+        return std::make_error_code(std::errc::io_error);
+    }
     QDeadlineTimer deadline(WriteTimeoutMs(bytes.size(), m_port->baudRate()));
     while (m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
         if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
     }
+    return m_port->bytesToWrite() > 0 ? std::make_error_code(std::errc::timed_out)
+                                      : std::error_code();
 }
 
 std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) {

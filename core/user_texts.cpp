@@ -1,0 +1,244 @@
+#include "core/user_texts.h"
+
+#include "core/bytes.h"
+#include "core/text_file.h"
+
+namespace tovrel {
+namespace {
+
+// One of the system's messages, shown as it is.
+UserMessage Fixed(std::string text, const char* title) {
+    UserMessage message;
+    message.text = std::move(text);
+    message.title = title;
+    return message;
+}
+
+// One of the program's own messages: the template is kept for the host's translation.
+UserMessage Own(const char* text, const std::string& argument, const char* title) {
+    UserMessage message = Fixed(Fill(text, argument), title);
+    message.translatable = text;
+    message.argument = argument;
+    return message;
+}
+
+// The three input errors of the panel share their shape: the text as typed in quotes, what
+// the box wants, a blank line and an example.
+UserMessage InputError(const std::string& text, const char* wanted, const char* example) {
+    return Fixed("'" + text + "'" + wanted + kLineEnd + kLineEnd + example, kProgramTitle);
+}
+
+}  // namespace
+
+void ShowMessage(Host& host, const UserMessage& message) {
+    host.MessageBox(message.translatable.empty()
+                        ? message.text
+                        : Tr(host, message.translatable.c_str(), message.argument),
+                    message.title, message.details);
+}
+
+UserMessage OpenPortErrorMessage(const std::string& details) {
+    UserMessage message = Fixed("Error encountered while Opening Port", kErrorTitle);
+    message.details = details;
+    return message;
+}
+
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
+    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
+}
+
+UserMessage ChangeBaudrateErrorMessage() {
+    return Fixed("Error encountered while changing baudrate", kWarningTitle);
+}
+
+UserMessage ProfileLineErrorMessage(int line, const std::string& path) {
+    return Fixed("Error in Line " + std::to_string(line) + " of " + path, kWarningTitle);
+}
+
+UserMessage CannotReadProfileMessage(const std::string& path) {
+    return Own("Cannot read the device profile %1", path, kWarningTitle);
+}
+
+UserMessage InvalidHexFileMessage() { return Fixed("Invalid Hex File", kWarningTitle); }
+
+UserMessage HexFileTooBigMessage() { return Fixed("Hex File too big", kHexFileWarningTitle); }
+
+UserMessage ChecksumMismatchMessage() {
+    return Fixed("Checksum of file to download does not match required checksum ",
+                 kHexFileErrorTitle);
+}
+
+UserMessage DataflashAddressTooLargeMessage() {
+    return Fixed(
+        "A data flash memory address specified in the text file is larger than that "
+        "allowed for this Pellicon",
+        kProgramTitle);
+}
+
+UserMessage InvalidRunAddressMessage() {
+    return Fixed("Invalid Run Address", kAddressWarningTitle);
+}
+
+UserMessage CannotOpenFileMessage(const std::string& path) {
+    return Own("Cannot open file %1", path, kWarningTitle);
+}
+
+UserMessage CannotWriteFileMessage(const std::string& path) {
+    return Own("Cannot write file %1", path, kWarningTitle);
+}
+
+UserMessage FileTooLargeMessage(const std::string& path) {
+    return Own(
+        "File %1 is larger than 64 MiB, far beyond any download file: nothing of it is "
+        "sent",
+        path, kWarningTitle);
+}
+
+UserMessage OutsideCodeImageMessage(const std::string& path) {
+    return Own(
+        "Hex file %1 holds code at address F800 hex or above, outside the code image "
+        "(0000 to F7FF hex) that the quick download and the verify cover",
+        path, kHexFileWarningTitle);
+}
+
+UserMessage BeyondAddressSpaceMessage(const std::string& path) {
+    return Own("Hex file %1 holds a record that runs past address FFFF hex", path,
+               kHexFileWarningTitle);
+}
+
+UserMessage FrequencyInputErrorMessage(const std::string& text) {
+    return InputError(text,
+                      " is not a valid input for the Other Crystal Frequency (Mhz). Please enter "
+                      "a valid decimal number.",
+                      "e.g. Use '11.095' instead of '11095200'.");
+}
+
+UserMessage ChecksumInputErrorMessage(const std::string& text) {
+    return InputError(text,
+                      " is not a valid input for the Expected Checksum. Please enter a valid "
+                      "decimal number.",
+                      "e.g. Use '23' instead of '0x17'.");
+}
+
+UserMessage RunAddressInputErrorMessage(const std::string& text) {
+    return InputError(text,
+                      " is not a valid input for the Run Address. Please enter a valid hex "
+                      "number.",
+                      "e.g. Use 'C000' instead of '0xC000'.");
+}
+
+UserMessage InvalidCrystalFrequencyMessage() {
+    return Fixed("Invalid Crystal Frequency", kWarningTitle);
+}
+
+UserMessage InvalidAddressMessage() { return Fixed("Invalid Address", kAddressWarningTitle); }
+
+UserMessage PortHeldMessage() {
+    return Fixed("Com Port Already Open by another host", kWarningTitle);
+}
+
+std::string ResetErrorText() {
+    // A blank line follows the first two lines and the fifth point.
+    return "Error: could not reset the device\r\r\n"
+           "Please ensure that...\r\r\n"
+           "1. The power supply is connected\r\n"
+           "2. All connections are correct\r\n"
+           "3. A program is not already running\r\n"
+           "4. The correct value for the crystal is selected\r\n"
+           "5. PSEN is inserted\r\r\n"
+           "See downloading instructions under 'Help-->Index'";
+}
+
+UserMessage ResetErrorMessage() { return Fixed(ResetErrorText(), kWarningTitle); }
+
+UserMessage InvalidDataflashFileMessage() {
+    return Fixed("Invalid Dataflash TXT File", kWarningTitle);
+}
+
+UserMessage DataDownloadErrorMessage() {
+    // "dowloading" is the message's own spelling: it stays as users and their scripts know it.
+    return Fixed("Error encountered while dowloading the data, please retry.", kWarningTitle);
+}
+
+UserMessage SettingsNotSavedMessage(const std::string& file) {
+    if (file.empty()) {
+        return Own(
+            "The settings were not saved: neither HOME nor XDG_CONFIG_HOME is set, so "
+            "there is no folder for Tovrel/Tovrel.conf",
+            {}, kWarningTitle);
+    }
+    return Own("The settings could not be saved to %1", file, kWarningTitle);
+}
+
+std::string ResetStartText(int comport, const std::string& baudText) {
+    // The line break comes first, not last: each reset's report starts on a line of its own
+    // whatever the line before left open, so a fresh log begins with an empty line. Logs are
+    // compared line for line, so that empty line stays.
+    return "\r\nConfiguration: COM" + std::to_string(comport) + ", " + baudText + " baud";
+}
+
+std::string BaudrateLine(std::int32_t rate, bool ok) {
+    return "Baudrate = " + std::to_string(rate) + (ok ? kShortOKText : kShortFailedText);
+}
+
+std::string ChecksumLine(const std::string& file, std::int32_t checksum) {
+    return "CheckSum of [" + file + "] is " + HexText(checksum) + "hex - " +
+           std::to_string(checksum) + " Dec";
+}
+
+std::string ChecksumMismatchLine(std::int32_t expected, const std::string& file,
+                                 std::int32_t calculated) {
+    return "expected " + HexText(expected) + " hex for [" + file + "] ... calculated " +
+           HexText(calculated) + " hex !!";
+}
+
+std::string DownloadingCodeText(const std::string& file) {
+    return "DOWNLOADING CODE [" + file + "]:";
+}
+
+std::string DownloadingDataText(const std::string& file) {
+    return "DOWNLOADING DATA [" + file + "]:";
+}
+
+std::string DataFileFailedLine(const std::string& file) {
+    return "Downloading the data file: " + file + " ...failed";
+}
+
+std::string VerifyFileWrittenLine(const std::string& path) {
+    return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
+}
+
+std::string DeviceText(const std::string& model, const std::string& major,
+                       const std::string& minor) {
+    return "Zerk8" + model + " version " + major + "." + minor;
+}
+
+const char* const kUsageParagraphs[5] = {
+    "Usage: tovrel                          open the main window\n"
+    "       tovrel HEXFILE [DATAFILE] [SWITCH...]\n"
+    "                                       download unattended, then end\n"
+    "       tovrel --help | --version\n",
+    "The first word is always the Intel HEX file. Switches (upper or lower case):\n"
+    "  /D       erase the code flash only (and download the code only)\n"
+    "  /B       set bootload mode after the download (the code then starts at E000)\n"
+    "  /R       start the user code after the download\n"
+    "  /V       verify the code flash after the download\n"
+    "  /R:hhhh  start the user code at the hexadecimal address hhhh (four characters)\n"
+    "  /C:n     use the serial port COMn, n from 1 to 31\n"
+    "  /T:n     wait n seconds (0 to 9) at the end\n"
+    "  /S:n     security bits: 0 lock, 1 secure, 2 serial safe, 3 all three\n"
+    "  /M:n     download 0 code and data, 1 code only, 2 data only; with 0 and 2 the\n"
+    "           second word is the data-flash text file\n"
+    "  /X:f     other crystal of f MHz\n",
+    "Serial ports: COMn opens the device named by the environment variable TOVREL_COMn,\n"
+    "else the key COMn of the section [Ports] in the settings file, else /dev/ttyS(n-1).\n",
+    "Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) a command-line run opens\n"
+    "no window: the status log goes to standard output, messages to standard error, a\n"
+    "file dialog counts as cancelled, and the serial-safe question is answered No unless\n"
+    "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n",
+    "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
+    "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
+    "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
+    "port closed, the settings saved); the status is then 130, 143 or 129.\n"};
+
+}  // namespace tovrel

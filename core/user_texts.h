@@ -1,0 +1,152 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/host.h"
+
+namespace tovrel {
+
+// The one catalogue of what the user reads: message boxes and their titles, the lines of the
+// status log, the file dialogs' filters, the window's captions and the console's notes. The
+// system's own texts are kept to the byte, typos and spaces included; the program's own ones
+// (templates with "%1") are translated by the host when they are shown.
+
+// Titles and captions.
+inline constexpr const char* kProgramTitle = "Tovrel";  // also for boxes without a title
+inline constexpr const char* kConfigurationCaption = "Configuration";
+inline constexpr const char* kWarningTitle = "Warning";
+inline constexpr const char* kErrorTitle = "Error";
+inline constexpr const char* kHexFileWarningTitle = "Warning Hex File";
+inline constexpr const char* kAddressWarningTitle = "Warning Address";
+inline constexpr const char* kHexFileErrorTitle = "Tovrel - Hex File Error";
+
+// One message box.
+struct UserMessage {
+    std::string text;  // as shown when nothing is translated
+    std::string title;
+    // For the program's own messages: the template the text was filled from, which the host
+    // translates before "%1" is filled again. Empty for the system's texts.
+    std::string translatable;
+    std::string argument;
+    // More for whoever looks (the port and the system's reason): the window's "Show
+    // Details...", one more line on standard error.
+    std::string details;
+};
+
+void ShowMessage(Host& host, const UserMessage& message);
+
+// The link.
+UserMessage OpenPortErrorMessage(const std::string& details);
+// "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
+std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason);
+UserMessage ChangeBaudrateErrorMessage();
+UserMessage ProfileLineErrorMessage(int line, const std::string& path);
+UserMessage CannotReadProfileMessage(const std::string& path);
+
+// Files and flash operations.
+UserMessage InvalidHexFileMessage();
+UserMessage HexFileTooBigMessage();
+UserMessage ChecksumMismatchMessage();
+UserMessage DataflashAddressTooLargeMessage();
+UserMessage InvalidRunAddressMessage();
+UserMessage CannotOpenFileMessage(const std::string& path);
+UserMessage CannotWriteFileMessage(const std::string& path);
+// More than kMaxFileBytes: no download file is that large.
+UserMessage FileTooLargeMessage(const std::string& path);
+// A record at F800 hex or above, where the page image of the quick download and the verify
+// ends.
+UserMessage OutsideCodeImageMessage(const std::string& path);
+// A record that runs past FFFF hex, where the 16-bit record address of the 'W' frame ends.
+UserMessage BeyondAddressSpaceMessage(const std::string& path);
+
+// The configuration panel; text is what the box held.
+UserMessage FrequencyInputErrorMessage(const std::string& text);
+UserMessage ChecksumInputErrorMessage(const std::string& text);
+UserMessage RunAddressInputErrorMessage(const std::string& text);
+UserMessage InvalidCrystalFrequencyMessage();
+UserMessage InvalidAddressMessage();
+
+// The commands.
+UserMessage PortHeldMessage();
+UserMessage ResetErrorMessage();
+std::string ResetErrorText();
+UserMessage InvalidDataflashFileMessage();
+UserMessage DataDownloadErrorMessage();
+// The settings file could not be written; an empty name: there was no place for it at all.
+UserMessage SettingsNotSavedMessage(const std::string& file);
+
+// The open-file dialogs.
+inline constexpr const char* kHexFileFilter = "Hex Files (*.Hex)|*.hex";
+inline constexpr const char* kDataFileFilter = "txt Files (*.txt)|*.txt";
+
+// The status log: step texts, each followed by its outcome on the same line.
+inline constexpr const char* kResettingText = "RESETTING PART: ";
+inline constexpr const char* kStartingUserCodeText = "STARTING USER CODE: ";
+inline constexpr const char* kErasingCodeText = "ERASING CODE ";
+inline constexpr const char* kEraseCodeAndDataText = "AND DATA";
+inline constexpr const char* kEraseCodeOnlyText = "ONLY";
+inline constexpr const char* kVerifyingText = "VERIFYING USER CODE: ";
+inline constexpr const char* kSecurityBitsText = "DOWNLOADING SECURITY BITS: ";
+inline constexpr const char* kEnablingBootloadText = "ENABLING BOOTLOAD MODE: ";
+// Outcomes: the reset's, the short one of most steps and the long one of the downloads.
+inline constexpr const char* kOKText = "OK";
+inline constexpr const char* kFailedText = "failed";
+inline constexpr const char* kShortOKText = "... OK";
+inline constexpr const char* kShortFailedText = "... failed";
+inline constexpr const char* kLongOKText = "..........OK";
+inline constexpr const char* kLongFailedText = "..........Failed";
+// Lines of their own.
+inline constexpr const char* kHexFileErrorLine = "failed......error in hex file";
+inline constexpr const char* kBootloadErrorLine = "Error with Bootload mode";
+
+// CR LF and "Configuration: COM<n>, <baud text> baud"; the caller ends the line.
+std::string ResetStartText(int comport, const std::string& baudText);
+// "Baudrate = <rate>... OK" or "... failed".
+std::string BaudrateLine(std::int32_t rate, bool ok);
+std::string ChecksumLine(const std::string& file, std::int32_t checksum);
+std::string ChecksumMismatchLine(std::int32_t expected, const std::string& file,
+                                 std::int32_t calculated);
+std::string DownloadingCodeText(const std::string& file);
+std::string DownloadingDataText(const std::string& file);
+std::string DataFileFailedLine(const std::string& file);
+std::string VerifyFileWrittenLine(const std::string& path);
+
+// What PelliconText shows of the identified device: "Zerk8", the model characters,
+// " version ", major "." minor.
+std::string DeviceText(const std::string& model, const std::string& major,
+                       const std::string& minor);
+
+// The serial-safe question (its window, its frame, its two texts).
+inline constexpr const char* kSerialSafeWarningTitle = "Form1";
+inline constexpr const char* kSerialSafeWarningCaption = "WARNING";
+inline constexpr const char* kSerialSafeWarningText =
+    "Setting The 'Serial Safe Mode' security option will disable serial download capability "
+    "on this device. 'Serial Safe Mode can only be disabled by initiating a 'code-erase' "
+    "command in parallel programming mode. This security option is designed to give maximum "
+    "security to your code and should only be used once your code has been finalised. See "
+    "the datasheet for more information.";
+inline constexpr const char* kSerialSafeQuestionText =
+    "Are you sure you want to set the 'Serial Safe Mode' and disable the serial downloader? ";
+
+// The console of a run without a window: the program's own notes, translated when shown.
+inline constexpr const char* kCommandPrefix = "tovrel: ";
+inline constexpr const char* kNoFileDialogNote =
+    "No file dialog without a display (%1): counted as cancelled; name the file on the command "
+    "line";
+inline constexpr const char* kSerialSafeConfirmedNote =
+    "Serial safe mode confirmed by %1=yes: the serial downloader of this device will be "
+    "disabled";
+inline constexpr const char* kSerialSafeNotConfirmedNote =
+    "Serial safe mode not confirmed (set %1=yes beforehand to confirm it): answered No";
+inline constexpr const char* kNoWindowBuildNote =
+    "this build has no main window (Qt Widgets was not found); give a command line and run it "
+    "without a display";
+inline constexpr const char* kNoDisplayNote =
+    "no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is set); give a "
+    "command line to download without one, see tovrel --help";
+inline constexpr const char* kStoppedNote = "stopped by %1";
+// The usage, one translatable piece per paragraph; blank lines go between them.
+extern const char* const kUsageParagraphs[5];
+
+}  // namespace tovrel
