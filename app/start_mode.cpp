@@ -6,6 +6,7 @@
 
 #include "adapters/qt_translator.h"
 #include "app/headless_run.h"
+#include "app/long_option_run.h"
 #include "app/stop_signals.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
@@ -75,7 +76,21 @@ std::string UsageText() {
 
 int Main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
-    switch (ChooseStartMode(words, DisplayAvailable())) {
+    const StartMode mode = ChooseStartMode(words, DisplayAvailable());
+    if (mode != StartMode::Help && mode != StartMode::Version && !words.empty()) {
+        // Long options are taken out first; a line without any stays a classic run, word
+        // for word.
+        const ParsedCommandLine line = ParseCommandLine(words);
+        const QtTranslator translator;
+        if (!line.Usable()) {
+            std::cerr << kCommandPrefix << Tr(translator, line.errorText, line.errorArgument)
+                      << '\n'
+                      << kCommandPrefix << translator.Translate(kUsageHint) << '\n';
+            return kExitUsage;
+        }
+        if (line.options.Any()) return RunWithLongOptions(line, argc, argv, DisplayAvailable());
+    }
+    switch (mode) {
         case StartMode::Help:
             std::cout << UsageText();
             return 0;

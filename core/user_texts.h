@@ -146,7 +146,32 @@ inline constexpr const char* kNoDisplayNote =
     "no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is set); give a "
     "command line to download without one, see tovrel --help";
 inline constexpr const char* kStoppedNote = "stopped by %1";
+// A command line that cannot be used: "tovrel: " and one of these, then the hint below.
+inline constexpr const char* kUsageHint = "see tovrel --help";
+inline constexpr const char* kUnknownOptionError = "unknown option %1";
+inline constexpr const char* kMissingValueError = "%1 needs a value";
+inline constexpr const char* kRepeatedOptionError = "%1 is given twice";
+inline constexpr const char* kBadPortError =
+    "--ports: \"%1\" is neither COMn (n from 1 to 32) nor a device path";
+inline constexpr const char* kRepeatedPortError = "--ports: %1 is listed twice";
+inline constexpr const char* kPortsWithSwitchError = "%1 cannot be used together with --ports";
+inline constexpr const char* kBadCountError = "--count: \"%1\" is not a whole number from 1 up";
+inline constexpr const char* kBadSerialError =
+    "--serial: \"%1\" is not a whole number from 0 to 4294967295";
+inline constexpr const char* kBadSerialAtError =
+    "--serial-at: \"%1\" is not a data-flash address from 0 to 65535";
+inline constexpr const char* kSerialWithoutAddressError = "--serial needs --serial-at";
+inline constexpr const char* kAddressWithoutSerialError = "%1 needs --serial";
+inline constexpr const char* kBadBeforeStepError =
+    "--before: bad step \"%1\" (steps are D0, D1, R0, R1 or W<seconds>, separated by |)";
+inline constexpr const char* kBadAfterStepError =
+    "--after: bad step \"%1\" (steps are D0, D1, R0, R1 or W<seconds>, separated by |)";
+inline constexpr const char* kBadReadFileError = "--read: \"%1\" must end in .hex or .bin";
+inline constexpr const char* kReadWithFileError = "--read takes no download file: \"%1\"";
+inline constexpr const char* kReadWithBenchError = "--read cannot be used with %1";
+inline constexpr const char* kNoDownloadFileError = "no download file given";
+
 // The usage, one translatable piece per paragraph; blank lines go between them.
-extern const char* const kUsageParagraphs[5];
+extern const char* const kUsageParagraphs[6];
 
 }  // namespace tovrel
