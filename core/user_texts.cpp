@@ -43,8 +43,9 @@ UserMessage OpenPortErrorMessage(const std::string& details) {
     return message;
 }
 
-std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
-    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
+std::string PortFailureDetails(const std::string& port, const std::string& path,
+                               const std::string& reason) {
+    return port + " (" + path + "): " + reason;
 }
 
 UserMessage ChangeBaudrateErrorMessage() {
@@ -170,11 +171,45 @@ UserMessage SettingsNotSavedMessage(const std::string& file) {
     return Own("The settings could not be saved to %1", file, kWarningTitle);
 }
 
-std::string ResetStartText(int comport, const std::string& baudText) {
+UserMessage SerialAddressBeyondDataMessage(std::uint16_t address) {
+    return Own(
+        "The serial number's data-flash address %1 (--serial-at) lies beyond the data flash "
+        "of this device: no number is written",
+        std::to_string(address), kWarningTitle);
+}
+
+UserMessage SerialNumbersFailedMessage(const std::string& details) {
+    return Own("No serial number could be reserved for this board: %1", details, kWarningTitle);
+}
+
+UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details) {
+    UserMessage message = Own("The unit-data command failed: %1", command, kWarningTitle);
+    message.details = details;
+    return message;
+}
+
+UserMessage UnitDataRejectedMessage(const std::string& command, const std::string& details) {
+    UserMessage message =
+        Own("The unit-data command wrote no valid data-flash lines: %1", command, kWarningTitle);
+    message.details = details;
+    return message;
+}
+
+UserMessage ProductionLogFailedMessage(const std::string& file, const std::string& reason) {
+    UserMessage message = Own("Cannot write to the production log %1", file, kWarningTitle);
+    message.details = reason;
+    return message;
+}
+
+std::string ResetStartText(const std::string& port, const std::string& baudText) {
     // The line break comes first, not last: each reset's report starts on a line of its own
     // whatever the line before left open, so a fresh log begins with an empty line. Logs are
     // compared line for line, so that empty line stays.
-    return "\r\nConfiguration: COM" + std::to_string(comport) + ", " + baudText + " baud";
+    return "\r\nConfiguration: " + port + ", " + baudText + " baud";
+}
+
+std::string SerialNumberText(std::uint32_t number) {
+    return "DOWNLOADING SERIAL NUMBER [" + std::to_string(number) + "]: ";
 }
 
 std::string BaudrateLine(std::int32_t rate, bool ok) {

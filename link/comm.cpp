@@ -11,10 +11,16 @@ bool OpenCommPort(Link& link) {
     if (s.PortError) {
         std::string reason = link.port.OpenErrorText();
         if (reason.empty()) reason = error.message();
-        ShowMessage(link.host, OpenPortErrorMessage(PortFailureDetails(s.Comport, path, reason)));
+        ShowMessage(link.host,
+                    OpenPortErrorMessage(PortFailureDetails(PortName(link), path, reason)));
         return false;
     }
     return true;
+}
+
+std::string PortName(const Link& link) {
+    if (!link.portLabel.empty()) return link.portLabel;
+    return "COM" + std::to_string(link.settings.Comport);
 }
 
 void CloseCommPort(Link& link) {

@@ -17,21 +17,7 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
 void TovrelForm::Form_Load() {
-    LoadDefaultData(m_settings);
-    m_mainWindow.ShowConfigurationPage(false);
-    // A command-line run works from the defaults and what its switches set. Its start-up
-    // identification goes to the port it names: a run for COM4 leaves whatever is on COM1 alone.
-    if (!IsCommandLineRun()) {
-        m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
-    } else {
-        m_settings.Comport = CommandLineComport(m_host.CommandLineWords(), m_settings.Comport);
-    }
-    m_panel.FillCOMPortList();
-    m_panel.UpdateConfigurationWindow();
-    m_mainWindow.DisableButtons();
-    m_settings.ChecksumMismatch = false;
-    IdentifyAtStartUp();
-    m_mainWindow.EnableButtons();
+    LoadForm(true);
     if (IsCommandLineRun()) {
         SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
         DownloadButton_Click();
@@ -39,6 +25,38 @@ void TovrelForm::Form_Load() {
         return;
     }
     m_panel.UpdateConfigurationData();
+}
+
+void TovrelForm::LoadForm(bool identify) {
+    LoadDefaultData(m_settings);
+    m_mainWindow.ShowConfigurationPage(false);
+    // A command-line run works from the defaults and what its switches set. Its start-up
+    // identification goes to the port it names: a run for COM4 leaves whatever is on COM1 alone.
+    if (!IsCommandLineRun()) {
+        m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
+    } else {
+        m_settings.Comport = m_benchComport.value_or(
+            CommandLineComport(m_host.CommandLineWords(), m_settings.Comport));
+    }
+    m_panel.FillCOMPortList();
+    m_panel.UpdateConfigurationWindow();
+    m_mainWindow.DisableButtons();
+    m_settings.ChecksumMismatch = false;
+    if (identify) IdentifyAtStartUp();
+    m_mainWindow.EnableButtons();
+}
+
+void TovrelForm::UsePort(int comport, const std::string& devicePath) {
+    // A device path keeps the record's default port, which then names nothing.
+    if (comport != 0) m_benchComport = static_cast<std::int16_t>(comport);
+    if (devicePath.empty()) return;
+    m_link.portLabel = devicePath;
+    m_link.portPath = [devicePath](int) { return devicePath; };
+}
+
+void TovrelForm::LoadForBench(bool identify) {
+    LoadForm(identify);
+    SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
 }
 
 void TovrelForm::IdentifyAtStartUp() {
