@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "app/bench_run.h"
+
 namespace tovrel::app {
 namespace {
 
@@ -19,11 +21,8 @@ int NotYetBuilt(const char* what) {
 }  // namespace
 
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
-    (void)argc;
-    (void)argv;
-    (void)display;
     if (!line.options.readFile.empty()) return NotYetBuilt("--read");
-    if (IsBenchRun(line.options)) return NotYetBuilt("the bench run");
+    if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
     return NotYetBuilt("the classic run with --before, --after or --trace");
 }
 

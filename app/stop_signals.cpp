@@ -14,13 +14,17 @@ constexpr int kSignalExitBase = 128;
 
 // Set in the handler, read by the run before each message and while it pauses.
 volatile std::sig_atomic_t g_stopSignal = 0;
+volatile std::sig_atomic_t g_stopCount = 0;
+// The signals that are waited for in good order; the next one ends the program.
+volatile std::sig_atomic_t g_signalsInOrder = 1;
 
 extern "C" void OnStopSignal(int signal) {
-    if (g_stopSignal == 0) {
-        g_stopSignal = signal;
+    if (g_stopSignal == 0) g_stopSignal = signal;
+    if (g_stopCount < g_signalsInOrder) {
+        g_stopCount = g_stopCount + 1;
         return;
     }
-    // A second one: no more waiting, and no clean-up either (_exit is safe in a handler).
+    // One more: no more waiting, and no clean-up either (_exit is safe in a handler).
     _exit(kSignalExitBase + signal);
 }
 
@@ -44,7 +48,14 @@ void CatchStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+void CatchBenchStopSignals() {
+    g_signalsInOrder = 2;
+    CatchStopSignals();
+}
+
 int StopSignal() { return g_stopSignal; }
+
+int StopCount() { return g_stopCount; }
 
 const char* SignalName(int signal) {
     switch (signal) {

@@ -182,6 +182,14 @@ UserMessage SerialNumbersFailedMessage(const std::string& details) {
     return Own("No serial number could be reserved for this board: %1", details, kWarningTitle);
 }
 
+UserMessage SerialNumberNotReturnedMessage(std::uint32_t number, const std::string& details) {
+    UserMessage message =
+        Own("Serial number %1 of a failed board could not go back for the next board",
+            std::to_string(number), kWarningTitle);
+    message.details = details;
+    return message;
+}
+
 UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details) {
     UserMessage message = Own("The unit-data command failed: %1", command, kWarningTitle);
     message.details = details;

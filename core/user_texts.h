@@ -81,6 +81,7 @@ UserMessage SettingsNotSavedMessage(const std::string& file);
 // standard error.
 UserMessage SerialAddressBeyondDataMessage(std::uint16_t address);
 UserMessage SerialNumbersFailedMessage(const std::string& details);
+UserMessage SerialNumberNotReturnedMessage(std::uint32_t number, const std::string& details);
 UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details);
 UserMessage UnitDataRejectedMessage(const std::string& command, const std::string& details);
 UserMessage ProductionLogFailedMessage(const std::string& file, const std::string& reason);

@@ -1,0 +1,157 @@
+#include "app/bench_run.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cstdlib>
+#include <iostream>
+
+#include "adapters/qt_serial_port.h"
+#include "adapters/qt_settings_store.h"
+#include "adapters/qt_translator.h"
+#include "app/console_host.h"
+#include "app/long_option_run.h"
+#include "app/stop_signals.h"
+#include "config/command_line.h"
+#include "core/user_texts.h"
+#include "station/bench_engine.h"
+#include "station/console_output.h"
+#ifdef TOVREL_WITH_BENCH_WINDOW
+#include <QApplication>
+
+#include "ui/bench_window.h"
+#endif
+
+namespace tovrel::app {
+namespace {
+
+constexpr const char* kSerialFileName = "serial-numbers.txt";
+
+// A Qt thread: the serial port's notifiers need an event dispatcher of their thread.
+class QtWorkerThread : public WorkerThread {
+  public:
+    explicit QtWorkerThread(std::function<void()> job) : m_thread(QThread::create(std::move(job))) {
+        m_thread->start();
+    }
+    void Join() override { m_thread->wait(); }
+
+  private:
+    std::unique_ptr<QThread> m_thread;
+};
+
+std::vector<BenchPort> PortsOf(const ParsedCommandLine& line) {
+    if (line.options.ports.empty()) {
+        const int comport = CommandLineComport(line.classicWords, kFirstComport);
+        return {{"COM" + std::to_string(comport), comport, {}}};
+    }
+    std::vector<BenchPort> ports;
+    for (const std::string& name : line.options.ports) {
+        const int comport = ComportOfName(name);
+        ports.push_back({name, comport, comport == 0 ? name : std::string()});
+    }
+    return ports;
+}
+
+bool SerialSafeConfirmed() {
+    const char* value = std::getenv(kConfirmSerialSafeVariable);
+    return value != nullptr && std::string(value) == "yes";
+}
+
+// Whatever the run needs before its first board; false, with the problem told, when the run
+// cannot start.
+struct Preparation {
+    std::unique_ptr<SerialNumberFile> serials;
+    std::unique_ptr<ProductionLog> log;
+};
+
+bool Prepare(const LongOptions& o, const QtSettingsStore& store, Preparation& prepared) {
+    const QtTranslator translator;
+    const auto refuse = [&translator](const char* text, const std::string& argument) {
+        std::cerr << kCommandPrefix << Tr(translator, text, argument) << '\n';
+        return false;
+    };
+    if (o.serialFirst) {
+        std::string path = o.serialFile;
+        if (path.empty()) {
+            const std::string folder = store.Folder(kSettingsApplication);
+            if (folder.empty()) return refuse(kNoSerialFolderError, "");
+            path = folder + "/" + kSerialFileName;
+        }
+        prepared.serials = std::make_unique<SerialNumberFile>(path, *o.serialFirst);
+        if (const std::string problem = prepared.serials->Check(); !problem.empty()) {
+            return refuse(kSerialFileError, problem);
+        }
+    }
+    if (!o.logFile.empty()) {
+        std::string reason;
+        prepared.log = ProductionLog::Open(o.logFile, reason);
+        if (!prepared.log) return refuse(kLogFileError, o.logFile + ": " + reason);
+    }
+    return true;
+}
+
+int RunPrepared(const ParsedCommandLine& line, bool window) {
+    const LongOptions& o = line.options;
+    QtSettingsStore store;
+    Preparation prepared;
+    if (!Prepare(o, store, prepared)) return kExitUsage;
+    const QtTranslator translator;
+    TextOutput text(std::cout, std::cerr, o.Bench(), o.Bench() || o.loop);
+    JsonOutput json(std::cout, std::cerr);
+
+    BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before.has_value()};
+    BenchServices services;
+    services.startThread = [](std::function<void()> job) {
+        return std::make_unique<QtWorkerThread>(std::move(job));
+    };
+    services.makePort = MakeBenchPort;
+    services.store = &store;
+    services.host.words = line.classicWords;
+    services.host.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    services.host.translator = &translator;
+    services.host.confirmSerialSafe = SerialSafeConfirmed();
+    services.production.serials = prepared.serials.get();
+    services.production.serialAt = o.serialAt.value_or(0);
+    services.production.unitData = o.unitData;
+    services.log = prepared.log.get();
+    services.output = o.json ? static_cast<BenchOutput*>(&json) : &text;
+    services.signalCount = StopCount;
+    services.signal = StopSignal;
+#ifdef TOVREL_WITH_BENCH_WINDOW
+    if (window) return RunBenchWindow(std::move(plan), std::move(services));
+#else
+    (void)window;
+#endif
+    BenchEngine engine(std::move(plan), std::move(services));
+    engine.Start();
+    return engine.Wait();
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port) {
+    (void)port;
+    return std::make_unique<QtSerialPort>();
+}
+
+int RunBench(const ParsedCommandLine& line, int argc, char** argv, bool display) {
+    CatchBenchStopSignals();
+    int status = 0;
+#ifdef TOVREL_WITH_BENCH_WINDOW
+    if (display && line.options.Bench()) {
+        QApplication application(argc, argv);
+        status = RunPrepared(line, true);
+    } else
+#endif
+    {
+        (void)display;
+        QCoreApplication application(argc, argv);
+        status = RunPrepared(line, false);
+    }
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
+        return ExitStatusForSignal(signal);
+    }
+    return status;
+}
+
+}  // namespace tovrel::app
