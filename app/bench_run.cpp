@@ -15,7 +15,7 @@
 #include "core/user_texts.h"
 #include "station/bench_engine.h"
 #include "station/console_output.h"
-#ifdef TOVREL_WITH_BENCH_WINDOW
+#ifdef TOVREL_WITH_WINDOW
 #include <QApplication>
 
 #include "ui/bench_window.h"
@@ -116,7 +116,7 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
     services.output = o.json ? static_cast<BenchOutput*>(&json) : &text;
     services.signalCount = StopCount;
     services.signal = StopSignal;
-#ifdef TOVREL_WITH_BENCH_WINDOW
+#ifdef TOVREL_WITH_WINDOW
     if (window) return RunBenchWindow(std::move(plan), std::move(services));
 #else
     (void)window;
@@ -136,7 +136,7 @@ std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port) {
 int RunBench(const ParsedCommandLine& line, int argc, char** argv, bool display) {
     CatchBenchStopSignals();
     int status = 0;
-#ifdef TOVREL_WITH_BENCH_WINDOW
+#ifdef TOVREL_WITH_WINDOW
     if (display && line.options.Bench()) {
         QApplication application(argc, argv);
         status = RunPrepared(line, true);

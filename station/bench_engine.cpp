@@ -42,6 +42,8 @@ class FormListener {
         m_model.onChanged = [this] { Changed(); };
         form.onStep = [this](BoardStep step) { m_output.Step(m_port, step); };
     }
+    // A new board: its device is told when it is identified, even as the last one's.
+    void NewBoard() { m_device.clear(); }
     // A line left open at the end of a board ends with it.
     void Flush() {
         if (!m_pending.empty()) m_output.Line(m_port, m_pending);
@@ -202,6 +204,7 @@ void BenchEngine::RunPort(std::size_t index) {
     } else {
         // One board, started as a command-line run starts, with the start-up identification.
         output.Phase(port.name, PortPhase::Programming);
+        port.listener.NewBoard();
         const Clock::time_point start = Clock::now();
         port.form.LoadForBench(true);
         port.form.DownloadButton_Click();
@@ -219,6 +222,7 @@ void BenchEngine::RunLoop(Port& port) {
         if (!watch.WaitForBoard() || !ClaimBoard()) return;
         watch.Release();
         output.Phase(port.name, PortPhase::Programming);
+        port.listener.NewBoard();
         const BoardResult result = [&] {
             const Clock::time_point start = Clock::now();
             port.form.DownloadButton_Click();
