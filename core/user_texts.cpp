@@ -298,6 +298,7 @@ const char* const kUsageParagraphs[6] = {
     "  --serial-file PATH   where the numbers are kept (default: serial-numbers.txt\n"
     "                       beside the settings file)\n"
     "  --unit-data COMMAND  data-flash lines for each board from COMMAND's output\n"
+    "                       (given TOVREL_PORT, TOVREL_DEVICE and TOVREL_SERIAL)\n"
     "  --log FILE           append one CSV line per board to FILE\n"
     "  --json               one JSON object per line on standard output\n"
     "  --before SEQ         set the modem lines before every reset message, e.g.\n"
@@ -305,6 +306,8 @@ const char* const kUsageParagraphs[6] = {
     "  --after SEQ          set them at the end of a download or run, e.g. \"R0|D1|W0.05|D0\"\n"
     "  --read FILE          read the code flash into FILE (.hex or .bin)\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
-    "A command line that cannot be used ends with status 2.\n"};
+    "A command line that cannot be used ends with status 2. With --ports every line\n"
+    "begins with its port, and a summary line per board follows. In a bench run the\n"
+    "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n"};
 
 }  // namespace tovrel
