@@ -9,17 +9,11 @@ namespace {
 
 using testing::MapSettingsStore;
 
-MapSettingsStore StoreWith(const std::string& key, const std::string& text) {
-    MapSettingsStore store;
-    store.Save(kSettingsApplication, kSettingsSection, key, text);
-    return store;
-}
-
 // The record as the store sees it, so that two records compare field by field.
-MapSettingsStore Saved(const Settings& s) {
+std::string Saved(const Settings& s) {
     MapSettingsStore store;
     SaveSavedData(s, store);
-    return store;
+    return store.Record();
 }
 
 TEST(Settings, EmptyStoreLoadsTheStartUpDefaults) {
@@ -27,44 +21,49 @@ TEST(Settings, EmptyStoreLoadsTheStartUpDefaults) {
     loaded.GenVerifyFiles = true;
     EXPECT_EQ(LoadSavedData(loaded, MapSettingsStore{}), "0");
     LoadDefaultData(defaults);
-    EXPECT_EQ(Saved(loaded).values, Saved(defaults).values);
+    EXPECT_EQ(Saved(loaded), Saved(defaults));
 }
 
 // A value that does not convert, or a port outside 1 to 32, is as good as a missing key.
-class UnreadableValue : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
-TEST_P(UnreadableValue, FallsBackToTheMissingKeyDefault) {
-    Settings expected, loaded;
+TEST(Settings, UnreadableValueFallsBackToTheMissingKeyDefault) {
+    Settings expected;
     LoadSavedData(expected, MapSettingsStore{});
-    LoadSavedData(loaded, StoreWith(GetParam().first, GetParam().second));
-    EXPECT_EQ(Saved(loaded).values, Saved(expected).values);
+    for (auto [key, text] : {std::pair{"Comport", "0"}, {"Comport", "33"}, {"Comport", "65537"},
+                             {"Comport", "COM3"}, {"PCBaudrate", ""}, {"PCBaudrate", "99999999999"},
+                             {"XTAL", "70000"}, {"DownloadMode", "1x"}, {"fcore", "11.0592"},
+                             {"EraseMode", "Yes"}}) {
+        MapSettingsStore store;
+        store.Save(kSettingsApplication, kSettingsSection, key, text);
+        Settings loaded;
+        LoadSavedData(loaded, store);
+        EXPECT_EQ(Saved(loaded), Saved(expected)) << key << "=" << text;
+    }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Settings, UnreadableValue,
-    ::testing::Values(std::pair{"Comport", "0"}, std::pair{"Comport", "33"},
-                      std::pair{"Comport", "65537"}, std::pair{"Comport", "COM3"},
-                      std::pair{"PCBaudrate", ""}, std::pair{"PCBaudrate", "99999999999"},
-                      std::pair{"XTAL", "70000"}, std::pair{"DownloadMode", "1x"},
-                      std::pair{"fcore", "11.0592"}, std::pair{"EraseMode", "Yes"}));
 
-// Every field off its default, port 32 the last one allowed; the frequency box shows fcore
-// in MHz, shortest form.
-TEST(Settings, SavedRecordLoadsBackUnchanged) {
+// Every field off its default and the three security modes apart, so that each key must carry
+// its own field; port 32 is the last one allowed; the frequency box shows fcore in MHz.
+TEST(Settings, EachFieldIsSavedUnderItsOwnKeyAndLoadsBack) {
     Settings saved;
     LoadDefaultData(saved);
     saved.Comport = 32;
+    saved.PCBaudrate = 14400;
     saved.XTAL = 2;
-    saved.EraseMode = saved.SecurityBitsOption = saved.BootloadOption = false;
+    saved.EraseMode = saved.SecureMode = saved.SecurityBitsOption = saved.BootloadOption = false;
     saved.DownloadMode = 2;
-    saved.LockMode = saved.SecureMode = saved.SerialSafeMode = true;
-    saved.RunAfterDownload = saved.VerifyAfterDownload = saved.GenVerifyFiles = true;
+    saved.LockMode = saved.SerialSafeMode = saved.RunAfterDownload = saved.GenVerifyFiles = true;
     saved.RunAddress = -5;
     saved.fcore = 32768;
-    const MapSettingsStore store = Saved(saved);
-    EXPECT_EQ(store.values.size(), 18u);
-    EXPECT_EQ(store.Get("EraseMode"), "False");
+    MapSettingsStore store;
+    SaveSavedData(saved, store);
+    EXPECT_EQ(store.Record(),
+              "Bootload=False BootloadOption=False Comport=32 DownloadMode=2 EraseMode=False "
+              "FastBaudrateOption=True GenVerifyFiles=True LockMode=True PCBaudrate=14400 "
+              "RunAddress=-5 RunAfterDownload=True SecureMode=False SecurityBitsOption=False "
+              "SerialSafeMode=True VerifyAfterDownload=False VerifyAfterDownloadOption=True "
+              "XTAL=2 fcore=32768 ");
     Settings loaded;
     EXPECT_EQ(LoadSavedData(loaded, store), "0.032768");
-    EXPECT_EQ(Saved(loaded).values, store.values);
+    EXPECT_EQ(Saved(loaded), store.Record());
 }
 
 }  // namespace

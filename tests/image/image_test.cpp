@@ -9,7 +9,6 @@
 #include "image/hex_record.h"
 #include "image/text_fields.h"
 #include "tests/image/hex_text.h"
-#include "tests/image/temp_dir.h"
 #include "tests/support/fake_host.h"
 
 namespace tovrel {
@@ -119,15 +118,6 @@ TEST(HexFileCheck, ManyLinesAndLargeSumsNeedNoLimit) {
     Settings s;
     EXPECT_TRUE(HexFileCheckFunction(s, host, {"f", std::vector<std::string>(40000, kEnd)}, false));
     EXPECT_EQ(s.HexFileChecksum, 39999 * 256);
-}
-
-TEST(UnreadableFile, IsRefusedNamingIt) {
-    TempDir dir;
-    const std::string missing = dir.Path("none.hex");
-    FakeHost host;
-    EXPECT_FALSE(ReadTextFile(host, missing) || ReadTextFile(host, dir.Path("")));  // a folder
-    EXPECT_EQ(host.messages, (Messages{{"Cannot open file " + missing, "Warning"},
-                                       {"Cannot open file " + dir.Path(""), "Warning"}}));
 }
 
 TEST(TextReading, LineEndsJunkFieldsBlanksAndTheUnusedCountField) {

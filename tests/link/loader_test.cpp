@@ -10,8 +10,8 @@ namespace tovrel {
 namespace {
 
 using testing::Bytes;
-using testing::FakeReply;
 using Rates = std::vector<std::int32_t>;
+using Messages = std::vector<testing::ShownMessage>;
 
 // 02 + 53 + AB = 100 hex: the checksum is 00, never 100 hex cut down by luck.
 TEST(LoaderFrame, ChecksumOfAWholeMultipleOf256IsZero) {
@@ -19,40 +19,30 @@ TEST(LoaderFrame, ChecksumOfAWholeMultipleOf256IsZero) {
     EXPECT_EQ(BuildLoaderFrame(kCmdSecurity, payload), (Bytes{0x07, 0x0E, 0x02, 0x53, 0xAB, 0x00}));
 }
 
-using RoundCase = std::tuple<double, double, bool, double>;
-class RoundToValueTable : public ::testing::TestWithParam<RoundCase> {};
-TEST_P(RoundToValueTable, RoundsToAMultiple) {
-    const auto [value, ceiling, up, expected] = GetParam();
-    EXPECT_EQ(RoundToValue(value, ceiling, up), expected);
+TEST(BaudRate, RoundToValueRoundsToAMultiple) {
+    // An exact multiple goes one step lower.
+    for (auto [value, ceiling, up, expected] :
+         {std::tuple{9600.0, 1.0, false, 9599.0}, {9600.4, 1.0, false, 9600.0},
+          {5.2, 1.0, true, 6.0}, {5.0, 1.0, true, 5.0}, {25.0, 10.0, true, 30.0},
+          {-5.2, 1.0, true, -5.0}, {std::nan(""), 1.0, true, 0.0}, {7.0, 0.0, false, 0.0}})
+        EXPECT_EQ(RoundToValue(value, ceiling, up), expected) << value << " " << ceiling;
 }
-INSTANTIATE_TEST_SUITE_P(
-    Loader, RoundToValueTable,
-    ::testing::Values(RoundCase{9600, 1, false, 9599},  // an exact multiple goes one step lower
-                      RoundCase{9600.4, 1, false, 9600}, RoundCase{5.2, 1, true, 6},
-                      RoundCase{5, 1, true, 5}, RoundCase{25, 10, true, 30},
-                      RoundCase{-5.2, 1, true, -5}, RoundCase{std::nan(""), 1, true, 0},
-                      RoundCase{7, 0, false, 0}));
 
-// fcore, fast rate, T3CON, T3FD; 0 0 when no timer setting fits.
-using TimerCase = std::tuple<std::int32_t, std::int32_t, int, int>;
-class CalcT3Table : public ::testing::TestWithParam<TimerCase> {};
-TEST_P(CalcT3Table, SetsBothTimerValues) {
-    const auto [fcore, fastBaudrate, t3con, t3fd] = GetParam();
-    Settings s;
-    s.fcore = fcore;
-    s.FastBaudrate = fastBaudrate;
-    s.T3CON = s.T3FD = 0x55;  // stale values must never survive
-    EXPECT_EQ(CalcT3Values(s), t3con != 0);
-    EXPECT_EQ(s.T3CON, t3con);
-    EXPECT_EQ(s.T3FD, t3fd);
+// fcore, fast rate, T3CON, T3FD; 0 0 when no timer setting fits. The profile table has the
+// rates a device profile leads to.
+TEST(BaudRate, CalcT3ValuesSetsBothTimerValues) {
+    for (auto [fcore, fastBaudrate, t3con, t3fd] :
+         {std::tuple{20000000, 9600, 0x86, 1}, {11059200, 9600, 0x85, 0x08},
+          {3686399, 9600, 0, 0}, {11059200, 0, 0, 0},
+          {3686400, 230400, 0, 0}}) {  // a rate beyond the clock: a negative exponent
+        Settings s;
+        s.fcore = fcore;
+        s.FastBaudrate = fastBaudrate;
+        s.T3CON = s.T3FD = 0x55;  // stale values must never survive
+        EXPECT_EQ(CalcT3Values(s), t3con != 0);
+        EXPECT_EQ(std::pair(int(s.T3CON), int(s.T3FD)), std::pair(t3con, t3fd)) << fcore;
+    }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Loader, CalcT3Table,
-    ::testing::Values(TimerCase{11059200, 115200, 0x81, 0x20}, TimerCase{20000000, 9600, 0x86, 1},
-                      TimerCase{11059200, 9600, 0x85, 0x08}, TimerCase{3686400, 115200, 0x80, 0},
-                      TimerCase{3686399, 9600, 0, 0}, TimerCase{11059200, 0, 0, 0},
-                      // A rate beyond the clock would need a negative divider exponent.
-                      TimerCase{3686400, 230400, 0, 0}));
 
 class ChangeBaudrateTest : public ::testing::Test {
   protected:
@@ -87,15 +77,22 @@ TEST_F(ChangeBaudrateTest, SwitchesTheDeviceThenThePcAndBackToTheSavedRate) {
     EXPECT_TRUE(f.host.messages.empty());
 }
 
-TEST_F(ChangeBaudrateTest, RefusedOrDisabledSwitchKeepsThePortAtTheOldRate) {
-    f.port.respond = [](const Bytes&) { return FakeReply{{0x15}}; };
+TEST_F(ChangeBaudrateTest, FailsWhenRefusedDisabledOrThePortDoesNotReopen) {
+    f.port.respond = [](const Bytes&) { return Bytes{0x15}; };
     EXPECT_FALSE(Change(115200));
     EXPECT_EQ(f.settings.PCBaudrate, 9599);
-    f.settings.FastBaudrateOption = false;  // without the option nothing is sent
+    const Messages refused{{"Error encountered while changing baudrate", "Warning"}};
+    EXPECT_EQ(f.host.messages, refused);
+    f.settings.FastBaudrateOption = false;  // nothing sent, nothing shown
     EXPECT_FALSE(Change(115200));
     EXPECT_FALSE(Change(9600));
     EXPECT_EQ(f.port.written.size(), 1u);
+    EXPECT_EQ(f.host.messages, refused);
     EXPECT_TRUE(f.port.openedBaudRates.empty());
+    f.settings.FastBaudrateOption = true;
+    f.port.respond = [](const Bytes&) { return Bytes{0x06}; };
+    f.port.failOpen = true;  // the device took the rate; the PC side cannot follow
+    EXPECT_FALSE(Change(115200));
 }
 
 }  // namespace

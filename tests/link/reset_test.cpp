@@ -1,13 +1,13 @@
 #include "link/reset.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "link/device_profile.h"
+#include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {
@@ -16,36 +16,31 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Bytes;
 using Messages = std::vector<testing::ShownMessage>;
+using Changes = std::map<int, std::string>;
 
-// A scratch program folder, bin/, next to which the tests write device profiles; the device
-// on the fake line identifies as Kaz 8QA.
+// A scratch program folder, bin/, whose Configuration folder holds the shipped device profiles
+// with some lines changed; the device on the fake line identifies as Kaz 8QA.
 class ProfileTest : public ::testing::Test {
   protected:
     ProfileTest() {
-        f.host.folder = folder + "/bin";
+        f.host.folder = dir.Path("bin");
+        fs::create_directories(dir.Path("bin/Configuration"));
         ReplyWith("Kaz 8QA____205 padding..");
     }
-    ~ProfileTest() override { fs::remove_all(folder, ignored); }
     void ReplyWith(const std::string& reply) {
-        f.port.respond = [reply](const Bytes&) {
-            return testing::FakeReply{Bytes(reply.begin(), reply.end())};
-        };
+        f.port.respond = [reply](const Bytes&) { return Bytes(reply.begin(), reply.end()); };
     }
-    // The QA profile shipped beside the executable, with some lines (0-based) changed and
-    // the rest cut off after `count`, written with CR LF line ends.
-    std::string Write(const std::string& name, std::map<int, std::string> changes = {},
-                      int count = 14) {
-        std::ifstream in(fs::read_symlink("/proc/self/exe").parent_path() /
-                         "Configuration/Zerk8QA.txt");
-        fs::create_directories(fs::path(folder + name).parent_path(), ignored);
-        std::ofstream out(folder + name, std::ios::binary);
+    // The model's shipped profile with some lines (from 0) changed and the rest cut off after
+    // count, with CR LF line ends.
+    bool Load(const std::string& model, Changes changes = {}, int count = 14) {
+        const std::string name = "Configuration/Zerk8" + model + ".txt";
+        std::ifstream in(fs::read_symlink("/proc/self/exe").parent_path() / name);
+        path = dir.Path("bin/" + name);
+        std::ofstream out(path, std::ios::binary);
         std::string line;
         for (int i = 0; i < count && std::getline(in, line); ++i)
             out << (changes.contains(i) ? changes[i] : line) << "\r\n";
-        return folder + name;
-    }
-    bool Load(std::map<int, std::string> changes, int count = 14) {
-        path = Write("/Zerk8QA.txt", changes, count);
+        out.close();
         return LoadDeviceProfile(f.link, path);
     }
     Messages LineErrors(std::vector<int> lines) const {
@@ -54,8 +49,7 @@ class ProfileTest : public ::testing::Test {
             out.push_back({"Error in Line " + std::to_string(n) + " of " + path, "Warning"});
         return out;
     }
-    std::error_code ignored;
-    std::string folder = ::testing::TempDir() + "tovrel-link-" + std::to_string(getpid());
+    testing::TempDir dir;
     testing::LinkFixture f;
     std::string path;
 };
@@ -78,7 +72,7 @@ TEST_P(ProfileLineError, NamesTheLineAndThePathAndKeepsTheField) {
     s.fcore = 1843200;
     s.PCBaudrate = 14400;
     const int bad = GetParam().index;
-    EXPECT_TRUE(Load({{bad, GetParam().text}}));
+    EXPECT_TRUE(Load("QA", {{bad, GetParam().text}}));
     EXPECT_EQ(f.host.messages, LineErrors(GetParam().errors));
     EXPECT_EQ(s.CodeSize, bad == 0 ? 4096 : 63488);
     EXPECT_EQ(s.QuickDownloadOption, bad != 2);
@@ -94,39 +88,57 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{12, "fcore=11059200", {13}}, BadLine{13, "ClkAdjust = 0", {14}},
                       BadLine{11, "Xtal = 0", {12, 14}}));
 
-TEST_F(ProfileTest, ShortFileReportsEachLineItCannotRead) {
-    EXPECT_TRUE(Load({}, 10));
-    EXPECT_EQ(f.host.messages, LineErrors({11, 12, 14}));
+// A profile and the crystal (the frequency box's text with "Other crystal", else none), then
+// the clock, the PC rate, the fast rate and the timer pair for it that the profile leads to.
+struct RateCase {
+    const char* name;
+    const char* model;
+    const char* frequency;
+    Changes changes;
+    std::int32_t fcore, pcBaudrate, fastBaudrate;
+    int t3con, t3fd;
+    int lines = 14;
+    friend void PrintTo(const RateCase& c, std::ostream* os) { *os << c.name; }
+};
+class ProfileRates : public ProfileTest, public ::testing::WithParamInterface<RateCase> {};
+
+TEST_P(ProfileRates, FollowFromTheClock) {
+    const RateCase& c = GetParam();
+    f.settings.PCBaudrate = 4800;  // the rate the device was reached at
+    if (c.frequency) f.settings.XTAL = 2, f.settings.FrequencyText = c.frequency;
+    EXPECT_TRUE(Load(c.model, c.changes, c.lines));
+    const Settings& s = f.settings;
+    EXPECT_EQ(std::tuple(s.fcore, s.PCBaudrate, s.FastBaudrate, int(s.T3CON), int(s.T3FD)),
+              std::tuple(c.fcore, c.pcBaudrate, c.fastBaudrate, c.t3con, c.t3fd));
+    EXPECT_EQ(f.host.messages, LineErrors(c.lines == 14 ? std::vector<int>{} : std::vector{14}));
 }
 
-// Frequency box text, then the core clock and PC rate it gives.
-using OtherCrystal = std::tuple<const char*, std::int32_t, std::int32_t>;
-class OtherCrystalProfile : public ProfileTest,
-                            public ::testing::WithParamInterface<OtherCrystal> {};
-
-// XTAL 2: the clock comes from the frequency box and line 13 is not read at all.
-TEST_P(OtherCrystalProfile, TakesTheClockFromTheFrequencyBox) {
-    f.settings.XTAL = 2;
-    f.settings.PCBaudrate = 4800;
-    f.settings.FrequencyText = std::get<0>(GetParam());
-    EXPECT_TRUE(Load({{12, "whatever line 13 holds"}}));
-    EXPECT_TRUE(f.host.messages.empty());
-    EXPECT_EQ(f.settings.fcore, std::get<1>(GetParam()));
-    EXPECT_EQ(f.settings.PCBaudrate, std::get<2>(GetParam()));
-}
-
-// No PC rate goes with the last crystal: the rate the device answered at stays.
-INSTANTIATE_TEST_SUITE_P(Profile, OtherCrystalProfile,
-                         ::testing::Values(OtherCrystal{"20", 20000000, 9600},
-                                           OtherCrystal{"16 MHz", 16000000, 14399},
-                                           OtherCrystal{"265.4208", 265420800, 4800}));
+// clang-format off
+const RateCase kRates[] = {
+    {"Shipped11MHz", "QA", nullptr, {}, 11059200, 9600, 115200, 0x81, 0x20},
+    // A timer pair in the file is used as it stands, though the clock is too slow to compute one.
+    {"Shipped2MHzWithItsOwnTimerPair", "QD", nullptr, {}, 2097152, 9600, 57600, 128, 9},
+    {"Shipped12MHzClkAdjust8", "QE", nullptr, {}, 12582912, 9600, 38400, 0x83, 18},
+    {"ClockLimitJustReaches115200", "QA", nullptr, {{12, "fcore = 3686400"}}, 3686400, 9600, 115200,
+     0x80, 0},
+    {"WithoutClkAdjustLine115200", "QD", nullptr, {}, 2097152, 9600, 115200, 128, 9, 13},
+    // The timer divider rounds half to even where truncation would give one less.
+    {"Other20MHzLineThirteenUnread", "QA", "20", {{12, "whatever"}}, 20000000, 9600, 115200, 0x82,
+     23},
+    {"Other25MHz", "QA", "25", {}, 25000000, 23039, 115200, 0x82, 45},
+    {"Other16MHz", "QA", "16 MHz", {}, 16000000, 14399, 115200, 0x82, 5},
+    // No PC rate goes with this crystal: the rate the device answered at stays.
+    {"OtherWithoutPcRate", "QA", "265.4208", {}, 265420800, 4800, 115200, 0x86, 8},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Profile, ProfileRates, ::testing::ValuesIn(kRates),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 using ResetTest = ProfileTest;
 
 TEST_F(ResetTest, ShortReplyKeepsTheOlderTailOfTheBuffer) {
-    Write("/bin/Configuration/Zerk8QA.txt");
-    Write("/bin/Configuration/Zerk8QB.txt");
-    ASSERT_TRUE(Reset(f.link));
+    Load("QB");
+    ASSERT_TRUE(Load("QA") && Reset(f.link));
     EXPECT_EQ(f.port.written, (std::vector<Bytes>{{0x21, 0x5A, 0x00, 0xA6}}));
     EXPECT_EQ(f.port.readCounts, (std::vector<std::size_t>{25}));
     ReplyWith("Kaz 8QB");
@@ -139,7 +151,7 @@ TEST_F(ResetTest, ShortReplyKeepsTheOlderTailOfTheBuffer) {
 using Reply = std::pair<std::string, std::string>;
 class ForeignReply : public ResetTest, public ::testing::WithParamInterface<Reply> {};
 TEST_P(ForeignReply, IsRejectedWithoutAMessage) {
-    Write("/bin/Configuration/Zerk8QA.txt");
+    Load("QA");
     f.settings.IdString = "before";
     ReplyWith(GetParam().first);
     EXPECT_FALSE(Reset(f.link));
@@ -149,7 +161,8 @@ TEST_P(ForeignReply, IsRejectedWithoutAMessage) {
 INSTANTIATE_TEST_SUITE_P(Reset, ForeignReply,
                          ::testing::Values(Reply{"", "before"},
                                            Reply{"Zerk8QA version 2.05", "Zerk8QA versio"},
-                                           Reply{"kaz 8QA____205 padding", "kaz 8QA____205"}));
+                                           Reply{"kaz 8QA____205 padding", "kaz 8QA____205"},
+                                           Reply{"Kaz 9QA____205 padding", "Kaz 9QA____205"}));
 
 TEST_F(ResetTest, MissingProfileNamesThePathAndFails) {
     EXPECT_FALSE(Reset(f.link));

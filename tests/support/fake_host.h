@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/host.h"
@@ -19,8 +20,8 @@ class FakeHost : public Host {
   public:
     std::vector<ShownMessage> messages;         // without their details
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
-    std::vector<std::string> fileDialogFilters;
-    std::deque<bool> serialSafeAnswers;  // empty queue: answered No
+    std::vector<std::pair<std::string, std::string>> fileDialogs;  // filter, answer
+    std::deque<bool> serialSafeAnswers;                            // empty queue: answered No
     bool answerSerialSafeAtOnce = true;  // false: keep the answer until the next wait
     int serialSafeWarningsShown = 0;
     std::vector<float> pauses;
@@ -33,11 +34,9 @@ class FakeHost : public Host {
         messages.push_back({text, title});
     }
     std::string OpenFileDialog(const std::string& filter) override {
-        fileDialogFilters.push_back(filter);
-        if (fileDialogAnswers.empty()) return {};
-        std::string answer = fileDialogAnswers.front();
-        fileDialogAnswers.pop_front();
-        return answer;
+        fileDialogs.emplace_back(filter, fileDialogAnswers.empty() ? "" : fileDialogAnswers[0]);
+        if (!fileDialogAnswers.empty()) fileDialogAnswers.pop_front();
+        return fileDialogs.back().second;
     }
     void ShowSerialSafeWarning(std::function<void(bool)> answer) override {
         ++serialSafeWarningsShown;
@@ -52,14 +51,9 @@ class FakeHost : public Host {
     std::string ProgramFolder() const override { return folder; }
 
     void GiveSerialSafeAnswer() {
-        bool yes = false;
-        if (!serialSafeAnswers.empty()) {
-            yes = serialSafeAnswers.front();
-            serialSafeAnswers.pop_front();
-        }
-        auto answer = std::move(pendingAnswer_);
-        pendingAnswer_ = nullptr;
-        if (answer) answer(yes);
+        const bool yes = !serialSafeAnswers.empty() && serialSafeAnswers.front();
+        if (!serialSafeAnswers.empty()) serialSafeAnswers.pop_front();
+        if (auto answer = std::exchange(pendingAnswer_, nullptr)) answer(yes);
     }
 
   private:

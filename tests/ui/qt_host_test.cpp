@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <sstream>
 
+#include "app/console_host.h"
 #include "core/user_texts.h"
 #include "tests/ui/test_application.h"
 
@@ -16,24 +18,14 @@ namespace {
 
 using testing::TopLevelTitled;
 
-struct FilterCase {
-    const char* given;
-    const char* expected;
-};
-
-class QtNameFilterTest : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(QtNameFilterTest, KeepsDescriptionAndOffersEveryCase) {
-    EXPECT_EQ(QtNameFilter(GetParam().given).toStdString(), GetParam().expected);
+TEST(QtNameFilter, KeepsTheDescriptionAndOffersEveryCase) {
+    for (auto [given, expected] :
+         {std::pair{"Hex Files (*.Hex)|*.hex", "Hex Files (*.hex *.HEX *.Hex)"},
+          {"Data (*.txt)|*.txt|All Files (*.*)|*.*", "Data (*.txt *.TXT);;All Files (*.*)"},
+          {"Hex Files|*.hex;*.ihx", "Hex Files (*.hex *.HEX *.ihx *.IHX)"},
+          {"Anything", "Anything (*)"}})
+        EXPECT_EQ(QtNameFilter(given).toStdString(), expected);
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Filters, QtNameFilterTest, ::testing::Values(
-    FilterCase{"Hex Files (*.Hex)|*.hex", "Hex Files (*.hex *.HEX *.Hex)"},
-    FilterCase{"Data (*.txt)|*.txt|All Files (*.*)|*.*", "Data (*.txt *.TXT);;All Files (*.*)"},
-    FilterCase{"Hex Files|*.hex;*.ihx", "Hex Files (*.hex *.HEX *.ihx *.IHX)"},
-    FilterCase{"Anything", "Anything (*)"}));
-// clang-format on
 
 void Click(QWidget* warning, const char* button) {
     warning->findChild<QPushButton*>(QString::fromLatin1(button))->click();
@@ -44,7 +36,6 @@ struct AnswerCase {
     void (*closing)(QWidget* warning);
     bool expected;
 };
-
 class SerialSafeWarningTest : public ::testing::TestWithParam<AnswerCase> {};
 
 // The user's action arrives as an event while the program waits for the answer. The close
@@ -111,10 +102,18 @@ TEST(QtHostTest, MessageBoxShowsEveryLineBreak) {
                            QStringLiteral("Please ensure that..."), QString()}));
 }
 
-TEST(QtHostTest, CommandLineWordsLeaveOutTheProgramName) {
-    char program[] = "tovrel", file[] = "my file.hex", sw[] = "/D";
-    char* argv[] = {program, file, sw, nullptr};
-    EXPECT_EQ(QtHost(3, argv).CommandLineWords(), (std::vector<std::string>{"my file.hex", "/D"}));
+// The window's host and the headless one: the pause at the end of a command-line run waits.
+TEST(Hosts, PauseWaitsTheTimeAsked) {
+    testing::TestApplication();
+    QtHost window(0, nullptr);
+    std::ostringstream out, err;
+    app::ConsoleHost console({}, out, err);
+    for (Host* host : {static_cast<Host*>(&window), static_cast<Host*>(&console)}) {
+        QElapsedTimer waited;
+        waited.start();
+        host->Pause(0.2f);
+        EXPECT_GE(waited.elapsed(), 190);
+    }
 }
 
 }  // namespace
