@@ -22,7 +22,6 @@ class FakeHost : public Host {
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
     std::vector<std::pair<std::string, std::string>> fileDialogs;  // filter, answer
     std::deque<bool> serialSafeAnswers;                            // empty queue: answered No
-    bool answerSerialSafeAtOnce = true;  // false: keep the answer until the next wait
     int serialSafeWarningsShown = 0;
     std::vector<float> pauses;
     std::vector<std::string> words;
@@ -34,30 +33,26 @@ class FakeHost : public Host {
         messages.push_back({text, title});
     }
     std::string OpenFileDialog(const std::string& filter) override {
-        fileDialogs.emplace_back(filter, fileDialogAnswers.empty() ? "" : fileDialogAnswers[0]);
-        if (!fileDialogAnswers.empty()) fileDialogAnswers.pop_front();
+        fileDialogs.emplace_back(filter, Next(fileDialogAnswers, std::string()));
         return fileDialogs.back().second;
     }
     void ShowSerialSafeWarning(std::function<void(bool)> answer) override {
         ++serialSafeWarningsShown;
-        pendingAnswer_ = std::move(answer);
-        if (answerSerialSafeAtOnce) GiveSerialSafeAnswer();
+        answer(Next(serialSafeAnswers, false));
     }
-    void ProcessEventsUntil(const std::function<bool()>& done) override {
-        if (!done() && pendingAnswer_) GiveSerialSafeAnswer();
-    }
+    void ProcessEventsUntil(const std::function<bool()>&) override {}
     void Pause(float seconds) override { pauses.push_back(seconds); }
     std::vector<std::string> CommandLineWords() const override { return words; }
     std::string ProgramFolder() const override { return folder; }
 
-    void GiveSerialSafeAnswer() {
-        const bool yes = !serialSafeAnswers.empty() && serialSafeAnswers.front();
-        if (!serialSafeAnswers.empty()) serialSafeAnswers.pop_front();
-        if (auto answer = std::exchange(pendingAnswer_, nullptr)) answer(yes);
-    }
-
   private:
-    std::function<void(bool)> pendingAnswer_;
+    template <typename T>
+    static T Next(std::deque<T>& queue, T none) {
+        if (queue.empty()) return none;
+        T next = queue.front();
+        queue.pop_front();
+        return next;
+    }
 };
 
 }  // namespace tovrel::testing

@@ -24,7 +24,6 @@ class FakeSerialPort : public SerialPort {
     std::vector<std::string> openedDevices;
     std::vector<std::int32_t> openedBaudRates;
     std::vector<std::size_t> readCounts;
-    std::vector<int> readTimeouts;
     bool isOpen = false;
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override {
@@ -41,9 +40,8 @@ class FakeSerialPort : public SerialPort {
         pending_.insert(pending_.end(), reply.begin(), reply.end());
         return {};
     }
-    std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override {
+    std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int) override {
         readCounts.push_back(count);
-        readTimeouts.push_back(timeoutMs);
         const std::size_t n = std::min({count, pending_.size(), buffer.size()});
         std::copy_n(pending_.begin(), n, buffer.begin());
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));

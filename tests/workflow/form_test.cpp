@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "link/port_names.h"
 #include "tests/workflow/form_fixture.h"
 
 namespace tovrel::testing {
@@ -28,7 +29,7 @@ Lines operator+(Lines head, const Lines& tail) {
 
 const std::string kUp = "Baudrate = 115200... OK";
 const std::string kBack = "Baudrate = 9600... OK";
-const std::string kSum = "CheckSum of [app.hex] is " + kHexSum;
+const std::string kSum = "CheckSum of [app.hex] is 600hex - 1536 Dec";
 const std::string kCode = "DOWNLOADING CODE [app.hex]:..........OK";
 const std::string kData = "DOWNLOADING DATA [data.txt]:..........OK";
 const std::string kSecured = "DOWNLOADING SECURITY BITS: ... OK";
@@ -68,8 +69,8 @@ TEST_P(DownloadSequence, LogsEachStepAndRunsOnlyWhatAFailureLeaves) {
     EXPECT_EQ(host.messages, row.messages);
     EXPECT_EQ(form->ExitStatus(), row.exitStatus);
     for (const auto& [filter, answer] : host.fileDialogs)  // each dialog offers its kind of file
-        EXPECT_EQ(filter, answer.ends_with(".txt") ? "txt Files (*.txt)|*.txt"
-                                                   : "Hex Files (*.Hex)|*.hex");
+        EXPECT_EQ(filter,
+                  answer.ends_with(".txt") ? "txt Files (*.txt)|*.txt" : "Hex Files (*.Hex)|*.hex");
     EXPECT_FALSE(port.isOpen || form->mainWindow().ProgressState().visible);
     EXPECT_TRUE(ButtonsEnabled());
 }
@@ -81,7 +82,8 @@ const Row kRows[] = {
          panel.Select(Option::EraseCodeButton, 0); },
      Lines{"RESETTING PART: OK", kUp, "ERASING CODE ONLY... OK", kSum, kCode,
            "VERIFYING USER CODE: ... OK", kBack, kStarted}},
-    {"DataOnlyMode2SkipsVerify", 0, "R R B8120 A E S06 FFF B8508 U000000", [](auto& t, auto& panel) {
+    {"DataOnlyMode2SkipsVerify", 0, "R R B8120 A E S06 FFF B8508 U000000",
+     [](auto& t, auto& panel) {
          t.host.fileDialogAnswers = {"data.txt"};
          panel.Select(Option::DownloadCodeButton, 2); },
      kErased + kEnd},
@@ -110,9 +112,6 @@ const Row kRows[] = {
        "Tovrel - Hex File Error"}}},
     {"VerifyFailsLaterStepsRun", 1, kAll, [](auto& t, auto&) { t.device.badReads = true; },
      kErased + Lines{kSum, kCode, "VERIFYING USER CODE: ... failed"} + kEnd},
-    {"SecurityBitsRefused", 1, "R R B8120 A Q V E S06 B8508",
-     [](auto& t, auto&) { t.device.refuse['S'] = 1; },
-     kCoded + Lines{kData, "DOWNLOADING SECURITY BITS: ... failed", kBack}},
     {"BootloadOffRefused", 1, "R R B8120 A Q V E S06 FFF B8508",
      [](auto& t, auto&) { t.device.refuse['F'] = 1; },
      kCoded + Lines{kData, kSecured, "Error with Bootload mode", kBack}},
@@ -120,19 +119,11 @@ const Row kRows[] = {
          panel.SetChecked(Check::BootloadOptionButton, true);
          t.device.refuse['F'] = 1; },
      kCoded + Lines{kData, kSecured, "ENABLING BOOTLOAD MODE: ... failed", kBack}},
-    {"BackTo9600Refused", 1, kAll, [](auto& t, auto&) { t.device.refuse['B'] = 2; },
-     kCoded + Lines{kData, kSecured, "Baudrate = 115200... failed", kStarted},
-     {{"Error encountered while changing baudrate", "Warning"}}},
     {"VerifyFilesNamed", 0, kAll,
      [](auto&, auto& panel) { panel.SetChecked(Check::GenerateVResultCheck, true); },
      kCoded + Lines{"VERIFY CODE WRITTEN TO FILE [verify.hex]",
                     "VERIFY CODE WRITTEN TO FILE [verify.bin]"} + kEnd},
-    // Yes on the panel, then Yes or No before the bits are programmed.
-    {"SerialSafeConfirmed", 0, "R R B8120 A Q V E S03 FFF B8508 U000000", [](auto& t, auto& panel) {
-         t.host.serialSafeAnswers = {true, true};
-         panel.SetChecked(Check::LockModeButton, false);
-         panel.SetChecked(Check::SerialSafeModeButton, true); },
-     kCoded + kEnd},
+    // Yes on the panel, No before the bits are programmed.
     {"SerialSafeRefusedSendsNoSecurityBits", 0, "R R B8120 A Q V E FFF B8508 U000000",
      [](auto& t, auto& panel) {
          t.host.serialSafeAnswers = {true, false};
@@ -147,6 +138,96 @@ const Row kRows[] = {
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Rows, DownloadSequence, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+using Commands = FormTest;
+
+// The start line shows the PC rate box's text, which may differ from the rate in use; a failed
+// reset clears the device shown and says what to check.
+TEST_F(Commands, ResetLogsPortAndOutcomeAndShowsOrClearsTheDevice) {
+    Start();
+    Configure([](ConfigurationPanel& panel) { panel.SelectPort(2); });
+    form->panel().PCBaudrateTextbox.text = "14399";
+    form->ResetButton_Click();
+    EXPECT_EQ(form->mainWindow().PelliconText(), "Zerk8WF version 2.05");
+    device.id.clear();
+    form->ResetButton_Click();
+    const std::string start = "\r\nConfiguration: COM3, 14399 baud\r\nRESETTING PART: ";
+    EXPECT_EQ(Log(), start + "OK\r\n" + start + "failed\r\n");
+    EXPECT_EQ(port.openedBaudRates.back(), 9600);
+    EXPECT_EQ(form->mainWindow().PelliconText() + host.messages.at(0).text.substr(0, 36),
+              "Error: could not reset the device\r\r\n");
+    EXPECT_TRUE(!form->settings().ResetOK && ButtonsEnabled() && !port.isOpen);
+}
+
+// Each press starts the code in its own port session with its own line, without a reset.
+TEST_F(Commands, RunStartsTheCodeAndNothingElse) {
+    Start();
+    form->RunButton_Click();
+    device.refuse['U'] = 1;
+    form->RunButton_Click();
+    port.failOpen = true;
+    form->RunButton_Click();  // a held port writes no line
+    EXPECT_EQ(device.received, "R U000000 U000000");
+    EXPECT_EQ(Log(), "STARTING USER CODE: ... OK\r\nSTARTING USER CODE: ... failed\r\n");
+    EXPECT_EQ(host.messages.back().text, "Com Port Already Open by another host");
+    EXPECT_TRUE(ButtonsEnabled() && !port.isOpen);
+}
+
+// Settings an earlier interactive run saved: port 5, verify, and bootload mode, which makes
+// the panel show the run address E000 that only the last copy into the record takes over.
+class StartUp : public FormTest {
+  public:
+    StartUp() {
+        for (auto [key, text] :
+             {std::pair{"Comport", "5"}, {"VerifyAfterDownload", "True"}, {"Bootload", "True"}})
+            store.Save(kSettingsApplication, kSettingsSection, key, text);
+    }
+    bool Saved(const std::string& word) const {
+        return store.Record().find(word) != std::string::npos;
+    }
+};
+
+TEST_F(StartUp, InteractiveLoadsTheSavedSettingsIdentifiesSilentlyAndSavesOnClose) {
+    Start();
+    EXPECT_EQ(port.openedDevices.at(0), PortDevicePath(5, store));
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(form->mainWindow().PelliconText(), "Zerk8WF version 2.05");
+    EXPECT_FALSE(form->settings().ResetOK);  // only the reset command sets it
+    const auto& list = form->panel().COMPortList;
+    EXPECT_EQ(std::to_string(list.size()) + list.front() + list.back(), "32COM1COM32");
+    form->Form_QueryUnload();
+    EXPECT_TRUE(Saved("Comport=5 ") && Saved("RunAddress=57344 ") && ButtonsEnabled());
+}
+
+// A command line runs one download on the defaults, without a dialog, waits, saves and ends:
+// the words after the file name, the serial-safe answer, what the device received after the
+// two identifications and the pause. The security value: lock clears bit 0, secure bit 1,
+// serial safe bit 2.
+class CommandLine
+    : public StartUp,
+      public ::testing::WithParamInterface<std::tuple<Lines, bool, std::string, float>> {};
+
+TEST_P(CommandLine, RunsOnTheDefaultsAndSavesOverTheStoredSettings) {
+    auto [words, serialSafeAnswer, received, pause] = GetParam();
+    host.serialSafeAnswers = {serialSafeAnswer, serialSafeAnswer};
+    words.insert(words.begin(), "app.hex");
+    Start(words);
+    EXPECT_EQ(port.openedDevices.at(0), PortDevicePath(1, store));
+    EXPECT_EQ(device.received, "R R B8120 A Q " + received + "FFF B8508");
+    EXPECT_EQ(form->ExitStatus(), 0);
+    EXPECT_TRUE(host.fileDialogs.empty());
+    EXPECT_EQ(host.pauses, (std::vector<float>{pause}));
+    EXPECT_TRUE(Saved("Comport=1 ") && Saved("VerifyAfterDownload=False ") && form->Unloaded());
+    const auto& b = form->mainWindow().CommandButtons();
+    EXPECT_FALSE(b.ResetButton || b.RunButton || b.ConfButton || b.DownloadButton);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Words, CommandLine, ::testing::Values(
+    std::tuple{Lines{}, true, "", 0.0f}, std::tuple{Lines{"/S:0", "/T:3"}, true, "E S06 ", 3.0f},
+    std::tuple{Lines{"/S:1"}, true, "E S05 ", 0.0f}, std::tuple{Lines{"/S:2"}, true, "E S03 ", 0.0f},
+    std::tuple{Lines{"/S:2"}, false, "", 0.0f}, std::tuple{Lines{"/S:3"}, true, "E S00 ", 0.0f}));
+// clang-format on
 
 }  // namespace
 }  // namespace tovrel::testing
