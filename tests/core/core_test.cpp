@@ -17,8 +17,7 @@ std::string Saved(const Settings& s) {
     return store.Record();
 }
 
-// An empty store gives the start-up defaults; a value that does not convert, or a port outside
-// 1 to 32, is as good as a missing key.
+// A value that does not convert, or a port outside 1 to 32, is as good as a missing key.
 TEST(Settings, MissingOrUnreadableValuesLoadAsTheStartUpDefaults) {
     Settings defaults;
     LoadDefaultData(defaults);
@@ -36,8 +35,7 @@ TEST(Settings, MissingOrUnreadableValuesLoadAsTheStartUpDefaults) {
     }
 }
 
-// Every field off its default and the three security modes apart, so that each key must carry
-// its own field; port 32 is the last one allowed; the frequency box shows fcore in MHz.
+// Every field off its default and the security modes apart: each key must carry its own field.
 TEST(Settings, EachFieldIsSavedUnderItsOwnKeyAndLoadsBack) {
     Settings saved;
     LoadDefaultData(saved);

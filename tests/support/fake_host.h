@@ -33,26 +33,20 @@ class FakeHost : public Host {
         messages.push_back({text, title});
     }
     std::string OpenFileDialog(const std::string& filter) override {
-        fileDialogs.emplace_back(filter, Next(fileDialogAnswers, std::string()));
+        fileDialogs.emplace_back(filter, fileDialogAnswers.empty() ? "" : fileDialogAnswers[0]);
+        if (!fileDialogAnswers.empty()) fileDialogAnswers.pop_front();
         return fileDialogs.back().second;
     }
     void ShowSerialSafeWarning(std::function<void(bool)> answer) override {
         ++serialSafeWarningsShown;
-        answer(Next(serialSafeAnswers, false));
+        const bool yes = !serialSafeAnswers.empty() && serialSafeAnswers.front();
+        if (!serialSafeAnswers.empty()) serialSafeAnswers.pop_front();
+        answer(yes);
     }
     void ProcessEventsUntil(const std::function<bool()>&) override {}
     void Pause(float seconds) override { pauses.push_back(seconds); }
     std::vector<std::string> CommandLineWords() const override { return words; }
     std::string ProgramFolder() const override { return folder; }
-
-  private:
-    template <typename T>
-    static T Next(std::deque<T>& queue, T none) {
-        if (queue.empty()) return none;
-        T next = queue.front();
-        queue.pop_front();
-        return next;
-    }
 };
 
 }  // namespace tovrel::testing

@@ -25,11 +25,7 @@ struct LinkFixture {
     FakeSerialPort port;
     FakeHost host;
     Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); }};
-
-    LinkFixture() {
-        LoadDefaultData(settings);
-        settings.FrequencyText = "11.0592";
-    }
+    LinkFixture() { LoadDefaultData(settings); }
 };
 
 }  // namespace tovrel::testing

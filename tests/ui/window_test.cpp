@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -49,12 +48,6 @@ struct Window {
         return *view;
     }
     MainPage& Page() { return View().mainPage(); }
-    std::string Buttons() {
-        std::string enabled;
-        for (QPushButton* b : {Page().ConfButton, Page().ResetButton, Page().DownloadButton})
-            enabled += b->isEnabled() ? "1" : "0";
-        return enabled;
-    }
     QApplication& application = TestApplication();
     MainWindowModel model;
     Settings settings;
@@ -64,39 +57,11 @@ struct Window {
     std::unique_ptr<MainWindowView> view;
 };
 
-// A click the window system queued while a command ran must not start a second command.
-TEST(MainWindowView, CommandTurnsTheButtonsOffAndDropsClicksMadeMeanwhile) {
-    Window w;
-    int downloads = 0;
-    std::string buttonsDuring;
-    w.handlers.DownloadButton_Click = [&] { ++downloads; };
-    w.handlers.ResetButton_Click = [&] {
-        w.model.DisableButtons();
-        buttonsDuring = w.Buttons();
-        QPushButton* download = w.Page().DownloadButton;
-        const QPointF centre = QRectF(download->rect()).center();
-        for (auto [type, buttons] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
-                                     std::pair{QEvent::MouseButtonRelease, Qt::NoButton}}) {
-            QCoreApplication::postEvent(download,
-                                        new QMouseEvent(type, centre, download->mapToGlobal(centre),
-                                                        Qt::LeftButton, buttons, Qt::NoModifier));
-        }
-        w.model.EnableButtons();
-    };
-    w.Page().ResetButton->click();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(buttonsDuring + w.Buttons(), "000111");
-    EXPECT_EQ(downloads, 0);
-}
-
-// A modal dialog would swallow the window's close box: the command's waits block at most the
-// user's input, and the close counts once the command is over.
+// A modal wait would swallow the close box: the close counts once the command is over.
 TEST(MainWindowView, ClosingDuringACommandUnloadsOnceTheCommandEnds) {
     // clang-format off
     const std::pair<void (*)(QtHost&), int> waits[] = {  // the wait, clicks the window takes
-        {[](QtHost& h) { h.Pause(0.05f); }, 1},
         {[](QtHost& h) { h.MessageBox("Invalid Hex File", "Warning"); }, 0},
-        {[](QtHost& h) { h.OpenFileDialog("Hex Files (*.Hex)|*.hex"); }, 0},
         {[](QtHost& h) {
              bool answered = false;
              h.ShowSerialSafeWarning([&](bool) { answered = true; });
@@ -127,8 +92,7 @@ TEST(MainWindowView, ClosingDuringACommandUnloadsOnceTheCommandEnds) {
     }
 }
 
-// The program with its window, in a process of its own (it makes its own application object):
-// the close box saves the settings to the user's store, read and written through QSettings.
+// The program in a process of its own: the close box saves the settings to the user's store.
 TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Made by the test; the process that runs the program finds it in its environment.
@@ -162,8 +126,7 @@ TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
     std::filesystem::remove_all(home);
 }
 
-// The user's action arrives as an event while the program waits for the answer. The close
-// box and Escape must not let serial safe mode through: only Yes keeps it.
+// The answer comes as an event while the program waits; only Yes lets serial safe mode through.
 TEST(QtHost, SerialSafeWarningAnswersOnceAndOnlyYesMeansYes) {
     TestApplication();
     const auto click = [](const char* name) {

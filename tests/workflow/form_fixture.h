@@ -21,9 +21,8 @@ namespace tovrel::testing {
 
 using Lines = std::vector<std::string>;
 
-// The boot loader behind the fake port: it identifies itself on the reset, keeps the code
-// the program writes for the page reads, and acknowledges everything else unless told to
-// refuse (NAK) one command.
+// The boot loader: it identifies itself, keeps the code written for the page reads and
+// acknowledges everything unless told to refuse (NAK) one command.
 struct FakeLoader {
     std::string id = "Kaz 8WFABCD205";
     // One word per message: its letter (R for the reset), for B, S, F and U followed by the
@@ -58,8 +57,7 @@ struct FakeLoader {
     }
 };
 
-// A fresh working folder with the device profile and two download files, the fake device,
-// a scripted host and a settings store in memory, and the form over them.
+// A working folder with the device profile and two download files, and the form over fakes.
 class FormTest : public ::testing::Test {
   public:
     FormTest() {
