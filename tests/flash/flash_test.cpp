@@ -8,8 +8,8 @@
 #include "flash/download.h"
 #include "flash/verify.h"
 #include "flash/verify_files.h"
+#include "testbed/temp_dir.h"
 #include "tests/image/hex_text.h"
-#include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {
@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 struct Flash : LinkFixture {
     Flash() { settings.OperationOK = true; }
-    TempDir dir;
+    testbed::TempDir dir;
     RecordingProgressBar progress;
     std::string path = dir.Path("in.txt");
     std::string text;

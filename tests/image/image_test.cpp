@@ -8,8 +8,8 @@
 #include "image/hex_file_check.h"
 #include "image/hex_record.h"
 #include "image/text_fields.h"
+#include "testbed/temp_dir.h"
 #include "tests/image/hex_text.h"
-#include "tests/image/temp_dir.h"
 #include "tests/support/fake_host.h"
 
 namespace tovrel {
@@ -122,7 +122,7 @@ TEST(HexFileCheck, ManyLinesAndLargeSumsNeedNoLimit) {
 }
 
 TEST(UnreadableFile, IsRefusedNamingIt) {
-    TempDir dir;
+    testbed::TempDir dir;
     const std::string missing = dir.Path("none.hex");
     FakeHost host;
     EXPECT_FALSE(ReadTextFile(host, missing) || ReadTextFile(host, dir.Path("")));  // a folder

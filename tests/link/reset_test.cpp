@@ -8,6 +8,7 @@
 #include <map>
 
 #include "link/device_profile.h"
+#include "testbed/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {
@@ -55,7 +56,8 @@ class ProfileTest : public ::testing::Test {
         return out;
     }
     std::error_code ignored;
-    std::string folder = ::testing::TempDir() + "tovrel-link-" + std::to_string(getpid());
+    testbed::TempDir dir;
+    std::string folder = dir.Path();
     testing::LinkFixture f;
     std::string path;
 };

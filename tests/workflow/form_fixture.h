@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "testbed/temp_dir.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_serial_port.h"
 #include "tests/support/map_settings_store.h"
@@ -105,10 +106,8 @@ class FormTest : public ::testing::Test {
     }
 
     std::filesystem::path m_home = std::filesystem::current_path();
-    std::string m_folder = [] {
-        std::string pattern = ::testing::TempDir() + "tovrel-XXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
+    testbed::TempDir m_dir;
+    std::string m_folder = m_dir.Path();
     FakeSerialPort port;
     FakeLoader device;
     FakeHost host;  // the program folder is the working folder, "."
