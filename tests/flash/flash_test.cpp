@@ -9,8 +9,8 @@
 #include "flash/erase.h"
 #include "flash/verify.h"
 #include "flash/verify_files.h"
+#include "testbed/temp_dir.h"
 #include "tests/image/hex_text.h"
-#include "tests/image/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {
@@ -165,7 +165,7 @@ struct Verify : Flash {
         return reply;
     }
     bool Run() { return VerifyAfterDownloadFunction(link, progress, hexFile, outcome); }
-    TempDir dir;
+    testbed::TempDir dir;
     TextFile hexFile{dir.Path("code.hex"),
                      TextLines(HexFile({Record(0x10, {0x12}), Record(0x1F8, Bytes(16, 0xA5))}))};
     Bytes memory = Bytes(kCodeImageSize, 0xFF);

@@ -20,7 +20,6 @@ inline std::string Record(unsigned address, std::vector<std::uint8_t> data, unsi
 
 inline const std::string kEnd = ":00000001FF";
 
-// The lines with lineEnd after each.
 inline std::string HexFile(const std::vector<std::string>& lines, const char* lineEnd = "\r\n") {
     std::string text;
     for (const std::string& line : lines) text += line + lineEnd;

@@ -7,7 +7,7 @@
 #include "link/baud_rate.h"
 #include "link/device_profile.h"
 #include "link/reset.h"
-#include "tests/image/temp_dir.h"
+#include "testbed/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
 namespace tovrel {
@@ -79,7 +79,7 @@ struct Profile : testing::LinkFixture {
         out.close();
         return LoadDeviceProfile(link, path);
     }
-    testing::TempDir dir;
+    testbed::TempDir dir;
     std::string path;
 };
 

@@ -30,7 +30,6 @@ QApplication& TestApplication() {
     return *app;
 }
 
-// The visible top-level window with the given title, or nullptr.
 QWidget* TopLevelTitled(const QString& title) {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget->isVisible() && widget->windowTitle() == title) return widget;

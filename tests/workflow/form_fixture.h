@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "testbed/temp_dir.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/fake_serial_port.h"
 #include "tests/support/map_settings_store.h"
@@ -73,7 +73,6 @@ class FormTest : public ::testing::Test {
     ~FormTest() override {
         form.reset();
         std::filesystem::current_path(m_home);
-        std::filesystem::remove_all(m_folder);
     }
     static void WriteFile(const std::string& name, const Lines& lines) {
         std::ofstream file(name, std::ios::binary);
@@ -106,10 +105,8 @@ class FormTest : public ::testing::Test {
     }
 
     std::filesystem::path m_home = std::filesystem::current_path();
-    std::string m_folder = [] {
-        std::string pattern = ::testing::TempDir() + "tovrel-XXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
+    testbed::TempDir m_dir;
+    std::string m_folder = m_dir.Path();
     FakeSerialPort port;
     FakeLoader device;
     FakeHost host;  // the program folder is the working folder, "."

@@ -116,6 +116,10 @@ const Row kRows[] = {
      [](auto&, auto& panel) { panel.SetChecked(Check::GenerateVResultCheck, true); },
      kCoded + Lines{"VERIFY CODE WRITTEN TO FILE [verify.hex]",
                     "VERIFY CODE WRITTEN TO FILE [verify.bin]"} + kEnd},
+    {"VerifyFilesUnwritableNotClaimed", 1, kAll, [](auto&, auto& panel) {
+         std::filesystem::create_directory("verify.hex");
+         panel.SetChecked(Check::GenerateVResultCheck, true); },
+     kCoded + kEnd, {{"Cannot write file verify.hex", "Warning"}}},
     // Yes on the panel, No before the bits are programmed.
     {"SerialSafeRefusedSendsNoSecurityBits", 0, "R R B8120 A Q V E FFF B8508 U000000",
      [](auto& t, auto& panel) {
