@@ -40,10 +40,10 @@ class BenchRun : public FormTest {
         services.makePort = [this](const std::string& name) {
             auto port = std::make_unique<FakeSerialPort>();
             port->respond = [this, name, loader = FakeLoader{}](const Bytes& m) mutable {
-                const FakeReply reply = loader(m);
+                const Bytes reply = loader(m);
                 const std::lock_guard<std::mutex> turn(m_mutex);
                 m_received[name] = loader.received;
-                return name == m_silent ? FakeReply{} : reply;
+                return name == m_silent ? Bytes{} : reply;
             };
             return port;
         };
@@ -112,7 +112,7 @@ TEST_F(BenchRun, FailingUnitDataWritesNothingAndGivesTheNumberBack) {
     BenchEngine engine(plan, services);
     engine.Start();
     EXPECT_EQ(engine.Wait(), 1);
-    EXPECT_EQ(m_received["COM1"], "R");
+    EXPECT_EQ(m_received["COM1"], "R R");  // at start-up and in the download
     EXPECT_EQ(err.str(),
               "Warning: The unit-data command failed: echo no such board >&2; exit 2\n"
               "exit status 2\nno such board\n");

@@ -8,7 +8,7 @@
 #include "station/board_extras.h"
 #include "station/board_result.h"
 #include "station/production_log.h"
-#include "tests/image/temp_dir.h"
+#include "testbed/temp_dir.h"
 #include "tests/support/fake_host.h"
 
 namespace tovrel::testing {
@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Processes that take numbers at once, some killed at any moment: every number a process was
 // given is its own, and the file stays readable.
 TEST(SerialNumberFile, NoNumberTwiceAcrossKilledAndConcurrentProcesses) {
-    const TempDir dir;
+    const testbed::TempDir dir;
     const std::string path = dir.Path("serials.txt");
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
@@ -88,7 +88,7 @@ TEST(SerialNumberFile, NoNumberTwiceAcrossKilledAndConcurrentProcesses) {
 
 // Two processes that share one log: one header, every line whole.
 TEST(ProductionLog, SharedByTwoProcessesLinesStayWhole) {
-    const TempDir dir;
+    const testbed::TempDir dir;
     const std::string path = dir.Path("log.csv");
     std::vector<pid_t> children;
     for (const char* port : {"COM1", "/dev/ttyUSB7"}) {
