@@ -157,6 +157,8 @@ void BenchEngine::Start() {
     m_lastResults.assign(m_plan.ports.size(), std::nullopt);
     m_totals = {};
     m_problems = false;
+    // A run started again (the window's Start) reads the files again: they may have changed.
+    m_files = std::make_unique<SharedFiles>();
     for (std::size_t i = 0; i < m_plan.ports.size(); ++i) {
         m_threads.push_back(m_services.startThread([this, i] {
             RunPort(i);
