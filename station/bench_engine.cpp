@@ -1,7 +1,9 @@
 #include "station/bench_engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
+#include <mutex>
 
 #include "core/text_file.h"
 #include "core/user_texts.h"
