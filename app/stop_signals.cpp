@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 
@@ -12,16 +13,19 @@ namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSignalExitBase = 128;
 
-// Set in the handler, read by the run before each message and while it pauses.
-volatile std::sig_atomic_t g_stopSignal = 0;
-volatile std::sig_atomic_t g_stopCount = 0;
+// Set in the handler, read by the run before each message and while it pauses, from every
+// port's thread in a bench run: atomics that need no lock are safe in a handler too.
+std::atomic<int> g_stopSignal = 0;
+std::atomic<int> g_stopCount = 0;
 // The signals that are waited for in good order; the next one ends the program.
-volatile std::sig_atomic_t g_signalsInOrder = 1;
+std::atomic<int> g_signalsInOrder = 1;
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int signal) {
-    if (g_stopSignal == 0) g_stopSignal = signal;
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signal);
     if (g_stopCount < g_signalsInOrder) {
-        g_stopCount = g_stopCount + 1;
+        ++g_stopCount;
         return;
     }
     // One more: no more waiting, and no clean-up either (_exit is safe in a handler).
