@@ -47,6 +47,10 @@ std::string PortFailureDetails(int comport, const std::string& path, const std::
     return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
 }
 
+UserMessage CannotSetLineMessage(bool dtr, const std::string& details) {
+    return Own(dtr ? "Cannot set DTR on %1" : "Cannot set RTS on %1", details, kWarningTitle);
+}
+
 UserMessage ChangeBaudrateErrorMessage() {
     return Fixed("Error encountered while changing baudrate", kWarningTitle);
 }
@@ -170,6 +174,14 @@ UserMessage SettingsNotSavedMessage(const std::string& file) {
     return Own("The settings could not be saved to %1", file, kWarningTitle);
 }
 
+UserMessage BadStoredLinesMessage(bool before, const std::string& badStep) {
+    return Own(before ? "Before in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used"
+                      : "After in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used",
+               badStep, kWarningTitle);
+}
+
 std::string ResetStartText(int comport, const std::string& baudText) {
     // The line break comes first, not last: each reset's report starts on a line of its own
     // whatever the line before left open, so a fresh log begins with an empty line. Logs are
@@ -207,6 +219,8 @@ std::string DataFileFailedLine(const std::string& file) {
 std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
+
+std::string ReadingCodeText(const std::string& file) { return "READING CODE [" + file + "]:"; }
 
 std::string DeviceText(const std::string& model, const std::string& major,
                        const std::string& minor) {
