@@ -69,9 +69,7 @@ QString QtNameFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-QtHost::QtHost(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
-}
+QtHost::QtHost(std::vector<std::string> words) : m_words(std::move(words)) {}
 
 QWidget* QtHost::ShownWindow() const {
     return m_window && m_window->isVisible() ? m_window : nullptr;

@@ -15,8 +15,9 @@ namespace tovrel {
 // The host of the interactive program: Qt dialogs and the Qt event loop.
 class QtHost : public Host {
   public:
-    // argv[1..argc-1] are the command-line words.
-    QtHost(int argc, char** argv);
+    // The words of a command-line run (without the long options), empty for an interactive
+    // start.
+    explicit QtHost(std::vector<std::string> words);
 
     // The main window, before it first shows. Message boxes and file dialogs belong to it
     // while it shows; a serial-safe warning asked for before that waits for it.

@@ -53,7 +53,7 @@ class MainWindowViewTest : public ::testing::Test {
     QApplication& m_application = testing::TestApplication();
     MainWindowModel m_model;
     Settings m_settings;
-    QtHost m_host{0, nullptr};
+    QtHost m_host{{}};
     ConfigurationPanel m_panel{m_settings, m_host};
     FormHandlers m_handlers;
     std::unique_ptr<MainWindowView> m_window;

@@ -51,7 +51,7 @@ class SerialSafeWarningTest : public ::testing::TestWithParam<AnswerCase> {};
 // box and Escape must not let serial safe mode through: only Yes keeps it.
 TEST_P(SerialSafeWarningTest, AnswersOnceAndOnlyYesMeansYes) {
     testing::TestApplication();
-    QtHost host(0, nullptr);
+    QtHost host({});
     std::vector<bool> answers;
     host.ShowSerialSafeWarning([&](bool yes) { answers.push_back(yes); });
     QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Closings, SerialSafeWarningTest, ::testing::Values(
 // come up behind the window, where its buttons are hidden.
 TEST(QtHostTest, WarningAskedBeforeTheWindowShowsComesUpAboveItWithTheFocusOnNo) {
     testing::TestApplication();
-    QtHost host(0, nullptr);
+    QtHost host({});
     QWidget window;
     host.SetWindow(&window);
     host.ShowSerialSafeWarning([](bool) {});
@@ -104,17 +104,11 @@ TEST(QtHostTest, MessageBoxShowsEveryLineBreak) {
         shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text().split('\n');
         box->close();
     });
-    QtHost(0, nullptr).MessageBox(ResetErrorText(), "Warning");
+    QtHost({}).MessageBox(ResetErrorText(), "Warning");
     EXPECT_EQ(shown.size(), 11);
     EXPECT_EQ(shown.mid(0, 4),
               (QStringList{QStringLiteral("Error: could not reset the device"), QString(),
                            QStringLiteral("Please ensure that..."), QString()}));
-}
-
-TEST(QtHostTest, CommandLineWordsLeaveOutTheProgramName) {
-    char program[] = "tovrel", file[] = "my file.hex", sw[] = "/D";
-    char* argv[] = {program, file, sw, nullptr};
-    EXPECT_EQ(QtHost(3, argv).CommandLineWords(), (std::vector<std::string>{"my file.hex", "/D"}));
 }
 
 }  // namespace
