@@ -151,6 +151,27 @@ INSTANTIATE_TEST_SUITE_P(Reset, ForeignReply,
                                            Reply{"Zerk8QA version 2.05", "Zerk8QA versio"},
                                            Reply{"kaz 8QA____205 padding", "kaz 8QA____205"}));
 
+// The lines first, with their waits; a line the port cannot set leaves the reset unsent.
+TEST_F(ResetTest, BeforeLinesGoFirstAndALineThatCannotBeSetStopsIt) {
+    Write("/bin/Configuration/Zerk8QA.txt");
+    std::string bad;
+    f.link.lines.before = *ParseLineSequence("R1|D1|W0.05|D0|W0.1", bad);
+    f.port.Open("/dev/fakeCOM1", 9600);
+    f.port.respond = [&, reply = f.port.respond](const Bytes& m) {
+        f.port.lineSteps.push_back("sent");
+        return reply(m);
+    };
+    ASSERT_TRUE(Reset(f.link));
+    EXPECT_EQ(f.port.lineSteps,
+              (std::vector<std::string>{"R1", "D1", "W0.05", "D0", "W0.1", "sent"}));
+    f.port.lineError = std::make_error_code(std::errc::inappropriate_io_control_operation);
+    EXPECT_FALSE(Reset(f.link));
+    EXPECT_EQ(f.port.written.size(), 1u);
+    EXPECT_EQ(f.host.messages,
+              (Messages{{"Cannot set RTS on COM1 (/dev/fakeCOM1): Inappropriate ioctl for device",
+                         "Warning"}}));
+}
+
 TEST_F(ResetTest, MissingProfileNamesThePathAndFails) {
     EXPECT_FALSE(Reset(f.link));
     const std::string path = f.host.folder + "/Configuration/Zerk8QA.txt";
