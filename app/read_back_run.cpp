@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QThread>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include <mutex>
 #include <optional>
 #include <streambuf>
-#include <thread>
 
 #include "adapters/port_factory.h"
 #include "adapters/qt_settings_store.h"
@@ -142,17 +142,19 @@ int ReadEveryPort(std::vector<PortRun>& runs, const ParsedCommandLine& line,
                   const std::string& programFolder) {
     std::mutex outMutex;
     std::mutex errMutex;
-    std::vector<std::thread> threads;
+    // Qt threads: a serial port waits through the event dispatcher of its thread.
+    std::vector<std::unique_ptr<QThread>> threads;
     for (PortRun& run : runs) {
-        threads.emplace_back([&run, &line, &programFolder, &outMutex, &errMutex] {
+        threads.emplace_back(QThread::create([&run, &line, &programFolder, &outMutex, &errMutex] {
             PrefixedLines outLines(std::cout, outMutex, run.name + ": ");
             PrefixedLines errLines(std::cerr, errMutex, run.name + ": ");
             std::ostream out(&outLines);
             std::ostream err(&errLines);
             ReadOnePort(run, line, programFolder, out, err, false);
-        });
+        }));
+        threads.back()->start();
     }
-    for (std::thread& thread : threads) thread.join();
+    for (const std::unique_ptr<QThread>& thread : threads) thread->wait();
     bool failed = false;
     for (const PortRun& run : runs) {
         std::cout << SummaryLine(run) << '\n';
