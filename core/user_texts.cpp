@@ -234,8 +234,8 @@ const char* const kUsageParagraphs[6] = {
     "       tovrel [BENCH OPTION...] [--before SEQ] [--after SEQ] [--trace FILE]\n"
     "              HEXFILE [DATAFILE] [SWITCH...]\n"
     "                                       the same with the options below\n"
-    "       tovrel --read FILE [/C:n] [--ports LIST] [--trace FILE]\n"
-    "                                       read the code flash back into FILE\n"
+    "       tovrel --read FILE [--ports LIST] [--before SEQ] [--after SEQ] [--trace FILE]\n"
+    "              [SWITCH...]              read the code flash back into FILE\n"
     "       tovrel --help | --version\n",
     "The first word is always the Intel HEX file. Switches (upper or lower case):\n"
     "  /D       erase the code flash only (and download the code only)\n"
@@ -273,8 +273,10 @@ const char* const kUsageParagraphs[6] = {
     "  --json               one JSON object per line on standard output\n"
     "  --before SEQ         set the modem lines before every reset message, e.g.\n"
     "                       \"R1|D1|W0.05|D0|W0.1\" (D DTR, R RTS, 1 asserted, W seconds)\n"
-    "  --after SEQ          set them at the end of a download or run, e.g. \"R0|D1|W0.05|D0\"\n"
-    "  --read FILE          read the code flash into FILE (.hex or .bin)\n"
+    "  --after SEQ          set them at the end of a download, run or read-back, e.g.\n"
+    "                       \"R0|D1|W0.05|D0\" (default for both: Before and After of the\n"
+    "                       section [Lines] in the settings file; empty: lines untouched)\n"
+    "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
     "A command line that cannot be used ends with status 2.\n"};
 
