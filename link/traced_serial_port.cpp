@@ -71,14 +71,14 @@ void TracedSerialPort::Bytes(const char* direction, std::span<const std::uint8_t
 std::error_code TracedSerialPort::Open(const std::string& device, std::int32_t baudRate) {
     const std::error_code error = m_inner->Open(device, baudRate);
     const std::string rate = std::to_string(baudRate);
-    // The rate changes by closing the port and opening it again at once.
-    const bool rateChange = !error && device == m_device && baudRate != m_baud;
     if (error) {
         std::string reason = m_inner->OpenErrorText();
         if (reason.empty()) reason = error.message();
         Note("open " + m_portName() + " " + device + " " + rate + " failed: " + reason);
         return error;
     }
+    // The rate changes by closing the port and opening it again at the new rate.
+    const bool rateChange = device == m_device && baudRate != m_baud;
     Note(rateChange ? "rate " + rate : "open " + m_portName() + " " + device + " " + rate);
     m_device = device;
     m_baud = baudRate;
