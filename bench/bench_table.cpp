@@ -23,7 +23,7 @@ void PrintLine(std::FILE* out, const Row& row) {
 
 }  // namespace
 
-void FillRow(Row& row, const TraceFigures& figures, const ProgramRun& run) {
+void FillRow(Row& row, const TraceFigures& figures, const testbed::ProgramRun& run) {
     row.messages = figures.messages;
     row.bytesToDevice = figures.bytesReceived;
     row.bytesFromDevice = figures.bytesSent;

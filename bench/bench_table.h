@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_process.h"
 #include "bench/bench_trace.h"
+#include "testbed/processes.h"
 
 namespace tovrel::bench {
 
@@ -34,7 +34,7 @@ struct Row {
     double CpuShare() const { return process > 0 ? cpu / process : 0; }
 };
 
-void FillRow(Row& row, const TraceFigures& figures, const ProgramRun& run);
+void FillRow(Row& row, const TraceFigures& figures, const testbed::ProgramRun& run);
 void PrintRow(std::FILE* out, const Row& row);
 void PrintTable(std::FILE* out, const std::vector<Row>& rows);
 bool WriteCsv(const std::string& path, const std::vector<Row>& rows);

@@ -1,24 +1,18 @@
 #include "bench/bench_trace.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "testbed/sim_files.h"
 
 namespace tovrel::bench {
 namespace {
 
 constexpr double kBitsPerByte = 10;
 constexpr long kBootRate = 9600;
-constexpr const char* kAckHex = "06";
+constexpr std::uint8_t kAck = 0x06;
 constexpr const char* kOriginNote = "# origin-monotonic ";
 
-struct Line {
-    double seconds = 0;
-    std::string direction;
-    std::string hex;
-    std::string kind;
-    long baud = 0;
-};
+using Line = testbed::TraceEntry;
 
 // The device work one acknowledged command costs, as the simulator models it.
 double WorkSeconds(const std::string& kind, const DeviceTimes& times) {
@@ -48,12 +42,12 @@ void ReadNote(const std::string& text, TraceFigures& figures) {
 // each command it acknowledged; the time from each reply to the host's next message.
 void AddLine(const Line& line, const Line* previous, const DeviceTimes& times,
              TraceFigures& figures) {
-    const double bytes = static_cast<double>(line.hex.size() / 2);
+    const double bytes = static_cast<double>(line.bytes.size());
     if (line.baud > 0) figures.ownModel += kBitsPerByte * bytes / static_cast<double>(line.baud);
-    if (line.direction == "RX") {
+    if (line.received) {
         if (line.baud > kBootRate) figures.fastRxBytes += static_cast<long>(bytes);
         if (previous != nullptr) figures.hostGaps += line.seconds - previous->seconds;
-    } else if (previous != nullptr && previous->direction == "RX" && line.hex == kAckHex) {
+    } else if (previous != nullptr && previous->received && line.bytes == testbed::Bytes{kAck}) {
         figures.ownModel += WorkSeconds(previous->kind, times);
     }
 }
@@ -61,29 +55,16 @@ void AddLine(const Line& line, const Line* previous, const DeviceTimes& times,
 }  // namespace
 
 std::optional<TraceFigures> AnalyseTrace(const std::string& path, const DeviceTimes& times) {
-    std::ifstream in(path);
+    std::vector<std::string> notes;
+    const std::vector<Line> lines = testbed::ReadTrace(path, &notes);
+    if (lines.empty()) return std::nullopt;
     TraceFigures figures;
-    Line previous;
-    bool any = false;
-    std::string text;
-    while (std::getline(in, text)) {
-        if (text.empty()) continue;
-        if (text[0] == '#') {
-            ReadNote(text, figures);
-            continue;
-        }
-        Line line;
-        std::istringstream fields(text);
-        if (!(fields >> line.seconds >> line.direction >> line.hex >> line.kind >> line.baud)) {
-            continue;
-        }
-        AddLine(line, any ? &previous : nullptr, times, figures);
-        if (!any) figures.firstRx = line.seconds;
-        if (line.direction == "TX") figures.lastTx = line.seconds;
-        previous = line;
-        any = true;
+    for (const std::string& note : notes) ReadNote(note, figures);
+    figures.firstRx = lines.front().seconds;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        AddLine(lines[i], i > 0 ? &lines[i - 1] : nullptr, times, figures);
+        if (!lines[i].received) figures.lastTx = lines[i].seconds;
     }
-    if (!any) return std::nullopt;
     return figures;
 }
 

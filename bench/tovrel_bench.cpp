@@ -13,8 +13,6 @@
 // program's CPU time (user + system). With --floor each case is replayed once more by a
 // bare client that only writes the same messages and reads the answers, which gives the
 // gaps the test bed itself leaves between answer and next message.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +23,11 @@
 #include <vector>
 
 #include "bench/bench_inputs.h"
-#include "bench/bench_process.h"
 #include "bench/bench_replay.h"
 #include "bench/bench_table.h"
 #include "bench/bench_trace.h"
+#include "testbed/processes.h"
+#include "testbed/temp_dir.h"
 
 namespace tovrel::bench {
 namespace {
@@ -95,9 +94,9 @@ std::string ReadAll(const std::string& path) {
 }
 
 // A complete run: exit 0, nothing failed, the case's last step done.
-std::string CheckLog(const ProgramRun& run, const std::string& log, const Case& c) {
+std::string CheckLog(const testbed::ProgramRun& run, const std::string& log, const Case& c) {
     if (!run.started) return "not started";
-    if (run.exitStatus != 0) return "exit " + std::to_string(run.exitStatus);
+    if (run.status != 0) return "exit " + std::to_string(run.status);
     if (log.find("ailed") != std::string::npos) return "failed step";
     if (log.find(c.mustLog) == std::string::npos) return "incomplete";
     return "OK";
@@ -122,8 +121,8 @@ std::vector<std::string> SimArguments(const Case& c, const std::string& trace) {
 double FloorGaps(const Options& options, const Case& c, const std::string& folder) {
     const std::string trace = folder + "/floor-trace";
     {
-        SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
-                   folder + "/floor-sim.err");
+        testbed::SimProcess sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
+                                folder + "/floor-sim.err");
         std::string error;
         if (!sim.Started() || !ReplayTrace(folder + "/trace", sim.Path(), error)) {
             std::fprintf(stderr, "tovrel-bench: replay failed: %s\n", error.c_str());
@@ -141,18 +140,23 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     std::filesystem::create_directories(folder);
     const std::string trace = folder + "/trace";
     const DeviceTimes times;
-    SimRun sim(options.binDir + "/pellicon-sim", SimArguments(c, trace), folder + "/sim.err");
+    testbed::SimProcess sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
+                            folder + "/sim.err");
     if (!sim.Started()) {
         row.result = "sim did not start";
         return row;
     }
     std::vector<std::string> words = c.words;
     words.push_back("/T:0");
-    const ProgramRun run =
-        RunProgram(options.binDir + "/tovrel", words,
-                   {"TOVREL_COM1=" + sim.Path(), "XDG_CONFIG_HOME=" + folder + "/config", "DISPLAY",
-                    "WAYLAND_DISPLAY"},
-                   folder + "/log", folder + "/err");
+    words.insert(words.begin(), options.binDir + "/tovrel");
+    // The bench's own environment, without a display: a headless command-line run.
+    testbed::Environment env = testbed::OwnEnvironment();
+    env.erase("DISPLAY");
+    env.erase("WAYLAND_DISPLAY");
+    env["TOVREL_COM1"] = sim.Path();
+    env["XDG_CONFIG_HOME"] = folder + "/config";
+    const testbed::ProgramRun run =
+        testbed::RunProgram(words, env, {.outFile = folder + "/log", .errFile = folder + "/err"});
     sim.Stop();
     row.result = CheckLog(run, ReadAll(folder + "/log"), c);
     const auto figures = AnalyseTrace(trace, times);
@@ -202,19 +206,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-std::string MakeWorkFolder(const Options& options) {
-    if (!options.workDir.empty()) {
-        std::filesystem::create_directories(options.workDir);
-        return options.workDir;
-    }
-    std::string pattern = (std::filesystem::temp_directory_path() / "tovrel-bench-XXXXXX").string();
-    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-}
-
 int Run(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) return 2;
-    const std::string work = MakeWorkFolder(options);
+    const testbed::TempDir scratch;  // the work folder unless --work names one to keep
+    const std::string work = options.workDir.empty() ? scratch.Path() : options.workDir;
+    if (!options.workDir.empty()) std::filesystem::create_directories(work);
     BenchInputs inputs;
     if (work.empty() || !WriteInputs(work, inputs)) {
         std::fprintf(stderr, "tovrel-bench: cannot write the input files\n");
@@ -234,7 +231,6 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "tovrel-bench: cannot write %s\n", options.csvPath.c_str());
         return 1;
     }
-    if (options.workDir.empty()) std::filesystem::remove_all(work);
     bool allOk = true;
     for (const Row& row : rows) allOk = allOk && row.result == "OK";
     return allOk ? 0 : 1;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -45,28 +43,6 @@ TEST_P(CustomRate, IsAppliedExactlyToTheLine) {
     EXPECT_EQ(testing::LineSpeed(m_master), GetParam());
 }
 INSTANTIATE_TEST_SUITE_P(QtSerialPort, CustomRate, ::testing::Values(9599, 14399, 16457, 28));
-
-TEST_F(QtSerialPortTest, PortHeldByAnotherProgramCannotBeOpened) {
-    int line[2];  // the other program says 'y' once it holds the port, and lets go at EOF
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, line), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(line[0]);
-        QtSerialPort holder;
-        char opened = holder.Open(m_path, 9600) ? 'n' : 'y';
-        if (write(line[1], &opened, 1) == 1 && read(line[1], &opened, 1) == 0) holder.Close();
-        _exit(0);
-    }
-    close(line[1]);
-    char opened = 0;
-    ASSERT_EQ(read(line[0], &opened, 1), 1);
-    ASSERT_EQ(opened, 'y');
-    EXPECT_TRUE(port.Open(m_path, 9600));
-    close(line[0]);
-    waitpid(child, nullptr, 0);
-    EXPECT_FALSE(port.Open(m_path, 9600));  // released by the other program: ours now
-}
 
 }  // namespace
 }  // namespace tovrel

@@ -7,33 +7,25 @@
 #include <fstream>
 #include <sstream>
 
+#include "testbed/temp_dir.h"
+
 namespace tovrel {
 namespace {
 
 namespace fs = std::filesystem;
 
 // This program's own configuration folder, set before Qt first looks.
-struct ConfigHome {
-    std::string path;
-    ConfigHome() {
-        char pattern[] = "/tmp/tovrel-config-XXXXXX";
-        path = mkdtemp(pattern) ? pattern : "";
-        if (!path.empty()) setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~ConfigHome() {
-        std::error_code ignored;
-        if (!path.empty()) fs::remove_all(path, ignored);
-    }
-    fs::path File() const { return fs::path(path) / "Tovrel" / "Tovrel.conf"; }
-} const kConfigHome;
+const testbed::TempDir kConfigHome;
+const bool kConfigHomeSet = setenv("XDG_CONFIG_HOME", kConfigHome.Path().c_str(), 1) == 0;
+const fs::path kConfigFile = fs::path(kConfigHome.Path()) / "Tovrel" / "Tovrel.conf";
 
 // A hand-written file is read as it stands (a comma makes no list), and saving keeps plain
 // text under section 8051 of the user's file.
 TEST(QtSettingsStore, ReadsAndWritesPlainTextUnderSection8051) {
-    ASSERT_FALSE(kConfigHome.path.empty());
-    fs::create_directories(kConfigHome.File().parent_path());
-    std::ofstream(kConfigHome.File()) << "[8051]\nEraseMode=False\n"
-                                         "[Ports]\nCOM2=/dev/ttyUSB1, spare\n";
+    ASSERT_TRUE(kConfigHomeSet && !kConfigHome.Path().empty());
+    fs::create_directories(kConfigFile.parent_path());
+    std::ofstream(kConfigFile) << "[8051]\nEraseMode=False\n"
+                                  "[Ports]\nCOM2=/dev/ttyUSB1, spare\n";
     QtSettingsStore store;
     Settings s;
     LoadSavedData(s, store);
@@ -46,7 +38,7 @@ TEST(QtSettingsStore, ReadsAndWritesPlainTextUnderSection8051) {
     SaveSavedData(s, store);
     store.Flush();
     std::stringstream text;
-    text << std::ifstream(kConfigHome.File()).rdbuf();
+    text << std::ifstream(kConfigFile).rdbuf();
     for (const char* line : {"[8051]\n", "Comport=3\n", "EraseMode=False\n", "LockMode=False\n",
                              "RunAddress=-65536\n", "fcore=11059200\n"}) {
         EXPECT_NE(text.str().find(line), std::string::npos) << line << " in " << text.str();

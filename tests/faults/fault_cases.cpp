@@ -1,227 +1,397 @@
+#include <cctype>
 #include <csignal>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
-#include "tests/faults/fault_rows.h"
+#include "testbed/sim_files.h"
+#include "tests/faults/fault_case.h"
 
 namespace tovrel::testing {
 namespace {
 
-// The rows for device faults and the port.
-std::vector<FaultCase> DeviceCases() {
-    return {
-        // The device and the line.
-        {"DeviceSilentAtReset",
-         "reports the reset failed with the checklist, sends nothing more",
-         {"--silent"},
-         kCode,
-         {GoodHex()},
-         1,
-         {"RESETTING PART: failed"},
-         {"Warning: Error: could not reset the device", "5. PSEN is inserted"},
-         {"ID", 1, kAll}},
-        {"EraseAnsweredOtherByte",
-         "reports the erase failed, sends no code, returns to 9600 baud",
-         {"--reply-byte", "A:1:41"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kUp, "ERASING CODE AND DATA... failed", kBack},
-         {},
-         {"A", 1, "WQVESFU"}},
-        {"RecordRefusedInStandardDownload",
-         "reports the code download failed, sends no further record",
-         {"--id", "Kaz 8QB    205", "--reply-byte", "W:5:15"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kSum, kCoding + "..........Failed", kBack},
-         {},
-         {"W", 5, "WQVESFU"}},
-        {"PageRefusedInQuickDownload",
-         "reports the code download failed, sends no further page (the standard download that "
-         "follows sends nothing)",
-         {"--reply-byte", "Q:2:15"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kSum, kFailedTwice, "..........Failed", kBack},
-         {},
-         {"Q", 2, "WQVESFU"}},
-        {"AnswerLate600ms",
-         "counts an answer after the 500 ms time-out as a failure",
-         {"--delay-reply", "Q:1:600"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kSum, kFailedTwice, "..........Failed", kBack},
-         {},
-         {"Q", 1, "WQVESFU"}},
-        {"StrayBytesBeforeAnswer",
-         "counts a stray byte in place of 06 as a failure; the rest is discarded before the "
-         "next message, so the return to 9600 baud succeeds",
-         {"--stray", "Q:1:55AA"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kSum, kFailedTwice, "..........Failed", kBack},
-         {},
-         {"Q", 1, "WQVESFU"}},
-        {"Chatter06ThenRefusals",
-         "discards what arrived before each message: 06 bytes sent unasked never acknowledge "
-         "the pages the device refuses, the code download fails",
-         {"--stray", "A:1:06060606060606060606060606060606", "--reply-byte", "Q:*:15"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kSum, kFailedTwice, "..........Failed", kBack},
-         {},
-         {"A", 1, "WVESFU"}},
-        {"VerifyFails19Times",
-         "reads the page again: the 20th read matches, the verify passes",
-         {"--corrupt-verify", "0:19"},
-         kCodeVerify,
-         {GoodHex()},
-         0,
-         {kCoded, kVerified, kBack},
-         {}},
-        {"VerifyFails20Times",
-         "gives up after 20 failed reads: the verify fails",
-         {"--corrupt-verify", "0:20"},
-         kCodeVerify,
-         {GoodHex()},
-         1,
-         {kCoded, "VERIFYING USER CODE: ... failed", kBack},
-         {}},
-        {"ShortVerifyAnswer",
-         "counts a short page read as one failed read and reads again",
-         {"--short-reply", "V:1:100"},
-         kCodeVerify,
-         {GoodHex()},
-         0,
-         {kCoded, kVerified, kBack},
-         {}},
-        {"HangUpDuringDownload",
-         "ends at once with status 1; the log shows the code download failed",
-         {"--hangup-after", "Q:2"},
-         kCode,
-         {GoodHex()},
-         1,
-         {kFailedTwice, "..........Failed", "Baudrate = 115200... failed"},
-         {kBaudError}},
-        // The port.
-        {"PortHeldByAnotherProgram",
-         "shows \"Error encountered while Opening Port\" with the port, its device and Qt's "
-         "reason, and \"Com Port Already Open by another host\" (at start-up and again at the "
-         "reset), sends nothing, status 1",
-         {},
-         kCode,
-         {GoodHex()},
-         1,
-         {"Configuration: COM1, 9600 baud"},
-         {Held("{tty}): Permission error while locking the device")},
-         kNothingSent,
-         Port::Held},
-        {"PortDoesNotExist",
-         "shows \"Error encountered while Opening Port\" with the reason (`COM1 (path): No such "
-         "file or directory`) and, as for every open that fails, \"Com Port Already Open by "
-         "another host\"; sends nothing, status 1",
-         {},
-         kCode,
-         {GoodHex()},
-         1,
-         {"Configuration: COM1, 9600 baud"},
-         {Held("{dir}/no-such-tty): No such file or directory")},
-         kNothingSent,
-         Port::Missing},
-        {"PortWithoutPermission",
-         "the same two messages as a missing port, the reason being \"Permission denied\"; "
-         "status 1 (as root the program is run as nobody)",
-         {},
-         kCode,
-         {GoodHex()},
-         1,
-         {"Configuration: COM1, 9600 baud"},
-         {Held("{tty}): Permission denied")},
-         kNothingSent,
-         Port::NoPermission},
-        // The command line.
-        {"BootloadThenRun",
-         "sets bootload mode and starts the code at E000 in the same run (/B /R)",
-         {},
-         {"{dir}/app.hex", "/B", "/R"},
-         {GoodHex()},
-         0,
-         {kCoded, "ENABLING BOOTLOAD MODE: ... OK", kBack, "STARTING USER CODE: ... OK"},
-         {},
-         {"070E045500E000", 1, "U"}},
-        {"StartUpOnTheNamedPort",
-         "identifies the device at start-up on the port /C: names (here COM2), never on COM1",
-         {},
-         {"{dir}/app.hex", "/C:2"},
-         {GoodHex()},
-         0,
-         {"Configuration: COM2, 9600 baud", kResetOk, kCoded, kBack},
-         {},
-         {},
-         Port::OnCom2},
-        // Signals, and a log nobody reads.
-        {"InterruptedDuringDownload",
-         "finishes the exchange under way, sends no further page, takes the device back to 9600 "
-         "baud, closes the port, saves the settings and ends with status 130 (SIGINT; 143 for "
-         "SIGTERM, 129 for SIGHUP)",
-         {"--delay-reply", "Q:2:300"},
-         kCode,
-         {GoodHex()},
-         130,
-         {kSum, kFailedTwice, "..........Failed", kBack},
-         {"tovrel: stopped by SIGINT"},
-         {"Q", 2, "WQVESFU"},
-         Port::Sim,
-         {},
-         {},
-         {},
-         {.signal = SIGINT, .kind = "Q", .n = 2}},
-        {"TerminatedAt9600",
-         "ends the verify after the page under way; a device never switched to the fast rate "
-         "gets nothing more at all: status 143",
-         {"--id", "Kaz 8QC    205", "--delay-reply", "V:10:300"},
-         kCodeVerify,
-         {GoodHex()},
-         143,
-         {kCoded, "VERIFYING USER CODE: ... failed"},
-         {"tovrel: stopped by SIGTERM"},
-         {"V", 10, "BWQVESFU"},
-         Port::Sim,
-         {},
-         {},
-         {},
-         {.signal = SIGTERM, .kind = "V", .n = 10}},
-        {"LogReaderGone",
-         "stops writing the log when nobody reads standard output (SIGPIPE), finishes the run "
-         "and returns its status",
-         {},
-         kCodeVerify,
-         {GoodHex()},
-         0,
-         {},
-         {},
-         {"V", 248, "WQ"},
-         Port::Sim,
-         {},
-         {},
-         {},
-         {.signal = SIGPIPE}},
-    };
+const std::string kCode = "{dir}/app.hex", kCodeVerify = kCode + " /V";
+const std::string kCodeAndData = kCode + " {dir}/data.txt /M:0";
+// A display for the window path that needs no X server, and a runtime folder of its own.
+const std::string kWithDisplay = "DISPLAY=:99 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR={dir} ";
+const std::string kAll = "ACBWQVESFU";
+const Received kNothingSent{"", 0, "ID?" + kAll};
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
+std::string ExampleHex() { return Read(TOVREL_EXAMPLES "/blinky.hex"); }
+std::string ExampleData() { return Read(TOVREL_EXAMPLES "/dataflash.txt"); }
+
+std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
+    std::string out;
+    for (char c : text) {
+        if (c != '\r') out += c == '\n' ? lineEnd : std::string(1, c);
+    }
+    return out;
+}
+
+std::string HexRecord(unsigned address, unsigned byte) {
+    const unsigned sum = 1 + (address >> 8) + address + byte;
+    return ":" + testbed::Hex({1, static_cast<std::uint8_t>(address >> 8),
+                               static_cast<std::uint8_t>(address), 0,
+                               static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(-sum)});
+}
+
+CaseFile Hex(std::function<std::string()> contents) { return {"app.hex", std::move(contents)}; }
+CaseFile Data(std::function<std::string()> contents) { return {"data.txt", std::move(contents)}; }
+CaseFile Profile(std::function<std::string()> contents) {
+    return {"program/Configuration/Zerk8QA.txt", std::move(contents)};
+}
+CaseFile GoodHex() { return Hex(ExampleHex); }
+std::function<std::string()> Text(const std::string& text) {
+    return [text] { return text; };
+}
+
+// A hex file of one million one-byte records across the code flash.
+std::string MillionLines() {
+    std::string text;
+    text.reserve(20'000'000);
+    for (unsigned i = 0; i < 1'000'000; ++i) text += HexRecord(i % 0xF800, i & 0xFF) + "\r\n";
+    return text + ":00000001FF\r\n";
+}
+
+// The shipped profile of the simulated device, and with the line of key replaced (or dropped).
+std::string Shipped() { return Read(TOVREL_SOURCE "/Configuration/Zerk8QA.txt"); }
+std::string ProfileWith(const std::string& key, const std::string& replacement = "") {
+    std::istringstream in(Shipped());
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with(key)) {
+            text += line + "\n";
+        } else if (!replacement.empty()) {
+            text += replacement + "\n";
+        }
+    }
+    return text;
+}
+
+const std::string kConfig = "Configuration: COM1, 9600 baud", kResetOk = "RESETTING PART: OK";
+const std::string kUp = "Baudrate = 115200... OK", kErased = "ERASING CODE AND DATA... OK";
+const std::string kSum = "CheckSum of [{dir}/app.hex] is 11D00hex - 72960 Dec";
+const std::string kCoding = "DOWNLOADING CODE [{dir}/app.hex]:", kCoded = kCoding + "..........OK";
+const std::string kFailed = "..........Failed", kFailedTwice = kCoding + kFailed;
+const std::string kData = "DOWNLOADING DATA [{dir}/data.txt]:..........OK";
+const std::string kDataRejected = "Downloading the data file: {dir}/data.txt ...failed";
+const std::string kVerified = "VERIFYING USER CODE: ... OK", kBack = "Baudrate = 9600... OK";
+const std::string kSlowFailed = "Baudrate = 9600... failed";
+const Words kGood{"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kBack};
+const Words kGoodData{"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kData, kBack};
+const Words kHexRejected{kErased, "failed......error in hex file"};
+const Words kDataFailed{kCoded, kDataRejected, kBack};
+const std::string kBadHex = "Warning: Invalid Hex File\n";
+const std::string kBadData = "Warning: Invalid Dataflash TXT File\n";
+const std::string kBaudError = "Warning: Error encountered while changing baudrate\n";
+const std::string kResetFailed =
+    "Warning: Error: could not reset the device\n\nPlease ensure that...\n\n"
+    "1. The power supply is connected\n2. All connections are correct\n"
+    "3. A program is not already running\n4. The correct value for the crystal is selected\n"
+    "5. PSEN is inserted\n\nSee downloading instructions under 'Help-->Index'\n";
+const std::string kNotConfirmed =
+    "Serial safe mode not confirmed (set TOVREL_CONFIRM_SERIAL_SAFE=yes beforehand to confirm "
+    "it): answered No\n";
+const std::string kConfirmed =
+    "Serial safe mode confirmed by TOVREL_CONFIRM_SERIAL_SAFE=yes: the serial downloader of "
+    "this device will be disabled\n";
+
+// A port that does not open, at start-up and again at the reset: the two messages, and
+// between them which port and why.
+std::string Held(const std::string& why) {
+    const std::string held = "Error: Error encountered while Opening Port\nCOM1 (" + why +
+                             "\nWarning: Com Port Already Open by another host\n";
+    return held + held;
+}
+
+// The profile's bad lines, shown at start-up and again at the download's reset, then the
+// two failed rate changes.
+std::string ProfileErrors(int last, bool line14, int baudErrors = 2) {
+    std::string once;
+    for (int n = 1; n <= 14; ++n) {
+        if (n > last && !(n == 14 && line14)) continue;
+        once += "Warning: Error in Line " + std::to_string(n) +
+                " of {dir}/program/Configuration/Zerk8QA.txt\n";
+    }
+    std::string text = once + once;
+    for (int i = 0; i < baudErrors; ++i) text += kBaudError;
+    return text;
+}
+
+// Rows made from a base row by changing its last file, each named after the base row.
+struct Variant {
+    const char* name;
+    const char* what;  // nullptr: the base row's
+    std::string (*change)(const std::string&);
+};
+
+void AddVariants(std::vector<FaultCase>& rows, const FaultCase& base,
+                 const std::vector<Variant>& variants) {
+    for (const auto& [name, what, change] : variants) {
+        FaultCase row = base;
+        row.name += name;
+        row.what = what != nullptr ? what : base.what;
+        row.files.back().contents = [make = base.files.back().contents, change] {
+            return change(make());
+        };
+        rows.push_back(row);
+    }
+}
+
+// A good download's file in every spelling the program must read alike.
+const std::vector<Variant> kSpellings{
+    {"CrLf", "downloads it", [](const std::string& t) { return WithLineEnds(t, "\r\n"); }},
+    {"Lf", "downloads it", [](const std::string& t) { return WithLineEnds(t, "\n"); }},
+    {"MixedLineEnds", "downloads it",
+     [](const std::string& t) {
+         std::string out;
+         int line = 0;
+         for (char c : WithLineEnds(t, "\n"))
+             out += c != '\n' ? std::string(1, c) : line++ % 2 ? "\n" : "\r\n";
+         return out;
+     }},
+    {"ByteOrderMark", "downloads it (a byte-order mark before the first line is skipped)",
+     [](const std::string& t) { return "\xEF\xBB\xBF" + t; }},
+    {"LowerCase", "downloads it (hex digits in either case)",
+     [](const std::string& t) {
+         std::string out = t;
+         for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+         return out;
+     }},
+};
+
+// Files that are no download file or data-flash file at all.
+const std::vector<Variant> kDamages{
+    {"BinaryGarbage", nullptr,
+     [](const std::string&) {
+         std::string bytes;
+         for (unsigned i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 167 + 13) & 0xFF);
+         return bytes;
+     }},
+    {"HtmlPage", nullptr,
+     [](const std::string&) {
+         return std::string(
+             "<!DOCTYPE html>\r\n<html><head><title>blinky.hex</title></head>\r\n"
+             "<body><pre>:03000000020033C8</pre></body></html>\r\n");
+     }},
+    {"Line100000Chars", nullptr,
+     [](const std::string& t) { return ":10" + std::string(99'997, '0') + "\r\n" + t; }},
+};
+const auto Garbage = [] { return kDamages[0].change(""); };
+
+// clang-format off
+std::vector<FaultCase> Rows() {
+    std::vector<FaultCase> rows{
+    // The device and the line.
+    {"DeviceSilentAtReset", "reports the reset failed with the checklist, sends nothing more",
+     "--silent", kCode, {GoodHex()}, 1, {"RESETTING PART: failed"}, kResetFailed, kUntouched,
+     {"ID", 1, kAll}},
+    {"ForeignDevice", "refuses a device whose identification does not start with \"Kaz 8\": "
+     "the reset fails, nothing more is sent",
+     "--id=Zerk8QA    205", kCode, {GoodHex()}, 1, {"RESETTING PART: failed"}, kResetFailed,
+     kUntouched, {"ID", 1, kAll}},
+    {"EraseAnsweredOtherByte", "reports the erase failed, sends no code, returns to 9600 baud",
+     "--reply-byte=A:1:41", kCode, {GoodHex()}, 1,
+     {"", kConfig, kResetOk, kUp, "ERASING CODE AND DATA... failed", kBack}, "", kUntouched,
+     {"A", 1, "WQVESFU"}},
+    {"RecordRefusedInStandardDownload", "reports the code download failed, sends no further record",
+     "--id=Kaz 8QB    205 --reply-byte=W:5:15", kCode, {GoodHex()}, 1,
+     {kSum, kFailedTwice, kBack}, "", "", {"W", 5, "WQVESFU"}},
+    {"PageRefusedInQuickDownload", "reports the code download failed, sends no further page (the "
+     "standard download that follows sends nothing)",
+     "--reply-byte=Q:2:15", kCode, {GoodHex()}, 1, {kSum, kFailedTwice, kFailed, kBack}, "", "",
+     {"Q", 2, "WQVESFU"}},
+    {"AnswerLate600ms", "counts an answer after the 500 ms time-out as a failure",
+     "--delay-reply=Q:1:600", kCode, {GoodHex()}, 1, {kSum, kFailedTwice, kFailed, kBack}, "", "",
+     {"Q", 1, "WQVESFU"}},
+    {"StrayBytesBeforeAnswer", "counts a stray byte in place of 06 as a failure; the rest is "
+     "discarded before the next message, so the return to 9600 baud succeeds",
+     "--stray=Q:1:55AA", kCode, {GoodHex()}, 1, {kSum, kFailedTwice, kFailed, kBack}, "", "",
+     {"Q", 1, "WQVESFU"}},
+    {"Chatter06ThenRefusals", "discards what arrived before each message: 06 bytes sent unasked "
+     "never acknowledge the pages the device refuses, the code download fails",
+     "--stray=A:1:06060606060606060606060606060606 --reply-byte=Q:*:15", kCode, {GoodHex()}, 1,
+     {kSum, kFailedTwice, kFailed, kBack}, "", "", {"A", 1, "WVESFU"}},
+    {"VerifyFails19Times", "reads the page again: the 20th read matches, the verify passes",
+     "--corrupt-verify=0:19", kCodeVerify, {GoodHex()}, 0, {kCoded, kVerified, kBack}, "",
+     kCodeFile},
+    {"VerifyFails20Times", "gives up after 20 failed reads: the verify fails",
+     "--corrupt-verify=0:20", kCodeVerify, {GoodHex()}, 1,
+     {kCoded, "VERIFYING USER CODE: ... failed", kBack}, "", kCodeFile},
+    {"ShortVerifyAnswer", "counts a short page read as one failed read and reads again",
+     "--short-reply=V:1:100", kCodeVerify, {GoodHex()}, 0, {kCoded, kVerified, kBack}, "",
+     kCodeFile},
+    {"HangUpDuringDownload", "ends at once with status 1; the log shows the code download failed",
+     "--hangup-after=Q:2", kCode, {GoodHex()}, 1,
+     {kFailedTwice, kFailed, "Baudrate = 115200... failed"}, kBaudError, ""},
+    {"StandardDownloadVerified", "writes the file record by record (a profile without the quick "
+     "download) and reads it back", "--id=Kaz 8QB    205", kCodeVerify, {GoodHex()}, 0,
+     {kCoded, kVerified, kBack}, "", kCodeFile},
+    {"OtherCrystal16MHz", "talks at the rate a 16 MHz crystal gives (/X:16: 14399 baud, the "
+     "device's 14400 within its tolerance) and downloads and verifies",
+     "--fcore=16000000", kCodeVerify + " /X:16", {GoodHex()}, 0,
+     {"", "Configuration: COM1, 14399 baud", kResetOk, kUp, kErased, kSum, kCoded, kVerified,
+      "Baudrate = 14399... OK"}, "", kCodeFile},
+    // The port.
+    {"PortHeldByAnotherProgram", "shows \"Error encountered while Opening Port\" with the port, "
+     "its device and Qt's reason, and \"Com Port Already Open by another host\" (at start-up and "
+     "again at the reset), sends nothing, status 1",
+     "", kCode, {GoodHex()}, 1, {kConfig},
+     Held("{tty}): Permission error while locking the device"), kUntouched, kNothingSent,
+     Port::Held},
+    {"PortDoesNotExist", "shows \"Error encountered while Opening Port\" with the reason (`COM1 "
+     "(path): No such file or directory`) and, as for every open that fails, \"Com Port Already "
+     "Open by another host\"; sends nothing, status 1",
+     "", kCode, {GoodHex()}, 1, {kConfig}, Held("{dir}/no-such-tty): No such file or directory"),
+     kUntouched, kNothingSent, Port::Missing},
+    {"PortWithoutPermission", "the same two messages as a missing port, the reason being "
+     "\"Permission denied\"; status 1 (as root the program is run as nobody)",
+     "", kCode, {GoodHex()}, 1, {kConfig}, Held("{tty}): Permission denied"), kUntouched,
+     kNothingSent, Port::NoPermission},
+    // The command line, and the program's start.
+    {"BootloadThenRun", "sets bootload mode and starts the code at E000 in the same run (/B /R)",
+     "", kCodeVerify + " /B /R /T:0", {GoodHex()}, 0,
+     {"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kVerified,
+      "ENABLING BOOTLOAD MODE: ... OK", kBack, "STARTING USER CODE: ... OK"}, "",
+     "code file, data erased, security FF, bootload FE", {"070E045500E000", 1, "U"}},
+    {"StartUpOnTheNamedPort", "identifies the device at start-up on the port /C: names (here "
+     "COM2), never on COM1", "", kCode + " /C:2", {GoodHex()}, 0,
+     {"Configuration: COM2, 9600 baud", kResetOk, kCoded, kBack}, "", kCodeFile, {},
+     Port::OnCom2},
+    {"SerialSafeNotConfirmed", "answers the serial-safe question (/S:2) No without "
+     "TOVREL_CONFIRM_SERIAL_SAFE=yes, says so, and sends no security bits",
+     "", kCodeAndData + " /S:2", {GoodHex(), Data(ExampleData)}, 0, kGoodData, kNotConfirmed,
+     kBothFiles, {"", 0, "S"}},
+    {"SerialSafeAnsweredNo", "the same with TOVREL_CONFIRM_SERIAL_SAFE=no",
+     "", "TOVREL_CONFIRM_SERIAL_SAFE=no " + kCodeAndData + " /S:2", {GoodHex(), Data(ExampleData)},
+     0, kGoodData, kNotConfirmed, kBothFiles, {"", 0, "S"}},
+    {"SerialSafeConfirmed", "with TOVREL_CONFIRM_SERIAL_SAFE=yes says the serial downloader will "
+     "be disabled and sends the serial-safe bits, 03; the data flash keeps its contents",
+     "", "TOVREL_CONFIRM_SERIAL_SAFE=yes " + kCodeAndData + " /S:2",
+     {GoodHex(), Data(ExampleData)}, 0, {kData, "DOWNLOADING SECURITY BITS: ... OK", kBack},
+     kConfirmed + kConfirmed, "code file, data file, security 03, bootload FF",
+     {"070E025303A8", 1, "S"}},
+    {"CommandLineWithDisplay", "with a display, runs a command line without the window and "
+     "ends with its status: 0 when it succeeds", "", kWithDisplay + kCode, {GoodHex()}, 0,
+     kGood, "", kCodeFile},
+    {"CommandLineWithDisplayFails", "the same with a display: status 1 when a step fails (here "
+     "the erase)", "--reply-byte=A:1:15", kWithDisplay + kCode, {GoodHex()}, 1,
+     {"", kConfig, kResetOk, kUp, "ERASING CODE AND DATA... failed", kBack}, "", kUntouched},
+    {"NoDisplayNoCommandLine", "says there is no display for the window: status 2, no port "
+     "touched", "", "", {}, 2, {}, "tovrel: no display to open the main window on (neither DISPLAY "
+     "nor WAYLAND_DISPLAY is set); give a command line to download without one, see tovrel "
+     "--help\n", "", kNothingSent},
+    {"Version", "prints its version and touches no port", "", "--version", {}, 0,
+     {std::string("Tovrel ") + TOVREL_VERSION}, "", "", kNothingSent},
+    // Signals, and a log nobody reads.
+    {"InterruptedDuringDownload", "finishes the exchange under way, sends no further page, takes "
+     "the device back to 9600 baud, closes the port, saves the settings and ends with status 130 "
+     "(SIGINT; 143 for SIGTERM, 129 for SIGHUP)",
+     "--delay-reply=Q:2:300", kCode, {GoodHex()}, 130, {kSum, kFailedTwice, kFailed, kBack},
+     "tovrel: stopped by SIGINT\n", "", {"Q", 2, "WQVESFU"}, Port::Sim, {SIGINT, "Q", 2}},
+    {"TerminatedAt9600", "ends the verify after the page under way; a device never switched to "
+     "the fast rate gets nothing more at all: status 143",
+     "--id=Kaz 8QC    205 --delay-reply=V:10:300", kCodeVerify, {GoodHex()}, 143,
+     {kCoded, "VERIFYING USER CODE: ... failed"}, "tovrel: stopped by SIGTERM\n", "",
+     {"V", 10, "BWQVESFU"}, Port::Sim, {SIGTERM, "V", 10}},
+    {"LogReaderGone", "stops writing the log when nobody reads standard output (SIGPIPE), "
+     "finishes the run and returns its status", "", kCodeVerify, {GoodHex()}, 0, {}, "", kCodeFile,
+     {"V", 248, "WQ"}, Port::Sim, {SIGPIPE}},
+    // Download files.
+    {"HexEmpty", "accepts it (nothing to check, nothing to send): erases and reports OK",
+     "", kCode, {Hex(Text(""))}, 0,
+     {kErased, "CheckSum of [{dir}/app.hex] is 0hex - 0 Dec", kCoded, kBack}, "", kUntouched,
+     {"A", 1, "WQ"}}};
+    AddVariants(rows, {"Hex", "rejects the file, sends no code", "", kCode, {GoodHex()}, 1,
+                       kHexRejected, kBadHex, kUntouched, {"A", 1, "WQ"}}, kDamages);
+    rows.insert(rows.end(), {
+    {"HexMillionLines", "checks all of it and downloads it", "", kCode, {Hex(MillionLines)}, 0,
+     {kErased, "CheckSum of [{dir}/app.hex] is 1E218D00hex - 505515264 Dec", kCoded}, "",
+     kCodeFile}});
+    AddVariants(rows, {"Hex", "", "", kCode, {GoodHex()}, 0, kGood, "", kCodeFile}, kSpellings);
+    rows.insert(rows.end(), {
+    {"HexEndOfFileByte", "downloads it: a last line that is no record (here the byte 1A hex) is "
+     "not content", "", kCode, {Hex([] { return ExampleHex() + "\x1A"; })}, 0,
+     {kErased, "CheckSum of [{dir}/app.hex] is 11E00hex - 73216 Dec", kCoded, kBack}, "",
+     kCodeFile},
+    {"HexFromPipe", "reads the file once: from a pipe (/dev/stdin) it is checked, downloaded and "
+     "verified", "", "/dev/stdin /V", {{"-", ExampleHex}}, 0,
+     {"CheckSum of [/dev/stdin] is 11D00hex - 72960 Dec",
+      "DOWNLOADING CODE [/dev/stdin]:..........OK", kVerified, kBack}, "", kCodeFile,
+     {"Q", 3, "W"}},
+    {"HexEndless", "reads no more than 64 MiB: says the file is too large, sends no code",
+     "", "/dev/zero", {}, 1, kHexRejected, "Warning: File /dev/zero is larger than 64 MiB, far "
+     "beyond any download file: nothing of it is sent\n", kUntouched, {"A", 1, "WQ"}},
+    {"HexBeyondCodeSize", "rejects the file, sends no code", "", kCode,
+     {Hex([] { return HexRecord(0xF800, 0x11) + "\r\n" + ExampleHex(); })}, 1,
+     kHexRejected, "Warning Hex File: Hex File too big\n", kUntouched, {"A", 1, "WQ"}},
+    {"HexMissing", "reports it cannot open the file, sends no code", "", kCode, {}, 1,
+     kHexRejected, "Warning: Cannot open file {dir}/app.hex\n", kUntouched, {"A", 1, "WQ"}},
+    // Data-flash files.
+    {"DataEmpty", "accepts it, sends no data and reports OK", "", kCodeAndData,
+     {GoodHex(), Data(Text(""))}, 0, kGoodData, "", kCodeFile, {"Q", 1, "E"}}});
+    AddVariants(rows, {"Data", "rejects the file, sends no data", "", kCodeAndData,
+                       {GoodHex(), Data(ExampleData)}, 1, kDataFailed, kBadData, kCodeFile,
+                       {"Q", 1, "E"}}, kDamages);
+    AddVariants(rows, {"Data", "", "", kCodeAndData, {GoodHex(), Data(ExampleData)}, 0, kGoodData,
+                       "", kBothFiles}, kSpellings);
+    rows.insert(rows.end(), {
+    {"DataEndOfFileByte", "downloads it: a last line without a comma is not content", "",
+     kCodeAndData, {GoodHex(), Data([] { return ExampleData() + "\x1A"; })}, 0, kGoodData, "",
+     kBothFiles},
+    {"DataPageBeyondDataSize", "passes the check; the device refuses the page and the data "
+     "download fails", "", kCodeAndData,
+     {GoodHex(), Data([] { return ExampleData() + "640,01,02,03,04\r\n"; })}, 1,
+     {kCoded, "DOWNLOADING DATA [{dir}/data.txt]:..........Failed", kBack},
+     "Warning: Error encountered while dowloading the data, please retry.\n", kBothFiles},
+    // Device profiles.
+    {"ProfileEmpty", "runs on without its values: both rate changes fail (each logged as "
+     "\"Baudrate = 9600... failed\"), the code still goes down, status 1",
+     "", kCode, {GoodHex(), Profile(Text(""))}, 1, {kResetOk, kSlowFailed, kCoded, kSlowFailed},
+     ProfileErrors(12, true), kCodeFile},
+    {"ProfileGarbage", "shows \"Error in Line n\" for each bad line, then runs on as with an "
+     "empty profile: status 1", "", kCode, {GoodHex(), Profile(Garbage)}, 1,
+     {kResetOk, kSlowFailed}, ProfileErrors(12, true), ""},
+    {"ProfileWithoutCodeSize", "reads the lines by position: every line after the gap is shown "
+     "as \"Error in Line n\", the rate changes fail, status 1",
+     "", kCode, {GoodHex(), Profile([] { return ProfileWith("CodeSize"); })}, 1,
+     {kResetOk, kSlowFailed}, ProfileErrors(12, false), ""},
+    {"ProfileCodeSizeNotANumber", "shows \"Error in Line 1\" and goes on; the download succeeds, "
+     "status 0 (open question)",
+     "", kCode, {GoodHex(), Profile([] { return ProfileWith("CodeSize", "CodeSize = lots"); })}, 0,
+     kGood, ProfileErrors(1, false, 0), kCodeFile},
+    {"ProfileLine100000Chars", "reads the lines by position: every line is shown as \"Error in "
+     "Line n\", the rate changes fail, status 1",
+     "", kCode, {GoodHex(), Profile([] { return std::string(100000, 'x') + "\n" + Shipped(); })}, 1,
+     {kResetOk, kSlowFailed}, ProfileErrors(12, true), ""},
+    {"ProfileCrLfAndBom", "reads it as usual, without a message", "", kCode,
+     {GoodHex(), Profile([] { return "\xEF\xBB\xBF" + WithLineEnds(Shipped(), "\r\n"); })},
+     0, kGood, "", kCodeFile},
+    // Settings.
+    {"SettingsCorrupt", "starts from the defaults and runs", "", kCode,
+     {GoodHex(), {"config/Tovrel/Tovrel.conf", Garbage}}, 0, kGood, "", kCodeFile},
+    {"SettingsNotReadable", "starts from the defaults and runs; at the end says the settings could "
+     "not be saved to that file", "", kCode, {GoodHex(), {"config/Tovrel/Tovrel.conf/", {}}}, 0,
+     kGood, "Warning: The settings could not be saved to {dir}/config/Tovrel/Tovrel.conf\n",
+     kCodeFile},
+    {"SettingsWithoutHome", "writes nothing under /: says the settings were not saved, as neither "
+     "HOME nor XDG_CONFIG_HOME names a folder for them",
+     "", "HOME= XDG_CONFIG_HOME= " + kCode, {GoodHex()}, 0, kGood, "Warning: The settings were "
+     "not saved: neither HOME nor XDG_CONFIG_HOME is set, so there is no folder for "
+     "Tovrel/Tovrel.conf\n", kCodeFile}});
+    return rows;
+}
+// clang-format on
 
 }  // namespace
 
 const std::vector<FaultCase>& FaultCases() {
-    static const std::vector<FaultCase> cases = [] {
-        std::vector<FaultCase> rows = DeviceCases();
-        for (FaultCase& row : FileCases()) rows.push_back(std::move(row));
-        return rows;
-    }();
-    return cases;
+    static const std::vector<FaultCase> rows = Rows();
+    return rows;
 }
 
 }  // namespace tovrel::testing

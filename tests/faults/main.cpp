@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "tests/faults/fault_run.h"
+#include "tests/faults/fault_case.h"
 
 // With --reliability-table the program prints the suite's rows as a Markdown table instead
 // of running them.
@@ -16,11 +16,6 @@ int main(int argc, char** argv) {
                       << " | `Rows/FaultSuite.EndsAsTheUserIsToldAndLeavesThePortFree/" << row.name
                       << "` |\n";
         }
-        std::cout << "| HexFileDeletedAfterTheFirstFrame | reads the file once: downloads and "
-                     "verifies what it checked, status 0 | "
-                     "`InProcessFault.HexFileDeletedAfterTheFirstFrame` |\n"
-                     "| VerifyFilesCannotBeWritten | says it cannot write verify.hex, does not "
-                     "claim the files, status 1 | `InProcessFault.VerifyFilesCannotBeWritten` |\n";
         return 0;
     }
     ::testing::InitGoogleTest(&argc, argv);

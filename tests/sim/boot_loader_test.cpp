@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/sim/raw_line.h"
+#include "tests/sim/frames.h"
 
 namespace tovrel::sim {
 namespace {
@@ -44,34 +44,27 @@ TEST_P(ExactReplyTest, AnswersTheFrame) {
     }
 }
 
-// Literal frames where the bytes on the wire are known; Frame() for the edges.
+// The device's own strictness: what it refuses, and the last thing it still takes. The frames
+// the program sends every run are taken in every run of the fault suite.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(BootLoader, ExactReplyTest, ::testing::Values(
-    ReplyCase{"EraseCode", {0x07, 0x0E, 0x01, 0x43, 0xBC}, kAck},
-    ReplyCase{"EraseAll", {0x07, 0x0E, 0x01, 0x41, 0xBE}, kAck},
     ReplyCase{"ChecksumOffByOne", {0x07, 0x0E, 0x01, 0x43, 0xBB}, kNak},
     ReplyCase{"ChecksumZeroNotHundred", Frame('W', {0x00, 0x00, 0x00, 0xA4}), kAck},
     ReplyCase{"ZeroLength", {0x07, 0x0E, 0x00, 0x00}, kNak},
     ReplyCase{"EraseWithPayload", Frame('C', {0x00}), kNak},
-    ReplyCase{"Rate115200", {0x07, 0x0E, 0x03, 0x42, 0x81, 0x20, 0x1A}, kAck, 115200},
     ReplyCase{"RateDividerIsLowThreeBits", Frame('B', {0xF9, 0x20}), kAck, 115200},
     ReplyCase{"RateTimerOff", Frame('B', {0x01, 0x20}), kNak},
     ReplyCase{"RateShortPayload", Frame('B', {0x81}), kNak},
-    ReplyCase{"WriteOneByte", {0x07, 0x0E, 0x05, 0x57, 0x00, 0x00, 0x00, 0x12, 0x92}, kAck},
     ReplyCase{"WriteLastByteOfFlash", Frame('W', {0x00, 0xF7, 0xFF, 0x12}), kAck},
     ReplyCase{"WritePastFlash", Frame('W', {0x00, 0xF7, 0xFF, 0x12, 0x34}), kNak},
     ReplyCase{"WriteUpperAddressByte", Frame('W', {0x01, 0x00, 0x00, 0x12}), kNak},
     ReplyCase{"QuickLastPage", QuickFrame(247, Bytes(256, 0x3C)), kAck},
     ReplyCase{"QuickPastFlash", QuickFrame(248, Bytes(256, 0x3C)), kNak},
     ReplyCase{"QuickBadChecksum", QuickFrame(2, Bytes(256, 0x3C), 1), kNak},
-    ReplyCase{"Data", {0x07, 0x0E, 0x08, 0x45, 0, 0, 0, 0x11, 0x22, 0x33, 0x44, 0x09}, kAck},
     ReplyCase{"DataLastPage", Frame('E', {0x00, 0x02, 0x7F, 1, 2, 3, 4}), kAck},
     ReplyCase{"DataPastLastPage", Frame('E', {0x00, 0x02, 0x80, 1, 2, 3, 4}), kNak},
     ReplyCase{"DataThreeBytes", Frame('E', {0x00, 0x00, 0x00, 1, 2, 3}), kNak},
-    ReplyCase{"SecurityBits", {0x07, 0x0E, 0x02, 0x53, 0x04, 0xA7}, kAck},
-    ReplyCase{"BootloadOn", {0x07, 0x0E, 0x02, 0x46, 0xFE, 0xBA}, kAck},
     ReplyCase{"BootloadOtherValue", Frame('F', {0x12}), kNak},
-    ReplyCase{"RunFromE000", {0x07, 0x0E, 0x04, 0x55, 0x00, 0xE0, 0x00, 0xC7}, kAck},
     ReplyCase{"UnknownLetter", Frame('Z'), kNak},
     ReplyCase{"VerifyErasedPage", {0x07, 0x0E, 0x02, 0x56, 0x01, 0xA7}, ErasedPage()},
     ReplyCase{"VerifyTwoPages", Frame('V', {0x00, 0x01}), kNak}),

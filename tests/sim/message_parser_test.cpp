@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/sim/raw_line.h"
+#include "tests/sim/frames.h"
 
 namespace tovrel::sim {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/host.h"
@@ -19,9 +20,8 @@ class FakeHost : public Host {
   public:
     std::vector<ShownMessage> messages;         // without their details
     std::deque<std::string> fileDialogAnswers;  // empty queue: the dialog is cancelled
-    std::vector<std::string> fileDialogFilters;
-    std::deque<bool> serialSafeAnswers;  // empty queue: answered No
-    bool answerSerialSafeAtOnce = true;  // false: keep the answer until the next wait
+    std::vector<std::pair<std::string, std::string>> fileDialogs;  // filter, answer
+    std::deque<bool> serialSafeAnswers;                            // empty queue: answered No
     int serialSafeWarningsShown = 0;
     std::vector<float> pauses;
     std::vector<std::string> words;
@@ -33,37 +33,20 @@ class FakeHost : public Host {
         messages.push_back({text, title});
     }
     std::string OpenFileDialog(const std::string& filter) override {
-        fileDialogFilters.push_back(filter);
-        if (fileDialogAnswers.empty()) return {};
-        std::string answer = fileDialogAnswers.front();
-        fileDialogAnswers.pop_front();
-        return answer;
+        fileDialogs.emplace_back(filter, fileDialogAnswers.empty() ? "" : fileDialogAnswers[0]);
+        if (!fileDialogAnswers.empty()) fileDialogAnswers.pop_front();
+        return fileDialogs.back().second;
     }
     void ShowSerialSafeWarning(std::function<void(bool)> answer) override {
         ++serialSafeWarningsShown;
-        pendingAnswer_ = std::move(answer);
-        if (answerSerialSafeAtOnce) GiveSerialSafeAnswer();
+        const bool yes = !serialSafeAnswers.empty() && serialSafeAnswers.front();
+        if (!serialSafeAnswers.empty()) serialSafeAnswers.pop_front();
+        answer(yes);
     }
-    void ProcessEventsUntil(const std::function<bool()>& done) override {
-        if (!done() && pendingAnswer_) GiveSerialSafeAnswer();
-    }
+    void ProcessEventsUntil(const std::function<bool()>&) override {}
     void Pause(float seconds) override { pauses.push_back(seconds); }
     std::vector<std::string> CommandLineWords() const override { return words; }
     std::string ProgramFolder() const override { return folder; }
-
-    void GiveSerialSafeAnswer() {
-        bool yes = false;
-        if (!serialSafeAnswers.empty()) {
-            yes = serialSafeAnswers.front();
-            serialSafeAnswers.pop_front();
-        }
-        auto answer = std::move(pendingAnswer_);
-        pendingAnswer_ = nullptr;
-        if (answer) answer(yes);
-    }
-
-  private:
-    std::function<void(bool)> pendingAnswer_;
 };
 
 }  // namespace tovrel::testing

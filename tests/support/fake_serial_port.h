@@ -14,29 +14,17 @@ namespace tovrel::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// What the fake device answers to one message.
-struct FakeReply {
-    Bytes bytes;
-    // A late reply misses the read that waits for it and is found by the next read, unless
-    // the input is discarded before it (as before every message).
-    bool late = false;
-};
-
 // An in-process device on the far end of the line, for fast unit tests.
 class FakeSerialPort : public SerialPort {
   public:
     // Called for every message written; its answer is queued for the following reads.
-    std::function<FakeReply(const Bytes& message)> respond = [](const Bytes&) {
-        return FakeReply{{0x06}};
-    };
+    std::function<Bytes(const Bytes& message)> respond = [](const Bytes&) { return Bytes{0x06}; };
     bool failOpen = false;
 
     std::vector<Bytes> written;
     std::vector<std::string> openedDevices;
     std::vector<std::int32_t> openedBaudRates;
     std::vector<std::size_t> readCounts;
-    std::vector<int> readTimeouts;
-    int closeCount = 0;
     bool isOpen = false;
     // The modem-line steps in order ("R1", "D0", "W0.05"); lineError fails every line setter.
     std::vector<std::string> lineSteps;
@@ -49,29 +37,18 @@ class FakeSerialPort : public SerialPort {
         isOpen = true;
         return {};
     }
-    void Close() override {
-        ++closeCount;
-        isOpen = false;
-    }
+    void Close() override { isOpen = false; }
     std::error_code Write(std::span<const std::uint8_t> bytes) override {
         written.emplace_back(bytes.begin(), bytes.end());
-        FakeReply reply = respond(written.back());
-        if (reply.late) {
-            late_.insert(late_.end(), reply.bytes.begin(), reply.bytes.end());
-        } else {
-            pending_.insert(pending_.end(), reply.bytes.begin(), reply.bytes.end());
-        }
+        const Bytes reply = respond(written.back());
+        pending_.insert(pending_.end(), reply.begin(), reply.end());
         return {};
     }
-    std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override {
+    std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int) override {
         readCounts.push_back(count);
-        readTimeouts.push_back(timeoutMs);
         const std::size_t n = std::min({count, pending_.size(), buffer.size()});
         std::copy_n(pending_.begin(), n, buffer.begin());
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
-        // Whatever was late has arrived by the time this read timed out.
-        pending_.insert(pending_.end(), late_.begin(), late_.end());
-        late_.clear();
         return n;
     }
     void DiscardInput() override { pending_.clear(); }
@@ -90,7 +67,6 @@ class FakeSerialPort : public SerialPort {
         return {};
     }
     std::deque<std::uint8_t> pending_;
-    std::deque<std::uint8_t> late_;
 };
 
 }  // namespace tovrel::testing

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "core/progress.h"
 #include "core/settings.h"
@@ -11,28 +10,13 @@
 
 namespace tovrel::testing {
 
-// Records what a progress bar is given, as text: "show", "min 0", "max 3", "value 0" for the
-// beginning, "value 1" for each step, "hide" for the end.
-class RecordingProgressBar : public ProgressSink {
-  public:
-    std::vector<std::string> calls;
+// What a progress bar was last given: its range, its value and whether it shows.
+struct RecordingProgressBar : ProgressSink {
+    int max = -1, value = -1;
     bool visible = false;
-    int min = 0, max = 0, value = 0;
-
-    void Begin(int m) override {
-        calls.insert(calls.end(), {"show", "min 0", "max " + std::to_string(m), "value 0"});
-        visible = true;
-        min = value = 0;
-        max = m;
-    }
-    void Step(int v) override {
-        calls.push_back("value " + std::to_string(v));
-        value = v;
-    }
-    void End() override {
-        calls.push_back("hide");
-        visible = false;
-    }
+    void Begin(int m) override { max = m, value = 0, visible = true; }
+    void Step(int v) override { value = v; }
+    void End() override { visible = false; }
 };
 
 // A fresh record with the start-up defaults, a fake device and a fake host, wired together.
@@ -41,11 +25,7 @@ struct LinkFixture {
     FakeSerialPort port;
     FakeHost host;
     Link link{settings, port, host, [](int n) { return "/dev/fakeCOM" + std::to_string(n); }};
-
-    LinkFixture() {
-        LoadDefaultData(settings);
-        settings.FrequencyText = "11.0592";
-    }
+    LinkFixture() { LoadDefaultData(settings); }
 };
 
 }  // namespace tovrel::testing

@@ -11,8 +11,7 @@ namespace tovrel::testing {
 // Settings store in memory, keyed by (application, section, key).
 class MapSettingsStore : public SettingsStore {
   public:
-    using Key = std::tuple<std::string, std::string, std::string>;
-    std::map<Key, std::string> values;
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values;
 
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key, const std::string& defaultText) const override {
@@ -23,9 +22,14 @@ class MapSettingsStore : public SettingsStore {
               const std::string& text) override {
         values[{application, section, key}] = text;
     }
-    std::string Get(const std::string& key) const {
-        auto it = values.find({kSettingsApplication, kSettingsSection, key});
-        return it == values.end() ? std::string("<missing>") : it->second;
+    // Every key of the record's section as "key=text ", in the order of the keys.
+    std::string Record() const {
+        std::string text;
+        for (const auto& [key, value] : values) {
+            if (key == std::tuple(kSettingsApplication, kSettingsSection, std::get<2>(key)))
+                text += std::get<2>(key) + "=" + value + " ";
+        }
+        return text;
     }
 };
 

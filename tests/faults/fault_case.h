@@ -1,0 +1,73 @@
+#pragma once
+
+// One row of the fault suite: the tovrel program run from its command line, end to end,
+// against a fresh simulated device with the row's fault options and the row's files in a
+// temporary folder.
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tovrel::testing {
+
+using Words = std::vector<std::string>;
+
+// A file written before the run, its name relative to the case's folder ("{dir}" in the
+// words): "-" is standard input, "config/..." the settings folder, "program/..." a copy of
+// the program's folder the program is then run from, and a name ending in "/" a folder.
+struct CaseFile {
+    std::string name;
+    std::function<std::string()> contents;
+};
+
+// The device must have received message n of kind (a trace kind such as W or ID, or the hex
+// digits the message starts with), and none of the forbidden kinds after it. n 0: from the
+// start; kind empty: no check.
+struct Received {
+    std::string kind;
+    int n = 1;
+    std::string forbidden;
+};
+
+// Where the device is: on COM1 (free, held by another program, missing, not ours to use), or
+// on COM2 while COM1 names a device that does not exist.
+enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
+
+// A signal sent to the program once the device has received message n of kind. SIGPIPE:
+// standard output goes into a pipe nobody reads instead.
+struct Interrupt {
+    int signal = 0;
+    std::string kind = {};
+    int n = 1;
+};
+
+struct FaultCase {
+    std::string name;
+    std::string what;  // what Tovrel does, for the reliability table
+    std::string sim;   // the simulated device's options, "--name=value" words apart by blanks
+    // The program's words apart by blanks; leading NAME=value words set its environment
+    // (NAME= unsets). "{dir}" is the case's folder.
+    std::string words;
+    std::vector<CaseFile> files;
+    int status;
+    Words out;          // lines on standard output in this order; from its blank first line: all
+    std::string err;    // standard error, exactly ("{tty}" is the device's terminal)
+    std::string state;  // the device's memory at the end (see DescribeState); empty: not checked
+    Received received = {};
+    Port port = Port::Sim;
+    Interrupt interrupt = {};
+};
+
+inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }
+
+// Every row of the suite, in the order of the reliability table.
+const std::vector<FaultCase>& FaultCases();
+
+// "code file|erased|other, data file|erased|other, security HH, bootload HH": each flash
+// compared with the image of the row's download file and data-flash file.
+inline const std::string kCodeFile = "code file, data erased, security FF, bootload FF";
+inline const std::string kBothFiles = "code file, data file, security FF, bootload FF";
+inline const std::string kUntouched = "code erased, data erased, security FF, bootload FF";
+
+}  // namespace tovrel::testing

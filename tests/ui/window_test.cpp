@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/console_host.h"
+#include "ui/main_page.h"
+#include "ui/main_window_view.h"
+#include "ui/qt_host.h"
+#include "ui/run_with_window.h"
+
+namespace tovrel {
+namespace {
+
+// One application object for all widget tests; without a display the widgets draw offscreen.
+QApplication& TestApplication() {
+    static int argc = 1;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static auto* app = new QApplication(argc, argv);  // lives until the process ends
+    return *app;
+}
+
+QWidget* TopLevelTitled(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowTitle() == title) return widget;
+    return nullptr;
+}
+
+// The window over its models, shown once the handlers are set.
+struct Window {
+    MainWindowView& View() {
+        if (!view) {
+            view = std::make_unique<MainWindowView>(model, panel, handlers);
+            view->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        }
+        return *view;
+    }
+    MainPage& Page() { return View().mainPage(); }
+    QApplication& application = TestApplication();
+    MainWindowModel model;
+    Settings settings;
+    QtHost host{{}};
+    ConfigurationPanel panel{settings, host};
+    FormHandlers handlers;
+    std::unique_ptr<MainWindowView> view;
+};
+
+// A modal wait would swallow the close box: the close counts once the command is over.
+TEST(MainWindowView, ClosingDuringACommandUnloadsOnceTheCommandEnds) {
+    // clang-format off
+    const std::pair<void (*)(QtHost&), int> waits[] = {  // the wait, clicks the window takes
+        {[](QtHost& h) { h.MessageBox("Invalid Hex File", "Warning"); }, 0},
+        {[](QtHost& h) {
+             bool answered = false;
+             h.ShowSerialSafeWarning([&](bool) { answered = true; });
+             h.ProcessEventsUntil([&] { return answered; });
+         }, 1}};
+    // clang-format on
+    for (auto [wait, clicks] : waits) {
+        Window w;
+        int unloads = 0, unloadsDuring = -1, clicksDuring = 0;
+        w.handlers.Form_QueryUnload = [&] { ++unloads; };
+        w.handlers.ConfButton_Click = [&] { ++clicksDuring; };
+        w.handlers.RunButton_Click = [&, wait = wait] {
+            QTimer::singleShot(0, [&] {
+                EXPECT_EQ(QGuiApplication::modalWindow(), nullptr);
+                QTest::mouseClick(w.Page().ConfButton, Qt::LeftButton);
+                w.View().close();
+                for (QWidget* top : QApplication::topLevelWidgets()) {
+                    if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible())
+                        dialog->reject();
+                }
+            });
+            wait(w.host);
+            unloadsDuring = unloads;
+        };
+        w.host.SetWindow(&w.View());
+        w.Page().RunButton->click();
+        EXPECT_EQ(std::tuple(unloadsDuring, unloads, clicksDuring), std::tuple(0, 1, clicks));
+    }
+}
+
+// The program in a process of its own: the close box saves the settings to the user's store.
+TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Made by the test; the process that runs the program finds it in its environment.
+    if (!getenv("TOVREL_TEST_CONFIG")) {
+        std::string pattern = ::testing::TempDir() + "tovrel-window-XXXXXX";
+        setenv("TOVREL_TEST_CONFIG", mkdtemp(pattern.data()), 1);
+    }
+    const std::string home = getenv("TOVREL_TEST_CONFIG");
+    std::filesystem::create_directories(home + "/Tovrel");
+    std::ofstream(home + "/Tovrel/Tovrel.conf") << "[8051]\nLockMode=true\n";
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    setenv("TOVREL_COM1", (home + "/no-port").c_str(), 1);
+    // The port cannot open: its messages come up at start-up, then the window; each is closed.
+    const auto closeEverything = [] {
+        auto* closer = new QTimer(qApp);
+        QObject::connect(closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) return (void)modal->close();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<QMainWindow*>(w) && w->isVisible()) w->close();
+        });
+        closer->start(20);
+    };
+    char name[] = "tovrel";
+    char* argv[] = {name, nullptr};
+    EXPECT_EXIT(
+        (qAddPreRoutine(closeEverything), std::exit(RunWithWindow(1, argv, ParsedCommandLine()))),
+        ::testing::ExitedWithCode(0), "");
+    std::stringstream saved;
+    saved << std::ifstream(home + "/Tovrel/Tovrel.conf").rdbuf();
+    for (const char* line : {"[8051]\n", "LockMode=True\n", "EraseMode=True\n", "fcore=0\n"})
+        EXPECT_NE(saved.str().find(line), std::string::npos) << line << " in " << saved.str();
+    std::filesystem::remove_all(home);
+}
+
+// The answer comes as an event while the program waits; only Yes lets serial safe mode through.
+TEST(QtHost, SerialSafeWarningAnswersOnceAndOnlyYesMeansYes) {
+    TestApplication();
+    const auto click = [](const char* name) {
+        return [name](QWidget* w) { w->findChild<QPushButton*>(name)->click(); };
+    };
+    const std::pair<std::function<void(QWidget*)>, bool> closings[] = {
+        {click("WarningYesButton"), true},
+        {click("WarningNoButton"), false},
+        {[](QWidget* w) { w->close(); }, false},
+        {[](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, false},
+        {[](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }, false}};
+    for (const auto& [closing, expected] : closings) {
+        QtHost host({});
+        std::vector<bool> answers;
+        host.ShowSerialSafeWarning([&](bool yes) { answers.push_back(yes); });
+        QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
+        ASSERT_NE(warning, nullptr);
+        QTimer::singleShot(0, warning, [&, warning] { closing(warning); });
+        QElapsedTimer waited;
+        waited.start();
+        host.ProcessEventsUntil([&] { return !answers.empty() || waited.hasExpired(2000); });
+        EXPECT_EQ(answers, std::vector<bool>{expected});
+        EXPECT_EQ(TopLevelTitled(QStringLiteral("Form1")), nullptr);
+    }
+}
+
+// The window's host and the headless one: the pause at the end of a command-line run waits.
+TEST(Hosts, PauseWaitsTheTimeAsked) {
+    TestApplication();
+    QtHost window({});
+    std::ostringstream out, err;
+    app::ConsoleHost console({}, out, err);
+    for (Host* host : {static_cast<Host*>(&window), static_cast<Host*>(&console)}) {
+        QElapsedTimer waited;
+        waited.start();
+        host->Pause(0.2f);
+        EXPECT_GE(waited.elapsed(), 190);
+    }
+}
+
+}  // namespace
+}  // namespace tovrel
