@@ -71,6 +71,10 @@ QString QtNameFilter(const std::string& filter) {
 
 QtHost::QtHost(std::vector<std::string> words) : m_words(std::move(words)) {}
 
+QtHost::QtHost(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
+}
+
 QWidget* QtHost::ShownWindow() const {
     return m_window && m_window->isVisible() ? m_window : nullptr;
 }

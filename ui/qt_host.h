@@ -18,6 +18,8 @@ class QtHost : public Host {
     // The words of a command-line run (without the long options), empty for an interactive
     // start.
     explicit QtHost(std::vector<std::string> words);
+    // argv[1..argc-1] are the command-line words.
+    QtHost(int argc, char** argv);
 
     // The main window, before it first shows. Message boxes and file dialogs belong to it
     // while it shows; a serial-safe warning asked for before that waits for it.

@@ -59,7 +59,7 @@ struct Window {
     QApplication& application = TestApplication();
     MainWindowModel model;
     Settings settings;
-    QtHost host{{}};
+    QtHost host{0, nullptr};
     ConfigurationPanel panel{settings, host};
     FormHandlers handlers;
     std::unique_ptr<MainWindowView> view;
@@ -241,7 +241,7 @@ TEST(QtHost, SerialSafeWarningAnswersOnceAndOnlyYesMeansYes) {
         {[](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }, false},
         {[](QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }, false}};
     for (const auto& [closing, expected] : closings) {
-        QtHost host({});
+        QtHost host(0, nullptr);
         std::vector<bool> answers;
         host.ShowSerialSafeWarning([&](bool yes) { answers.push_back(yes); });
         QWidget* warning = TopLevelTitled(QStringLiteral("Form1"));
@@ -258,7 +258,7 @@ TEST(QtHost, SerialSafeWarningAnswersOnceAndOnlyYesMeansYes) {
 // The window's host and the headless one: the pause at the end of a command-line run waits.
 TEST(Hosts, PauseWaitsTheTimeAsked) {
     TestApplication();
-    QtHost window({});
+    QtHost window(0, nullptr);
     std::ostringstream out, err;
     app::ConsoleHost console({}, out, err);
     for (Host* host : {static_cast<Host*>(&window), static_cast<Host*>(&console)}) {
