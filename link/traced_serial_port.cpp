@@ -55,7 +55,12 @@ TracedSerialPort::TracedSerialPort(std::unique_ptr<SerialPort> inner, LineSink s
       m_sink(std::move(sink)),
       m_portName(std::move(portName)),
       m_clock(std::move(clock)),
-      m_start(m_clock()) {}
+      m_start(m_clock()) {
+    // The origin lets this trace be laid beside another one on the same clock, the simulated
+    // device's say.
+    m_sink("# tovrel trace: seconds TX|RX hex kind baud");
+    m_sink("# origin-monotonic " + Decimal(m_start, kTimeDecimals));
+}
 
 void TracedSerialPort::Line(const std::string& text) {
     m_sink(Decimal(m_clock() - m_start, kTimeDecimals) + ' ' + text);

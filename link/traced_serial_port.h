@@ -13,14 +13,16 @@ namespace tovrel {
 double MonotonicSeconds();
 
 // A serial port that reports everything that happens on the port it wraps as a protocol trace,
-// one line per event, the seconds since the trace began first (six decimals):
-//   0.000152 TX 215A00A6 ID 9600       a message: its bytes in hex, its kind, the port's rate
-//   0.021034 RX 4B617A2038514120... ID 9600   what a read brought
-//   0.521100 # timeout 500 ms: 0 of 1 bytes
+// one line per event. A message or what a read brought: the seconds since the trace began (six
+// decimals), the direction, the bytes in hex, the kind, the port's rate:
+//   0.000152 TX 215A00A6 ID 9600
+//   0.021034 RX 4B617A2038514120... ID 9600
 // The kind is the command letter of a loader frame (Q for a page frame), ID for the reset
 // message and "-" for anything else; what a read brings has the kind of the message it answers.
-// Notes begin with "#": open and close, a reopen at another rate, input thrown away before a
-// message, the modem lines and their waits, and what failed.
+// Notes begin with "#", the layout of the simulated device's trace: the clock's origin first,
+// then open and close, a reopen at another rate, a read that timed out, input thrown away
+// before a message, the modem lines and their waits, and what failed:
+//   # timeout 500 ms: 0 of 1 bytes
 class TracedSerialPort : public SerialPort {
   public:
     // Takes each line as soon as it is complete, without a line end.
@@ -44,7 +46,7 @@ class TracedSerialPort : public SerialPort {
 
   private:
     void Line(const std::string& text);
-    void Note(const std::string& text) { Line("# " + text); }
+    void Note(const std::string& text) { m_sink("# " + text); }
     void Bytes(const char* direction, std::span<const std::uint8_t> bytes);
     std::error_code Lines(const char* name, bool asserted, std::error_code error);
 
