@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <streambuf>
+#include <system_error>
 
 #include "adapters/port_factory.h"
 #include "adapters/qt_settings_store.h"
