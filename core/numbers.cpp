@@ -1,6 +1,7 @@
 #include "core/numbers.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -41,7 +42,16 @@ double RadixNumber(Cursor& cursor, int radix) {
     return value;
 }
 
-// Collects sign, digits, point and exponent into plain text for strtod.
+// A decimal text of the form DecimalText collects, read whatever the C locale's decimal point
+// is (Qt takes the user's locale, in which "11.0592" might otherwise read as 11).
+double DecimalValue(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// Collects sign, digits, point and exponent into plain text for DecimalValue.
 std::string DecimalText(Cursor& cursor) {
     std::string out;
     if (cursor.Peek() == '+' || cursor.Peek() == '-') {
@@ -91,7 +101,7 @@ double LeadingNumber(std::string_view text) {
     }
     const std::string decimal = DecimalText(cursor);
     if (decimal.find_first_of("0123456789") == std::string::npos) return 0;
-    return std::strtod(decimal.c_str(), nullptr);
+    return DecimalValue(decimal);
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -117,7 +127,7 @@ std::optional<double> WholeDecimalNumber(std::string_view text) {
         }
     }
     if (!digits) return std::nullopt;
-    return std::strtod(std::string(text).c_str(), nullptr);
+    return DecimalValue(text);
 }
 
 bool BeginsWithNumber(std::string_view text) {

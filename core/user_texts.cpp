@@ -47,6 +47,10 @@ std::string PortFailureDetails(int comport, const std::string& path, const std::
     return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
 }
 
+UserMessage CannotSetLineMessage(bool dtr, const std::string& details) {
+    return Own(dtr ? "Cannot set DTR on %1" : "Cannot set RTS on %1", details, kWarningTitle);
+}
+
 UserMessage ChangeBaudrateErrorMessage() {
     return Fixed("Error encountered while changing baudrate", kWarningTitle);
 }
@@ -170,6 +174,14 @@ UserMessage SettingsNotSavedMessage(const std::string& file) {
     return Own("The settings could not be saved to %1", file, kWarningTitle);
 }
 
+UserMessage BadStoredLinesMessage(bool before, const std::string& badStep) {
+    return Own(before ? "Before in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used"
+                      : "After in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used",
+               badStep, kWarningTitle);
+}
+
 std::string ResetStartText(int comport, const std::string& baudText) {
     // The line break comes first, not last: each reset's report starts on a line of its own
     // whatever the line before left open, so a fresh log begins with an empty line. Logs are
@@ -208,15 +220,22 @@ std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
 
+std::string ReadingCodeText(const std::string& file) { return "READING CODE [" + file + "]:"; }
+
 std::string DeviceText(const std::string& model, const std::string& major,
                        const std::string& minor) {
     return "Zerk8" + model + " version " + major + "." + minor;
 }
 
-const char* const kUsageParagraphs[5] = {
+const char* const kUsageParagraphs[6] = {
     "Usage: tovrel                          open the main window\n"
     "       tovrel HEXFILE [DATAFILE] [SWITCH...]\n"
     "                                       download unattended, then end\n"
+    "       tovrel [BENCH OPTION...] [--before SEQ] [--after SEQ] [--trace FILE]\n"
+    "              HEXFILE [DATAFILE] [SWITCH...]\n"
+    "                                       the same with the options below\n"
+    "       tovrel --read FILE [--ports LIST] [--before SEQ] [--after SEQ] [--trace FILE]\n"
+    "              [SWITCH...]              read the code flash back into FILE\n"
     "       tovrel --help | --version\n",
     "The first word is always the Intel HEX file. Switches (upper or lower case):\n"
     "  /D       erase the code flash only (and download the code only)\n"
@@ -239,6 +258,26 @@ const char* const kUsageParagraphs[5] = {
     "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
     "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
     "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
-    "port closed, the settings saved); the status is then 130, 143 or 129.\n"};
+    "port closed, the settings saved); the status is then 130, 143 or 129.\n",
+    "Bench and developer options (--name VALUE or --name=VALUE, anywhere on the line):\n"
+    "  --ports LIST         program on every port of the comma-separated list at once\n"
+    "                       (COMn or a device path such as /dev/ttyUSB0); not with /C:\n"
+    "  --loop               after each board wait for the next one, until Ctrl-C\n"
+    "  --count N            end after N boards in all (implies --loop)\n"
+    "  --serial FIRST       give each board the next serial number, from FIRST on,\n"
+    "  --serial-at ADDRESS  written as four bytes at this data-flash address\n"
+    "  --serial-file PATH   where the numbers are kept (default: serial-numbers.txt\n"
+    "                       beside the settings file)\n"
+    "  --unit-data COMMAND  data-flash lines for each board from COMMAND's output\n"
+    "  --log FILE           append one CSV line per board to FILE\n"
+    "  --json               one JSON object per line on standard output\n"
+    "  --before SEQ         set the modem lines before every reset message, e.g.\n"
+    "                       \"R1|D1|W0.05|D0|W0.1\" (D DTR, R RTS, 1 asserted, W seconds)\n"
+    "  --after SEQ          set them at the end of a download, run or read-back, e.g.\n"
+    "                       \"R0|D1|W0.05|D0\" (default for both: Before and After of the\n"
+    "                       section [Lines] in the settings file; empty: lines untouched)\n"
+    "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
+    "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
+    "A command line that cannot be used ends with status 2.\n"};
 
 }  // namespace tovrel

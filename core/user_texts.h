@@ -40,6 +40,8 @@ void ShowMessage(Host& host, const UserMessage& message);
 UserMessage OpenPortErrorMessage(const std::string& details);
 // "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
 std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason);
+// A modem line the port cannot set: "Cannot set DTR on " and the details as above.
+UserMessage CannotSetLineMessage(bool dtr, const std::string& details);
 UserMessage ChangeBaudrateErrorMessage();
 UserMessage ProfileLineErrorMessage(int line, const std::string& path);
 UserMessage CannotReadProfileMessage(const std::string& path);
@@ -75,6 +77,9 @@ UserMessage InvalidDataflashFileMessage();
 UserMessage DataDownloadErrorMessage();
 // The settings file could not be written; an empty name: there was no place for it at all.
 UserMessage SettingsNotSavedMessage(const std::string& file);
+// A modem-line sequence of the settings file's [Lines] section that does not parse, with the
+// step that is wrong: the sequence is not used.
+UserMessage BadStoredLinesMessage(bool before, const std::string& badStep);
 
 // The open-file dialogs.
 inline constexpr const char* kHexFileFilter = "Hex Files (*.Hex)|*.hex";
@@ -111,6 +116,8 @@ std::string DownloadingCodeText(const std::string& file);
 std::string DownloadingDataText(const std::string& file);
 std::string DataFileFailedLine(const std::string& file);
 std::string VerifyFileWrittenLine(const std::string& path);
+// "READING CODE [<file>]:", the read-back's step, before its long outcome.
+std::string ReadingCodeText(const std::string& file);
 
 // What PelliconText shows of the identified device: "Zerk8", the model characters,
 // " version ", major "." minor.
@@ -146,7 +153,34 @@ inline constexpr const char* kNoDisplayNote =
     "no display to open the main window on (neither DISPLAY nor WAYLAND_DISPLAY is set); give a "
     "command line to download without one, see tovrel --help";
 inline constexpr const char* kStoppedNote = "stopped by %1";
+// A command line that cannot be used: "tovrel: " and one of these, then the hint below.
+inline constexpr const char* kUsageHint = "see tovrel --help";
+inline constexpr const char* kUnknownOptionError = "unknown option %1";
+inline constexpr const char* kMissingValueError = "%1 needs a value";
+inline constexpr const char* kRepeatedOptionError = "%1 is given twice";
+inline constexpr const char* kBadPortError =
+    "--ports: \"%1\" is neither COMn (n from 1 to 32) nor a device path";
+inline constexpr const char* kRepeatedPortError = "--ports: %1 is listed twice";
+inline constexpr const char* kPortsWithSwitchError = "%1 cannot be used together with --ports";
+inline constexpr const char* kBadCountError = "--count: \"%1\" is not a whole number from 1 up";
+inline constexpr const char* kBadSerialError =
+    "--serial: \"%1\" is not a whole number from 0 to 4294967295";
+inline constexpr const char* kBadSerialAtError =
+    "--serial-at: \"%1\" is not a data-flash address from 0 to 65535";
+inline constexpr const char* kSerialWithoutAddressError = "--serial needs --serial-at";
+inline constexpr const char* kAddressWithoutSerialError = "%1 needs --serial";
+inline constexpr const char* kBadBeforeStepError =
+    "--before: bad step \"%1\" (steps are D0, D1, R0, R1 or W<seconds>, separated by |)";
+inline constexpr const char* kBadAfterStepError =
+    "--after: bad step \"%1\" (steps are D0, D1, R0, R1 or W<seconds>, separated by |)";
+inline constexpr const char* kBadReadFileError = "--read: \"%1\" must end in .hex or .bin";
+inline constexpr const char* kReadWithFileError = "--read takes no download file: \"%1\"";
+inline constexpr const char* kReadWithBenchError = "--read cannot be used with %1";
+inline constexpr const char* kNoDownloadFileError = "no download file given";
+// The trace file cannot be created; the system's reason follows after ": ".
+inline constexpr const char* kCannotCreateTraceError = "--trace: cannot create \"%1\"";
+
 // The usage, one translatable piece per paragraph; blank lines go between them.
-extern const char* const kUsageParagraphs[5];
+extern const char* const kUsageParagraphs[6];
 
 }  // namespace tovrel

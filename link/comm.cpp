@@ -22,6 +22,16 @@ void CloseCommPort(Link& link) {
     link.settings.PortError = false;
 }
 
+bool SetModemLines(Link& link, const LineSequence& sequence) {
+    const std::optional<LineFailure> failure = RunLineSequence(link.port, sequence);
+    if (!failure) return true;
+    const int comport = link.settings.Comport;
+    ShowMessage(link.host, CannotSetLineMessage(failure->line == LineStep::Kind::Dtr,
+                                                PortFailureDetails(comport, link.portPath(comport),
+                                                                   failure->error.message())));
+    return false;
+}
+
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 
 bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {

@@ -46,6 +46,7 @@ void TovrelForm::RunButton_Click() {
     const bool started = Run(m_link);
     if (!started) StepFailed();
     AppendLine(started ? kShortOKText : kShortFailedText);
+    AfterLinesStep();
     CloseCommPort(m_link);
     m_mainWindow.EnableButtons();
 }

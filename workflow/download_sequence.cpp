@@ -62,6 +62,7 @@ void TovrelForm::DownloadButton_Click() {
     }
     BaudrateBackStep();
     RunStep();
+    AfterLinesStep();
     CloseCommPort(m_link);
     EndOfSequence();
 }
@@ -268,6 +269,11 @@ void TovrelForm::RunStep() {
     const bool ok = Run(m_link);
     if (!ok) StepFailed();
     AppendLine(ok ? kShortOKText : kShortFailedText);
+}
+
+void TovrelForm::AfterLinesStep() {
+    // Run whatever happened before, so that the lines the before sequence set are let go.
+    if (!SetModemLines(m_link, m_link.lines.after)) StepFailed();
 }
 
 void TovrelForm::EndOfSequence() {

@@ -16,7 +16,18 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
 
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
-void TovrelForm::Form_Load() {
+void TovrelForm::SetLineOptions(std::optional<LineSequence> before,
+                                std::optional<LineSequence> after) {
+    m_beforeOption = std::move(before);
+    m_afterOption = std::move(after);
+}
+
+void TovrelForm::UsePort(std::int16_t comport, const std::string& devicePath) {
+    m_fixedComport = comport;
+    if (!devicePath.empty()) m_link.portPath = [devicePath](int) { return devicePath; };
+}
+
+void TovrelForm::LoadForm() {
     LoadDefaultData(m_settings);
     m_mainWindow.ShowConfigurationPage(false);
     // A command-line run works from the defaults and what its switches set. Its start-up
@@ -26,8 +37,32 @@ void TovrelForm::Form_Load() {
     } else {
         m_settings.Comport = CommandLineComport(m_host.CommandLineWords(), m_settings.Comport);
     }
+    if (m_fixedComport != 0) m_settings.Comport = m_fixedComport;
     m_panel.FillCOMPortList();
     m_panel.UpdateConfigurationWindow();
+    LoadModemLines();
+}
+
+void TovrelForm::LoadModemLines() {
+    const auto load = [this](const std::optional<LineSequence>& option, bool before,
+                             LineSequence& sequence) {
+        if (option) {
+            sequence = *option;
+            return;
+        }
+        std::string badStep;
+        const std::optional<LineSequence> stored =
+            StoredLineSequence(m_store, before ? kBeforeLinesKey : kAfterLinesKey, badStep);
+        // A sequence that is wrong is not used in part: the lines are then left alone.
+        if (!stored) Warn(BadStoredLinesMessage(before, badStep));
+        sequence = stored.value_or(LineSequence{});
+    };
+    load(m_beforeOption, true, m_link.lines.before);
+    load(m_afterOption, false, m_link.lines.after);
+}
+
+void TovrelForm::Form_Load() {
+    LoadForm();
     m_mainWindow.DisableButtons();
     m_settings.ChecksumMismatch = false;
     IdentifyAtStartUp();

@@ -97,6 +97,8 @@ const std::string kResetFailed =
     "1. The power supply is connected\n2. All connections are correct\n"
     "3. A program is not already running\n4. The correct value for the crystal is selected\n"
     "5. PSEN is inserted\n\nSee downloading instructions under 'Help-->Index'\n";
+const std::string kNoRts =
+    "Warning: Cannot set RTS on COM1 ({tty}): Inappropriate ioctl for device\n";
 const std::string kNotConfirmed =
     "Serial safe mode not confirmed (set TOVREL_CONFIRM_SERIAL_SAFE=yes beforehand to confirm "
     "it): answered No\n";
@@ -291,6 +293,15 @@ std::vector<FaultCase> Rows() {
      "--help\n", "", kNothingSent},
     {"Version", "prints its version and touches no port", "", "--version", {}, 0,
      {std::string("Tovrel ") + TOVREL_VERSION}, "", "", kNothingSent},
+    // The developer's bench.
+    {"ModemLinesOnAPseudoTerminal", "fails the reset when --before sets a line the port does not "
+     "have (a pseudo-terminal has no modem lines), with the system's reason; sends nothing",
+     "", kCode + " --before=R1|D1|W0.05", {GoodHex()}, 1, {"", kConfig, "RESETTING PART: failed"},
+     kNoRts + kNoRts + kResetFailed, kUntouched, kNothingSent},
+    {"ReadBackHangUp", "fails the read-back when the line hangs up during the page reads and "
+     "writes no file; status 1", "--hangup-after=V:3", "--read {dir}/back.hex", {}, 1,
+     {"", kConfig, kResetOk, kUp, "READING CODE [{dir}/back.hex]:..........Failed",
+      "Baudrate = 115200... failed"}, kBaudError, kUntouched, {"V", 3, "ACWQVESFU"}},
     // Signals, and a log nobody reads.
     {"InterruptedDuringDownload", "finishes the exchange under way, sends no further page, takes "
      "the device back to 9600 baud, closes the port, saves the settings and ends with status 130 "

@@ -125,8 +125,9 @@ TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
     };
     char name[] = "tovrel";
     char* argv[] = {name, nullptr};
-    EXPECT_EXIT((qAddPreRoutine(closeEverything), std::exit(RunWithWindow(1, argv))),
-                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        (qAddPreRoutine(closeEverything), std::exit(RunWithWindow(1, argv, ParsedCommandLine()))),
+        ::testing::ExitedWithCode(0), "");
     std::stringstream saved;
     saved << std::ifstream(home + "/Tovrel/Tovrel.conf").rdbuf();
     for (const char* line : {"[8051]\n", "LockMode=True\n", "EraseMode=True\n", "fcore=0\n"})

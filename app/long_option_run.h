@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "config/long_options.h"
+#include "core/translator.h"
+
+namespace tovrel::app {
+
+// Exit status of a command line that cannot be used.
+inline constexpr int kExitUsage = 2;
+
+// A run with long options. Three kinds, decided by the options:
+// - a read-back (--read): the code flash into a file, on one port or every --ports port;
+// - a bench run (--ports, --loop, --serial, --unit-data, --log or --json): the download on
+//   every port, with the production extras;
+// - otherwise a classic run (window or headless) with the developer's extras (--before,
+//   --after, --trace).
+// Says on standard error that the trace file cannot be created (nothing was opened or sent)
+// and answers the exit status of a command line that cannot be used.
+int ReportTraceFailure(const Translator& translator, const std::string& file,
+                       const std::string& reason);
+
+int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display);
+
+}  // namespace tovrel::app

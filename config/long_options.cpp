@@ -1,0 +1,223 @@
+#include "config/long_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "core/settings.h"
+#include "core/user_texts.h"
+
+namespace tovrel {
+namespace {
+
+constexpr std::string_view kOptionStart = "--";
+constexpr std::string_view kComPrefix = "COM";
+constexpr char kPortSeparator = ',';
+constexpr char kPathStart = '/';
+
+struct Problem {
+    const char* text = nullptr;
+    std::string argument;
+};
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+template <typename Number>
+std::optional<Number> WholeNumber(const std::string& text, Number least, Number most) {
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || at != end || value < least || value > most) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool EndsWith(const std::string& text, std::string_view tail) {
+    return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
+}
+
+// Reads one option's value into the options; a problem names what is wrong with it.
+class OptionReader {
+  public:
+    explicit OptionReader(LongOptions& options) : m_options(options) {}
+
+    // The options that take a value, and what each does with it.
+    std::optional<Problem> Take(const std::string& name, const std::string& value) {
+        LongOptions& o = m_options;
+        if (name == "--ports") return Ports(value);
+        if (name == "--count") {
+            o.count = WholeNumber<long>(value, 1, std::numeric_limits<long>::max());
+            o.loop = true;
+            return o.count ? std::nullopt : std::optional<Problem>({kBadCountError, value});
+        }
+        if (name == "--serial") {
+            o.serialFirst = WholeNumber<std::uint32_t>(value, 0, UINT32_MAX);
+            return o.serialFirst ? std::nullopt : std::optional<Problem>({kBadSerialError, value});
+        }
+        if (name == "--serial-at") {
+            o.serialAt = WholeNumber<std::uint16_t>(value, 0, UINT16_MAX);
+            return o.serialAt ? std::nullopt : std::optional<Problem>({kBadSerialAtError, value});
+        }
+        if (name == "--before") return Sequence(value, o.before, kBadBeforeStepError);
+        if (name == "--after") return Sequence(value, o.after, kBadAfterStepError);
+        if (name == "--read" && !EndsWith(value, ".hex") && !EndsWith(value, ".bin")) {
+            return Problem{kBadReadFileError, value};
+        }
+        const std::map<std::string, std::string*> texts = {{"--serial-file", &o.serialFile},
+                                                           {"--unit-data", &o.unitData},
+                                                           {"--log", &o.logFile},
+                                                           {"--read", &o.readFile},
+                                                           {"--trace", &o.traceFile}};
+        *texts.at(name) = value;
+        return std::nullopt;
+    }
+
+  private:
+    std::optional<Problem> Ports(const std::string& list) {
+        std::set<std::string> seen;
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            const std::size_t end = std::min(list.find(kPortSeparator, start), list.size());
+            const std::string port = list.substr(start, end - start);
+            if (ComportOfName(port) == 0 && (port.empty() || port.front() != kPathStart)) {
+                return Problem{kBadPortError, port};
+            }
+            // COM3 and com3 are the same port.
+            const std::string key = port.front() == kPathStart ? port : Lower(port);
+            if (!seen.insert(key).second) return Problem{kRepeatedPortError, port};
+            m_options.ports.push_back(port);
+            start = end + 1;
+        }
+        return std::nullopt;
+    }
+
+    static std::optional<Problem> Sequence(const std::string& text,
+                                           std::optional<LineSequence>& sequence,
+                                           const char* error) {
+        std::string badStep;
+        sequence = ParseLineSequence(text, badStep);
+        return sequence ? std::nullopt : std::optional<Problem>({error, badStep});
+    }
+
+    LongOptions& m_options;
+};
+
+const std::set<std::string> kFlags = {"--loop", "--json"};
+const std::set<std::string> kValued = {"--ports",       "--count",     "--serial", "--serial-at",
+                                       "--serial-file", "--unit-data", "--log",    "--before",
+                                       "--after",       "--read",      "--trace"};
+
+bool IsComportSwitch(const std::string& word) {
+    const std::string upper = Lower(word);
+    return upper.rfind("/c:", 0) == 0;
+}
+
+// The rules between options, once every word has been read.
+std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
+    const LongOptions& o = line.options;
+    const std::vector<std::string>& words = line.classicWords;
+    if (o.Bench()) {
+        // Word 0 is the download file, never a switch; a read-back has no download file.
+        for (std::size_t i = o.readFile.empty() ? 1 : 0; i < words.size(); ++i) {
+            if (IsComportSwitch(words[i])) return Problem{kPortsWithSwitchError, words[i]};
+        }
+    }
+    if (o.serialFirst && !o.serialAt) return Problem{kSerialWithoutAddressError, ""};
+    if (!o.serialFirst && o.serialAt) return Problem{kAddressWithoutSerialError, "--serial-at"};
+    if (!o.serialFirst && !o.serialFile.empty()) {
+        return Problem{kAddressWithoutSerialError, "--serial-file"};
+    }
+    if (!o.readFile.empty()) {
+        if (!words.empty() && words.front().rfind('/', 0) != 0) {
+            return Problem{kReadWithFileError, words.front()};
+        }
+        if (o.loop) return Problem{kReadWithBenchError, "--loop"};
+        if (o.serialFirst) return Problem{kReadWithBenchError, "--serial"};
+        if (!o.unitData.empty()) return Problem{kReadWithBenchError, "--unit-data"};
+        // The production log and JSON report downloads; a read-back writes neither.
+        if (!o.logFile.empty()) return Problem{kReadWithBenchError, "--log"};
+        if (o.json) return Problem{kReadWithBenchError, "--json"};
+    } else if (o.Any() && words.empty()) {
+        return Problem{kNoDownloadFileError, ""};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool LongOptions::Any() const {
+    return !ports.empty() || loop || count || serialFirst || serialAt || !serialFile.empty() ||
+           !unitData.empty() || !logFile.empty() || json || before || after || !readFile.empty() ||
+           !traceFile.empty();
+}
+
+int ComportOfName(const std::string& name) {
+    std::string prefix = name.substr(0, std::min(name.size(), kComPrefix.size()));
+    for (char& c : prefix) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (prefix != kComPrefix) return 0;
+    const std::string digits = name.substr(kComPrefix.size());
+    if (digits.empty() || digits.front() == '0') return 0;
+    return WholeNumber<int>(digits, kFirstComport, kLastComport).value_or(0);
+}
+
+std::string PerPortFileName(const std::string& file, const std::string& port) {
+    const std::string name = port.substr(port.find_last_of(kPathStart) + 1);
+    const std::size_t folderEnd = file.find_last_of('/');
+    const std::size_t dot = file.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (folderEnd == std::string::npos || dot > folderEnd);
+    if (!hasExtension) return file + "-" + name;
+    return file.substr(0, dot) + "-" + name + file.substr(dot);
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
+    ParsedCommandLine line;
+    OptionReader reader(line.options);
+    std::set<std::string> given;
+    const auto fail = [&line](const Problem& problem) {
+        line.errorText = problem.text;
+        line.errorArgument = problem.argument;
+        return line;
+    };
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.rfind(kOptionStart, 0) != 0) {
+            line.classicWords.push_back(word);
+            continue;
+        }
+        if (word == kOptionStart) {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        if (!kFlags.count(name) && !kValued.count(name)) return fail({kUnknownOptionError, name});
+        if (!given.insert(name).second) return fail({kRepeatedOptionError, name});
+        if (kFlags.count(name)) {
+            if (equals != std::string::npos) return fail({kUnknownOptionError, word});
+            (name == "--loop" ? line.options.loop : line.options.json) = true;
+            continue;
+        }
+        const bool hasValue = equals != std::string::npos || i + 1 < words.size();
+        const std::string value = equals != std::string::npos ? word.substr(equals + 1)
+                                  : hasValue                  ? words[++i]
+                                                              : std::string();
+        // An empty sequence is a sequence: it leaves the lines alone, whatever is stored.
+        const bool emptyAllowed = name == "--before" || name == "--after";
+        if (!hasValue || (value.empty() && !emptyAllowed)) return fail({kMissingValueError, name});
+        if (const std::optional<Problem> problem = reader.Take(name, value)) return fail(*problem);
+    }
+    if (const std::optional<Problem> problem = CheckCombinations(line)) return fail(*problem);
+    return line;
+}
+
+}  // namespace tovrel
