@@ -66,6 +66,10 @@ void TracedSerialPort::Line(const std::string& text) {
     m_sink(Decimal(m_clock() - m_start, kTimeDecimals) + ' ' + text);
 }
 
+void TracedSerialPort::Note(const std::string& text) {
+    m_sink("# " + Decimal(m_clock() - m_start, kTimeDecimals) + ' ' + text);
+}
+
 void TracedSerialPort::Bytes(const char* direction, std::span<const std::uint8_t> bytes) {
     std::string text = direction;
     text += ' ';

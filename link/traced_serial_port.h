@@ -19,10 +19,10 @@ double MonotonicSeconds();
 //   0.021034 RX 4B617A2038514120... ID 9600
 // The kind is the command letter of a loader frame (Q for a page frame), ID for the reset
 // message and "-" for anything else; what a read brings has the kind of the message it answers.
-// Notes begin with "#", the layout of the simulated device's trace: the clock's origin first,
-// then open and close, a reopen at another rate, a read that timed out, input thrown away
-// before a message, the modem lines and their waits, and what failed:
-//   # timeout 500 ms: 0 of 1 bytes
+// Notes begin with "#" and then their time, the layout of the simulated device's trace: the
+// clock's origin first, then open and close, a reopen at another rate, a read that timed out,
+// input thrown away before a message, the modem lines and their waits, and what failed:
+//   # 0.501377 timeout 500 ms: 0 of 1 bytes
 class TracedSerialPort : public SerialPort {
   public:
     // Takes each line as soon as it is complete, without a line end.
@@ -46,7 +46,7 @@ class TracedSerialPort : public SerialPort {
 
   private:
     void Line(const std::string& text);
-    void Note(const std::string& text) { m_sink("# " + text); }
+    void Note(const std::string& text);
     void Bytes(const char* direction, std::span<const std::uint8_t> bytes);
     std::error_code Lines(const char* name, bool asserted, std::error_code error);
 

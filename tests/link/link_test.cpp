@@ -215,14 +215,15 @@ TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
     port.Read(buffer, 1, 500);
     fake.lineError = std::make_error_code(std::errc::inappropriate_io_control_operation);
     port.SetDtr(false);
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{
-                  "# tovrel trace: seconds TX|RX hex kind baud", "# origin-monotonic 0.000000",
-                  "# open COM2 /dev/ttyUSB1 9600", "# lines RTS 1", "# wait 0.05 s",
-                  "0.125000 TX 215A00A6 ID 9600", "0.250000 RX 4B61 ID 9600",
-                  "# timeout 500 ms: 2 of 25 bytes", "# close", "# rate 115200",
-                  "0.375000 TX 070E0143BC C 115200", "0.500000 RX 06 C 115200",
-                  "# lines DTR 0 failed: Inappropriate ioctl for device"}));
+    EXPECT_EQ(
+        lines,
+        (std::vector<std::string>{
+            "# tovrel trace: seconds TX|RX hex kind baud", "# origin-monotonic 0.000000",
+            "# 0.125000 open COM2 /dev/ttyUSB1 9600", "# 0.250000 lines RTS 1",
+            "# 0.375000 wait 0.05 s", "0.500000 TX 215A00A6 ID 9600", "0.625000 RX 4B61 ID 9600",
+            "# 0.750000 timeout 500 ms: 2 of 25 bytes", "# 0.875000 close",
+            "# 1.000000 rate 115200", "1.125000 TX 070E0143BC C 115200", "1.250000 RX 06 C 115200",
+            "# 1.375000 lines DTR 0 failed: Inappropriate ioctl for device"}));
 }
 
 }  // namespace
