@@ -31,6 +31,20 @@ int WriteTimeoutMs(std::size_t byteCount, std::int32_t baudRate) {
     return kWriteSlackMs + static_cast<int>(std::min(wireMs, 600000.0));
 }
 
+// One modem line of the open port. The kernel's own answer where there is one, so the user
+// reads the system's reason ("Inappropriate ioctl for device" on a pseudo-terminal).
+std::error_code SetLine(QSerialPort& port, ModemLine line, bool asserted) {
+    if (!port.isOpen()) return std::make_error_code(std::errc::bad_file_descriptor);
+#ifdef Q_OS_UNIX
+    return SetModemLine(static_cast<int>(port.handle()), line, asserted);
+#else
+    const bool set = line == ModemLine::Dtr ? port.setDataTerminalReady(asserted)
+                                            : port.setRequestToSend(asserted);
+    port.clearError();
+    return set ? std::error_code() : std::make_error_code(std::errc::io_error);
+#endif
+}
+
 }  // namespace
 
 QtSerialPort::QtSerialPort() : m_port(std::make_unique<QSerialPort>()) {}
@@ -103,6 +117,24 @@ std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count
 void QtSerialPort::DiscardInput() {
     // Empties QSerialPort's own buffer and the driver's (tcflush with TCIFLUSH).
     if (m_port->isOpen()) m_port->clear(QSerialPort::Input);
+}
+
+std::size_t QtSerialPort::InputWaiting() const {
+    if (!m_port->isOpen()) return 0;
+    // What QSerialPort has taken in already, and what still waits in the driver.
+    auto waiting = static_cast<std::size_t>(m_port->bytesAvailable());
+#ifdef Q_OS_UNIX
+    waiting += DriverInputBytes(static_cast<int>(m_port->handle()));
+#endif
+    return waiting;
+}
+
+std::error_code QtSerialPort::SetDtr(bool asserted) {
+    return SetLine(*m_port, ModemLine::Dtr, asserted);
+}
+
+std::error_code QtSerialPort::SetRts(bool asserted) {
+    return SetLine(*m_port, ModemLine::Rts, asserted);
 }
 
 }  // namespace tovrel

@@ -23,6 +23,9 @@ class QtSerialPort : public SerialPort {
     std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
     void DiscardInput() override;
+    std::size_t InputWaiting() const override;
+    std::error_code SetDtr(bool asserted) override;
+    std::error_code SetRts(bool asserted) override;
 
   private:
     std::unique_ptr<QSerialPort> m_port;

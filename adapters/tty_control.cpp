@@ -3,7 +3,11 @@
 #ifdef __linux__
 #include <asm/termbits.h>
 #include <linux/serial.h>
+#endif
+#ifndef _WIN32
 #include <sys/ioctl.h>
+
+#include <cerrno>
 #endif
 
 namespace tovrel {
@@ -38,6 +42,32 @@ void RequestLowLatency(int fd) {
 
 bool ApplyExactBaudRate(int, std::int32_t) { return true; }
 void RequestLowLatency(int) {}
+
+#endif
+
+#ifndef _WIN32
+
+std::error_code SetModemLine(int fd, ModemLine line, bool asserted) {
+    const int bits = line == ModemLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
+    // Only this line changes: the other keeps what it was set to.
+    if (ioctl(fd, asserted ? TIOCMBIS : TIOCMBIC, &bits) != 0) {
+        return {errno, std::system_category()};
+    }
+    return {};
+}
+
+std::size_t DriverInputBytes(int fd) {
+    int count = 0;
+    if (ioctl(fd, FIONREAD, &count) != 0 || count < 0) return 0;
+    return static_cast<std::size_t>(count);
+}
+
+#else
+
+std::error_code SetModemLine(int, ModemLine, bool) {
+    return std::make_error_code(std::errc::not_supported);
+}
+std::size_t DriverInputBytes(int) { return 0; }
 
 #endif
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <system_error>
 
 namespace tovrel {
 
@@ -14,5 +16,13 @@ bool ApplyExactBaudRate(int fd, std::int32_t baudRate);
 // Asks the driver to hand over received bytes at once instead of batching them. Drivers
 // without the setting (a pseudo-terminal, say) are left as they are.
 void RequestLowLatency(int fd);
+
+enum class ModemLine { Dtr, Rts };
+
+// Asserts or clears one modem line; the system's error when the driver has no such line.
+std::error_code SetModemLine(int fd, ModemLine line, bool asserted);
+
+// The bytes the driver has received and nobody has read yet.
+std::size_t DriverInputBytes(int fd);
 
 }  // namespace tovrel

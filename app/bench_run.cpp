@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <system_error>
 
-#include "adapters/qt_serial_port.h"
+#include "adapters/port_factory.h"
 #include "adapters/qt_settings_store.h"
 #include "adapters/qt_translator.h"
 #include "app/console_host.h"
@@ -56,6 +59,12 @@ bool SerialSafeConfirmed() {
     return value != nullptr && std::string(value) == "yes";
 }
 
+// The trace file of a port: the one named, or with --ports one per port beside it.
+std::string TraceFileOf(const LongOptions& o, const std::string& port) {
+    if (o.traceFile.empty() || !o.Bench()) return o.traceFile;
+    return PerPortFileName(o.traceFile, port);
+}
+
 // Whatever the run needs before its first board; false, with the problem told, when the run
 // cannot start.
 struct Preparation {
@@ -63,8 +72,20 @@ struct Preparation {
     std::unique_ptr<ProductionLog> log;
 };
 
-bool Prepare(const LongOptions& o, const QtSettingsStore& store, Preparation& prepared) {
+bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
+    const LongOptions& o = line.options;
     const QtTranslator translator;
+    // Trace files are made before any port opens: one that cannot be made stops the run first.
+    for (const BenchPort& port : PortsOf(line)) {
+        const std::string trace = TraceFileOf(o, port.name);
+        if (trace.empty()) continue;
+        if (std::FILE* file = std::fopen(trace.c_str(), "w")) {
+            std::fclose(file);
+        } else {
+            ReportTraceFailure(translator, trace, std::generic_category().message(errno));
+            return false;
+        }
+    }
     const auto refuse = [&translator](const char* text, const std::string& argument) {
         std::cerr << kCommandPrefix << Tr(translator, text, argument) << '\n';
         return false;
@@ -93,17 +114,19 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
     const LongOptions& o = line.options;
     QtSettingsStore store;
     Preparation prepared;
-    if (!Prepare(o, store, prepared)) return kExitUsage;
+    if (!Prepare(line, store, prepared)) return kExitUsage;
     const QtTranslator translator;
     TextOutput text(std::cout, std::cerr, o.Bench(), o.Bench() || o.loop);
     JsonOutput json(std::cout, std::cerr);
 
-    BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before.has_value()};
+    BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before, o.after};
     BenchServices services;
     services.startThread = [](std::function<void()> job) {
         return std::make_unique<QtWorkerThread>(std::move(job));
     };
-    services.makePort = MakeBenchPort;
+    services.makePort = [&o](const std::string& port, std::string& error) {
+        return MakeBenchPort(port, TraceFileOf(o, port), error);
+    };
     services.store = &store;
     services.host.words = line.classicWords;
     services.host.programFolder = QCoreApplication::applicationDirPath().toStdString();
@@ -128,9 +151,10 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port) {
-    (void)port;
-    return std::make_unique<QtSerialPort>();
+std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port, const std::string& traceFile,
+                                          std::string& error) {
+    return MakeSerialPort(
+        traceFile, [port] { return port; }, error);
 }
 
 int RunBench(const ParsedCommandLine& line, int argc, char** argv, bool display) {

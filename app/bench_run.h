@@ -15,7 +15,9 @@ namespace tovrel::app {
 // used), 128 + the signal when one stopped it.
 int RunBench(const ParsedCommandLine& line, int argc, char** argv, bool display);
 
-// The serial port of one bench port: every port of a bench is made here.
-std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port);
+// The serial port of one bench port, traced into traceFile when one is named: every port of a
+// bench is made here. Null, with the reason in error, when the trace file cannot be made.
+std::unique_ptr<SerialPort> MakeBenchPort(const std::string& port, const std::string& traceFile,
+                                          std::string& error);
 
 }  // namespace tovrel::app

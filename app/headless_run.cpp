@@ -7,9 +7,13 @@
 #include <iostream>
 #include <string>
 
-#include "adapters/qt_serial_port.h"
+#include "adapters/port_factory.h"
 #include "adapters/qt_settings_store.h"
 #include "app/console_host.h"
+#include "app/long_option_run.h"
+#include "app/stop_signals.h"
+#include "core/user_texts.h"
+#include "link/port_names.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel::app {
@@ -22,10 +26,9 @@ bool SerialSafeConfirmed() {
 
 }  // namespace
 
-int RunHeadless(int argc, char** argv) {
-    // The words as given, before Qt may take its own options out of argv.
+int RunHeadless(int argc, char** argv, const ParsedCommandLine& line) {
     ConsoleHost::Options options;
-    options.words.assign(argv + 1, argv + argc);
+    options.words = line.classicWords;
     // The serial port and the settings store are Qt devices and need the application object.
     QCoreApplication application(argc, argv);
     options.programFolder = QCoreApplication::applicationDirPath().toStdString();
@@ -33,14 +36,31 @@ int RunHeadless(int argc, char** argv) {
     options.progressOnTerminal = isatty(STDERR_FILENO) != 0;
     ConsoleHost host(std::move(options), std::cout, std::cerr);
 
-    QtSerialPort port;
+    TovrelForm* named = nullptr;  // the form, once made, names the port for the trace
+    std::string traceError;
+    const std::unique_ptr<SerialPort> port = MakeSerialPort(
+        line.options.traceFile, [&named] { return ComportName(named->settings().Comport); },
+        traceError);
+    if (!port) return ReportTraceFailure(host, line.options.traceFile, traceError);
     QtSettingsStore store;
-    TovrelForm form(host, port, store);
+    TovrelForm form(host, *port, store);
+    named = &form;
+    form.SetLineOptions(line.options.before, line.options.after);
     MainWindowModel& window = form.mainWindow();
     window.onStatusAppended = [&host](const std::string& text) { host.StatusAppended(text); };
     window.onChanged = [&host, &window] { host.ProgressChanged(window.ProgressState()); };
     form.Form_Load();
     return form.ExitStatus();
+}
+
+int RunStoppable(int argc, char** argv, const ParsedCommandLine& line) {
+    CatchStopSignals();
+    const int status = RunHeadless(argc, argv, line);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
+        return ExitStatusForSignal(signal);
+    }
+    return status;
 }
 
 }  // namespace tovrel::app

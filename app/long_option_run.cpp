@@ -1,8 +1,15 @@
 #include "app/long_option_run.h"
 
+#include <csignal>
 #include <iostream>
 
 #include "app/bench_run.h"
+#include "app/headless_run.h"
+#include "app/read_back_run.h"
+#include "core/user_texts.h"
+#ifdef TOVREL_WITH_WINDOW
+#include "ui/run_with_window.h"
+#endif
 
 namespace tovrel::app {
 namespace {
@@ -12,18 +19,34 @@ bool IsBenchRun(const LongOptions& o) {
            o.json;
 }
 
-// Filled in by the read-back, the bench and the developer's extras.
-int NotYetBuilt(const char* what) {
-    std::cerr << "tovrel: " << what << " is not built yet\n";
-    return kExitUsage;
+// A classic run, window or headless as without long options, with the modem lines and the
+// trace the developer's options ask for.
+int RunClassicWithExtras(const ParsedCommandLine& line, int argc, char** argv, bool display) {
+#ifdef TOVREL_WITH_WINDOW
+    if (display) {
+        // A command-line run echoes its log: a reader that went away stops only that.
+        std::signal(SIGPIPE, SIG_IGN);
+        return RunWithWindow(argc, argv, line);
+    }
+#else
+    (void)display;
+#endif
+    return RunStoppable(argc, argv, line);
 }
 
 }  // namespace
 
+int ReportTraceFailure(const Translator& translator, const std::string& file,
+                       const std::string& reason) {
+    std::cerr << kCommandPrefix << Tr(translator, kCannotCreateTraceError, file) << ": " << reason
+              << '\n';
+    return kExitUsage;
+}
+
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
-    if (!line.options.readFile.empty()) return NotYetBuilt("--read");
+    if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);
     if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
-    return NotYetBuilt("the classic run with --before, --after or --trace");
+    return RunClassicWithExtras(line, argc, argv, display);
 }
 
 }  // namespace tovrel::app

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <string>
+
 #include "config/long_options.h"
+#include "core/translator.h"
 
 namespace tovrel::app {
 
@@ -13,6 +16,11 @@ inline constexpr int kExitUsage = 2;
 //   every port, with the production extras;
 // - otherwise a classic run (window or headless) with the developer's extras (--before,
 //   --after, --trace).
+// Says on standard error that the trace file cannot be created (nothing was opened or sent)
+// and answers the exit status of a command line that cannot be used.
+int ReportTraceFailure(const Translator& translator, const std::string& file,
+                       const std::string& reason);
+
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display);
 
 }  // namespace tovrel::app

@@ -7,7 +7,6 @@
 #include "adapters/qt_translator.h"
 #include "app/headless_run.h"
 #include "app/long_option_run.h"
-#include "app/stop_signals.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
 #include "ui/run_with_window.h"
@@ -21,27 +20,16 @@ bool IsSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-int RunWindow(int argc, char** argv) {
+int RunWindow(int argc, char** argv, const ParsedCommandLine& line) {
 #ifdef TOVREL_WITH_WINDOW
-    return RunWithWindow(argc, argv);
+    return RunWithWindow(argc, argv, line);
 #else
     (void)argc;
     (void)argv;
+    (void)line;
     std::cerr << kCommandPrefix << QtTranslator().Translate(kNoWindowBuildNote) << '\n';
     return kExitNoWindow;
 #endif
-}
-
-// A headless command-line run that a signal stops in good order: it ends after the clean-up
-// with 128 + the signal.
-int RunStoppable(int argc, char** argv) {
-    CatchStopSignals();
-    const int status = RunHeadless(argc, argv);
-    if (const int signal = StopSignal(); signal != 0) {
-        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
-        return ExitStatusForSignal(signal);
-    }
-    return status;
 }
 
 }  // namespace
@@ -77,6 +65,9 @@ std::string UsageText() {
 int Main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     const StartMode mode = ChooseStartMode(words, DisplayAvailable());
+    // A line without long options is taken word for word, as it always was.
+    ParsedCommandLine classic;
+    classic.classicWords = words;
     if (mode != StartMode::Help && mode != StartMode::Version && !words.empty()) {
         // Long options are taken out first; a line without any stays a classic run, word
         // for word.
@@ -100,9 +91,9 @@ int Main(int argc, char** argv) {
         case StartMode::Window:
             // A command-line run echoes its log: a reader that went away stops only that.
             if (!words.empty()) std::signal(SIGPIPE, SIG_IGN);
-            return RunWindow(argc, argv);
+            return RunWindow(argc, argv, classic);
         case StartMode::Headless:
-            return RunStoppable(argc, argv);
+            return RunStoppable(argc, argv, classic);
         case StartMode::NoDisplay:
             break;
     }

@@ -142,6 +142,9 @@ std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
         if (o.loop) return Problem{kReadWithBenchError, "--loop"};
         if (o.serialFirst) return Problem{kReadWithBenchError, "--serial"};
         if (!o.unitData.empty()) return Problem{kReadWithBenchError, "--unit-data"};
+        // The production log and JSON report downloads; a read-back writes neither.
+        if (!o.logFile.empty()) return Problem{kReadWithBenchError, "--log"};
+        if (o.json) return Problem{kReadWithBenchError, "--json"};
     } else if (o.Any() && words.empty()) {
         return Problem{kNoDownloadFileError, ""};
     }

@@ -48,6 +48,10 @@ std::string PortFailureDetails(const std::string& port, const std::string& path,
     return port + " (" + path + "): " + reason;
 }
 
+UserMessage CannotSetLineMessage(bool dtr, const std::string& details) {
+    return Own(dtr ? "Cannot set DTR on %1" : "Cannot set RTS on %1", details, kWarningTitle);
+}
+
 UserMessage ChangeBaudrateErrorMessage() {
     return Fixed("Error encountered while changing baudrate", kWarningTitle);
 }
@@ -171,6 +175,14 @@ UserMessage SettingsNotSavedMessage(const std::string& file) {
     return Own("The settings could not be saved to %1", file, kWarningTitle);
 }
 
+UserMessage BadStoredLinesMessage(bool before, const std::string& badStep) {
+    return Own(before ? "Before in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used"
+                      : "After in the section [Lines] of the settings file has a bad step \"%1\" "
+                        "(steps are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used",
+               badStep, kWarningTitle);
+}
+
 UserMessage SerialAddressBeyondDataMessage(std::uint16_t address) {
     return Own(
         "The serial number's data-flash address %1 (--serial-at) lies beyond the data flash "
@@ -251,6 +263,8 @@ std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
 
+std::string ReadingCodeText(const std::string& file) { return "READING CODE [" + file + "]:"; }
+
 std::string DeviceText(const std::string& model, const std::string& major,
                        const std::string& minor) {
     return "Zerk8" + model + " version " + major + "." + minor;
@@ -263,8 +277,8 @@ const char* const kUsageParagraphs[6] = {
     "       tovrel [BENCH OPTION...] [--before SEQ] [--after SEQ] [--trace FILE]\n"
     "              HEXFILE [DATAFILE] [SWITCH...]\n"
     "                                       the same with the options below\n"
-    "       tovrel --read FILE [/C:n] [--ports LIST] [--trace FILE]\n"
-    "                                       read the code flash back into FILE\n"
+    "       tovrel --read FILE [--ports LIST] [--before SEQ] [--after SEQ] [--trace FILE]\n"
+    "              [SWITCH...]              read the code flash back into FILE\n"
     "       tovrel --help | --version\n",
     "The first word is always the Intel HEX file. Switches (upper or lower case):\n"
     "  /D       erase the code flash only (and download the code only)\n"
@@ -303,8 +317,10 @@ const char* const kUsageParagraphs[6] = {
     "  --json               one JSON object per line on standard output\n"
     "  --before SEQ         set the modem lines before every reset message, e.g.\n"
     "                       \"R1|D1|W0.05|D0|W0.1\" (D DTR, R RTS, 1 asserted, W seconds)\n"
-    "  --after SEQ          set them at the end of a download or run, e.g. \"R0|D1|W0.05|D0\"\n"
-    "  --read FILE          read the code flash into FILE (.hex or .bin)\n"
+    "  --after SEQ          set them at the end of a download, run or read-back, e.g.\n"
+    "                       \"R0|D1|W0.05|D0\" (default for both: Before and After of the\n"
+    "                       section [Lines] in the settings file; empty: lines untouched)\n"
+    "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
     "A command line that cannot be used ends with status 2. With --ports every line\n"
     "begins with its port, and a summary line per board follows. In a bench run the\n"

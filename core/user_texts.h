@@ -41,6 +41,8 @@ UserMessage OpenPortErrorMessage(const std::string& details);
 // "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
 std::string PortFailureDetails(const std::string& port, const std::string& path,
                                const std::string& reason);
+// A modem line the port cannot set: "Cannot set DTR on " and the details as above.
+UserMessage CannotSetLineMessage(bool dtr, const std::string& details);
 UserMessage ChangeBaudrateErrorMessage();
 UserMessage ProfileLineErrorMessage(int line, const std::string& path);
 UserMessage CannotReadProfileMessage(const std::string& path);
@@ -76,6 +78,9 @@ UserMessage InvalidDataflashFileMessage();
 UserMessage DataDownloadErrorMessage();
 // The settings file could not be written; an empty name: there was no place for it at all.
 UserMessage SettingsNotSavedMessage(const std::string& file);
+// A modem-line sequence of the settings file's [Lines] section that does not parse, with the
+// step that is wrong: the sequence is not used.
+UserMessage BadStoredLinesMessage(bool before, const std::string& badStep);
 
 // The production bench. Details carry the system's reason, or the command's exit and its
 // standard error.
@@ -122,6 +127,8 @@ std::string DownloadingCodeText(const std::string& file);
 std::string DownloadingDataText(const std::string& file);
 std::string DataFileFailedLine(const std::string& file);
 std::string VerifyFileWrittenLine(const std::string& path);
+// "READING CODE [<file>]:", the read-back's step, before its long outcome.
+std::string ReadingCodeText(const std::string& file);
 
 // The production steps of a bench run: "DOWNLOADING SERIAL NUMBER [<n>]: " and the unit data,
 // each followed by its outcome.
@@ -201,6 +208,8 @@ inline constexpr const char* kCommandTooMuchNote = "wrote more than %1 bytes";
 inline constexpr const char* kUnitDataLineNote = "line %1 is no data-flash line of this device";
 // A port of a bench loop that does not open while it waits for the next board.
 inline constexpr const char* kPortWaitNote = "waiting for %1 to open again";
+// The trace file cannot be created; the system's reason follows after ": ".
+inline constexpr const char* kCannotCreateTraceError = "--trace: cannot create \"%1\"";
 
 // The usage, one translatable piece per paragraph; blank lines go between them.
 extern const char* const kUsageParagraphs[6];

@@ -5,6 +5,7 @@
 
 #include "core/progress.h"
 #include "core/text_file.h"
+#include "image/code_image.h"
 #include "link/link.h"
 
 namespace tovrel {
@@ -21,5 +22,10 @@ struct VerifyOutcome {
 // file when GenVerifyFiles is set. Answers pagesMatched.
 bool VerifyAfterDownloadFunction(Link& link, ProgressSink& progress, const TextFile& file,
                                  VerifyOutcome& outcome);
+
+// Reads code pages 0 to pageCount - 1 (at most 248) into image with 'V', as the verify reads
+// them: a short or missing answer is asked for again, at most 20 failed reads in all. True
+// when every page came whole.
+bool ReadCodeFunction(Link& link, ProgressSink& progress, std::size_t pageCount, CodeImage& image);
 
 }  // namespace tovrel

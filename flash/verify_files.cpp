@@ -65,4 +65,19 @@ std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verifi
     return text;
 }
 
+std::string ReadBackHexText(const CodeImage& image, std::size_t pageCount) {
+    std::string text;
+    for (std::size_t page = 0; page < std::min(pageCount, kPageCount); ++page) {
+        // An erased page is what an empty download leaves: nothing to write back.
+        if (image.PageIsEmpty(page)) continue;
+        for (std::size_t offset = 0; offset < kPageSize; offset += kRecordData) {
+            AppendRecord(text, static_cast<std::uint32_t>(page * kPageSize + offset),
+                         image.Page(page).data() + offset);
+        }
+    }
+    text += kEndRecord;
+    text += kLineEnd;
+    return text;
+}
+
 }  // namespace tovrel

@@ -22,4 +22,8 @@ std::string FolderPart(const std::string& path);
 // end with CR LF.
 std::string VerifyHexText(const CodeImage& readBack, const VerifiedPages& verified);
 
+// A code flash read back as a download file: the same records for pages 0 to pageCount - 1,
+// but without the pages that are all FF, then the end record.
+std::string ReadBackHexText(const CodeImage& image, std::size_t pageCount);
+
 }  // namespace tovrel

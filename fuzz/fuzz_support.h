@@ -50,6 +50,8 @@ class ReplyPort : public SerialPort {
         return n;
     }
     void DiscardInput() override {}
+    std::error_code SetDtr(bool) override { return {}; }
+    std::error_code SetRts(bool) override { return {}; }
 
   private:
     std::span<const std::uint8_t> m_reply;

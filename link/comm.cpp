@@ -1,5 +1,6 @@
 #include "core/user_texts.h"
 #include "link/link.h"
+#include "link/port_names.h"
 
 namespace tovrel {
 
@@ -20,12 +21,23 @@ bool OpenCommPort(Link& link) {
 
 std::string PortName(const Link& link) {
     if (!link.portLabel.empty()) return link.portLabel;
-    return "COM" + std::to_string(link.settings.Comport);
+    return ComportName(link.settings.Comport);
 }
 
 void CloseCommPort(Link& link) {
     link.port.Close();
     link.settings.PortError = false;
+}
+
+bool SetModemLines(Link& link, const LineSequence& sequence) {
+    const std::optional<LineFailure> failure = RunLineSequence(link.port, sequence);
+    if (!failure) return true;
+    const int comport = link.settings.Comport;
+    ShowMessage(link.host,
+                CannotSetLineMessage(failure->line == LineStep::Kind::Dtr,
+                                     PortFailureDetails(PortName(link), link.portPath(comport),
+                                                        failure->error.message())));
+    return false;
 }
 
 void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }

@@ -49,6 +49,30 @@ std::optional<LineSequence> ParseLineSequence(std::string_view text, std::string
     }
 }
 
+std::optional<LineSequence> StoredLineSequence(const SettingsStore& store, const char* key,
+                                               std::string& badStep) {
+    return ParseLineSequence(store.Read(kSettingsApplication, kLinesSection, key, ""), badStep);
+}
+
+std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence) {
+    for (const LineStep& step : sequence) {
+        std::error_code error;
+        switch (step.kind) {
+            case LineStep::Kind::Dtr:
+                error = port.SetDtr(step.asserted);
+                break;
+            case LineStep::Kind::Rts:
+                error = port.SetRts(step.asserted);
+                break;
+            case LineStep::Kind::Wait:
+                port.Sleep(step.seconds);
+                break;
+        }
+        if (error) return LineFailure{step.kind, error};
+    }
+    return std::nullopt;
+}
+
 std::string LineSequenceText(const LineSequence& sequence) {
     std::string text;
     for (const LineStep& step : sequence) {

@@ -3,7 +3,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
+
+#include "core/settings.h"
+#include "link/serial_port.h"
 
 namespace tovrel {
 
@@ -27,6 +31,35 @@ inline constexpr double kLongestLineWaitSeconds = 60;
 // around a step ignored. The empty text is the empty sequence (the lines are left alone).
 // Empty when a step does not parse; badStep then holds that step as written.
 std::optional<LineSequence> ParseLineSequence(std::string_view text, std::string& badStep);
+
+// The sequences of a run: before every reset message (to bring the chip into its boot loader),
+// and at the end of a download or a run command (to let it go). Empty ones leave the lines
+// alone.
+struct ModemLines {
+    LineSequence before;
+    LineSequence after;
+};
+
+// Where the settings file keeps them: the program reads them in every run and never writes
+// them.
+inline constexpr const char* kLinesSection = "Lines";
+inline constexpr const char* kBeforeLinesKey = "Before";
+inline constexpr const char* kAfterLinesKey = "After";
+
+// The sequence stored under key in the [Lines] section, empty when there is none. Empty too,
+// with badStep set, when it does not parse.
+std::optional<LineSequence> StoredLineSequence(const SettingsStore& store, const char* key,
+                                               std::string& badStep);
+
+// The line a step could not set and the system's reason.
+struct LineFailure {
+    LineStep::Kind line = LineStep::Kind::Dtr;
+    std::error_code error;
+};
+
+// Runs the steps in order on the open port, the waits through port.Sleep. Stops at the first
+// line that cannot be set and answers it; nothing when every step ran.
+std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence);
 
 // The sequence written back in the form ParseLineSequence reads ("R1|D1|W0.05").
 std::string LineSequenceText(const LineSequence& sequence);

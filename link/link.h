@@ -8,6 +8,7 @@
 
 #include "core/host.h"
 #include "core/settings.h"
+#include "link/line_sequence.h"
 #include "link/serial_port.h"
 
 namespace tovrel {
@@ -21,6 +22,8 @@ struct Link {
     Host& host;
     // The device path of port COMn.
     std::function<std::string(int comport)> portPath;
+    // The modem-line sequences around the exchanges; empty ones leave the lines alone.
+    ModemLines lines{};
     // The port's name for the user when it is no COMn: a bench port given as a device path.
     std::string portLabel = {};
 };
@@ -39,6 +42,9 @@ enum class AfterStop { Withheld, Sent };
 // and answers false.
 bool OpenCommPort(Link& link);
 void CloseCommPort(Link& link);
+// Runs a modem-line sequence on the open port. Shows "Cannot set DTR on COM1 (/dev/ttyUSB0):
+// <the system's reason>" and answers false when a line cannot be set.
+bool SetModemLines(Link& link, const LineSequence& sequence);
 // Waits while the window keeps processing events.
 void Pause(Link& link, float nSecond);
 

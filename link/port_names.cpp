@@ -4,8 +4,10 @@
 
 namespace tovrel {
 
+std::string ComportName(int comport) { return "COM" + std::to_string(comport); }
+
 std::string PortDevicePath(int comport, const SettingsStore& store) {
-    const std::string name = "COM" + std::to_string(comport);
+    const std::string name = ComportName(comport);
 #ifdef _WIN32
     (void)store;
     return name;

@@ -12,8 +12,6 @@
 namespace tovrel {
 namespace {
 
-// Not a loader frame: no start bytes, no length, no checksum.
-constexpr std::array<std::uint8_t, 4> kResetMessage{0x21, 0x5A, 0x00, 0xA6};
 constexpr std::size_t kIdReplyCount = 25;
 constexpr std::size_t kIdLength = 14;
 constexpr std::size_t kPartNameLength = 7;
@@ -87,9 +85,13 @@ std::string ProfilePath(const std::string& programFolder, const std::string& mod
 
 }  // namespace
 
-Presence BoardPresence(Link& link) {
+Presence BoardPresence(Link& link, bool quiet) {
     // Withheld after a stop, like every message; the port is fine then.
     if (link.host.StopSignal() != 0) return Presence::Silent;
+    // As before every reset message: a board held in reset by the lines never answers.
+    const bool linesSet = quiet ? !RunLineSequence(link.port, link.lines.before)
+                                : SetModemLines(link, link.lines.before);
+    if (!linesSet) return Presence::LinesFailed;
     link.port.DiscardInput();
     if (link.port.Write(kResetMessage)) return Presence::PortFailed;
     const std::size_t count = ReadReply(link, kIdReplyCount);
@@ -100,6 +102,9 @@ Presence BoardPresence(Link& link) {
 
 bool Reset(Link& link) {
     Settings& s = link.settings;
+    // A board whose reset and PSEN hang on the modem lines enters its boot loader only now;
+    // without that the reset message would reach the running code, so it is not sent.
+    if (!SetModemLines(link, link.lines.before)) return false;
     if (!WriteMessage(link, kResetMessage) || ReadReply(link, kIdReplyCount) == 0) return false;
     // Always fourteen characters: a short reply leaves older bytes of RxBuffer in the tail.
     s.IdString = Latin1ToUtf8(s.RxBuffer.data(), kIdLength);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <system_error>
+#include <thread>
 
 namespace tovrel {
 
@@ -27,6 +29,20 @@ class SerialPort {
     virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) = 0;
     // Drops every byte that has arrived and not been read, in the driver's buffer too.
     virtual void DiscardInput() = 0;
+    // How many bytes have arrived and not been read, for a trace of what a discard drops; 0
+    // where the port cannot tell.
+    virtual std::size_t InputWaiting() const { return 0; }
+
+    // The modem lines of the open port (true = asserted), which many boards wire to the chip's
+    // reset and PSEN pins. The system's error when the port has no such line (a
+    // pseudo-terminal has none) or is not open.
+    virtual std::error_code SetDtr(bool asserted) = 0;
+    virtual std::error_code SetRts(bool asserted) = 0;
+    // Holds the lines as they are for the given time: the waits between line changes, which
+    // the chip needs to see a reset. Real time here; a fake port only notes it.
+    virtual void Sleep(double seconds) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
 };
 
 }  // namespace tovrel

@@ -34,6 +34,35 @@ class ReadOnlyStore : public SettingsStore {
     mutable std::mutex m_mutex;
 };
 
+// The serial port of a port whose own could not be made: every open fails with the reason,
+// so the board fails at its reset with that reason shown, as for a port that does not open.
+class UnavailablePort : public SerialPort {
+  public:
+    explicit UnavailablePort(std::string reason) : m_reason(std::move(reason)) {}
+    std::error_code Open(const std::string&, std::int32_t) override {
+        return std::make_error_code(std::errc::io_error);
+    }
+    std::string OpenErrorText() const override { return m_reason; }
+    void Close() override {}
+    std::error_code Write(std::span<const std::uint8_t>) override {
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    std::size_t Read(std::span<std::uint8_t>, std::size_t, int) override { return 0; }
+    void DiscardInput() override {}
+    std::error_code SetDtr(bool) override { return std::make_error_code(std::errc::io_error); }
+    std::error_code SetRts(bool) override { return std::make_error_code(std::errc::io_error); }
+
+  private:
+    std::string m_reason;
+};
+
+std::unique_ptr<SerialPort> MadePort(const BenchServices& services, const std::string& name) {
+    std::string error;
+    std::unique_ptr<SerialPort> port = services.makePort(name, error);
+    if (!port) port = std::make_unique<UnavailablePort>(error);
+    return port;
+}
+
 // A form's main window heard for the bench: whole status lines, the progress in per cent when
 // it changes, the device text.
 class FormListener {
@@ -115,13 +144,14 @@ class BenchEngine::Port {
     Port(BenchEngine& engine, std::size_t index)
         : index(index),
           name(engine.m_plan.ports[index].name),
-          serialPort(engine.m_services.makePort(name)),
+          serialPort(MadePort(engine.m_services, name)),
           host(engine.m_services.host, name),
           extras(engine.m_services.production, name),
           form(host, *serialPort, *engine.m_store),
           listener(*engine.m_services.output, name, form) {
         const BenchPort& port = engine.m_plan.ports[index];
-        form.UsePort(port.comport, port.devicePath);
+        form.UsePort(static_cast<std::int16_t>(port.comport), port.devicePath);
+        form.SetLineOptions(engine.m_plan.before, engine.m_plan.after);
         form.SetProductionSteps(&extras);
         form.SetFileReader(
             [&engine](Host& h, const std::string& path) { return engine.m_files->Read(h, path); });
@@ -233,9 +263,11 @@ void BenchEngine::RunLoop(Port& port) {
             return EndBoard(port, start);
         }();
         if (!WantsBoards()) return;
-        // A board whose code was started answers no more: it is as good as gone.
+        // A board whose code was started answers no more: it is as good as gone. Unless the
+        // lines bring every board into its boot loader before the reset message: then only
+        // silence says it is gone.
         if (result.outcome == BoardOutcome::OK && port.form.settings().RunAfterDownload &&
-            !m_plan.beforeSequence) {
+            port.form.link().lines.before.empty()) {
             continue;
         }
         output.Phase(port.name, PortPhase::Removing);

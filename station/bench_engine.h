@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "link/line_sequence.h"
 #include "link/serial_port.h"
 #include "station/bench_output.h"
 #include "station/board_extras.h"
@@ -31,9 +32,9 @@ struct BenchPlan {
     std::vector<std::string> words;  // the classic words: file, data file, switches
     bool loop = false;
     std::optional<long> count;  // boards in all, across the ports
-    // With a sequence before each reset message, a board whose code runs may still be there:
-    // only silence says it is gone.
-    bool beforeSequence = false;
+    // The modem-line sequences of the command line (--before, --after); without them the
+    // settings file's [Lines] are used.
+    std::optional<LineSequence> before, after;
 };
 
 // A job on a thread of its own; Join waits for its end.
@@ -47,7 +48,9 @@ class WorkerThread {
 // the surroundings start (a serial port may need a thread its library knows).
 struct BenchServices {
     std::function<std::unique_ptr<WorkerThread>(std::function<void()> job)> startThread;
-    std::function<std::unique_ptr<SerialPort>(const std::string& port)> makePort;
+    // Null, with the reason in error, when the port cannot be made (its trace file, say).
+    std::function<std::unique_ptr<SerialPort>(const std::string& port, std::string& error)>
+        makePort;
     SettingsStore* store = nullptr;  // read only: a bench run never saves settings
     PortHostContext host;            // its output and stopSignal are the engine's own
     ProductionPlan production;

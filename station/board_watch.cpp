@@ -43,12 +43,16 @@ BoardWatch::Answer BoardWatch::Poll() {
     }
     m_nextPoll = Clock::now() + kPollInterval;
     if (!m_open && !Open()) return Answer::NoPort;
-    switch (BoardPresence(m_link)) {
+    // Lines that cannot be set are told once, as a port that does not open is.
+    const Presence presence = BoardPresence(m_link, m_linesFailureShown);
+    m_linesFailureShown = presence == Presence::LinesFailed;
+    switch (presence) {
         case Presence::Answered:
             return Answer::Yes;
         case Presence::Silent:
             return Answer::No;
         case Presence::PortFailed:
+        case Presence::LinesFailed:
             break;
     }
     Release();

@@ -38,6 +38,7 @@ class BoardWatch {
     std::function<bool()> m_keepWaiting;
     bool m_open = false;
     bool m_openFailureShown = false;
+    bool m_linesFailureShown = false;
     std::chrono::steady_clock::time_point m_nextPoll{};
 };
 

@@ -69,6 +69,8 @@ QString QtNameFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+QtHost::QtHost(std::vector<std::string> words) : m_words(std::move(words)) {}
+
 QtHost::QtHost(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) m_words.emplace_back(argv[i]);
 }

@@ -15,6 +15,9 @@ namespace tovrel {
 // The host of the interactive program: Qt dialogs and the Qt event loop.
 class QtHost : public Host {
   public:
+    // The words of a command-line run (without the long options), empty for an interactive
+    // start.
+    explicit QtHost(std::vector<std::string> words);
     // argv[1..argc-1] are the command-line words.
     QtHost(int argc, char** argv);
 

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QScreen>
 #include <cstdio>
+#include <iostream>
 
-#include "adapters/qt_serial_port.h"
+#include "adapters/port_factory.h"
 #include "adapters/qt_settings_store.h"
+#include "core/user_texts.h"
+#include "link/port_names.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_host.h"
@@ -42,13 +45,24 @@ void EchoStatus(MainWindowModel& model) {
 
 }  // namespace
 
-int RunWithWindow(int argc, char** argv) {
-    QtHost host(argc, argv);  // before Qt takes its own options out of argv
+int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line) {
+    QtHost host(line.classicWords);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    QtSerialPort port;
+    TovrelForm* named = nullptr;  // the form, once made, names the port for the trace
+    std::string traceError;
+    const std::unique_ptr<SerialPort> port = MakeSerialPort(
+        line.options.traceFile, [&named] { return ComportName(named->settings().Comport); },
+        traceError);
+    if (!port) {
+        std::cerr << kCommandPrefix << Tr(host, kCannotCreateTraceError, line.options.traceFile)
+                  << ": " << traceError << '\n';
+        return kExitTraceNotCreated;
+    }
     QtSettingsStore store;
-    TovrelForm form(host, port, store);
+    TovrelForm form(host, *port, store);
+    named = &form;
+    form.SetLineOptions(line.options.before, line.options.after);
     MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
     if (host.CommandLineWords().empty()) {
         host.SetWindow(&window);

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "config/long_options.h"
+
 namespace tovrel {
 
+// Exit status when the trace file cannot be created: nothing was opened or sent.
+inline constexpr int kExitTraceNotCreated = 2;
+
 // The program with its window: starts the form (which may run a whole command-line download
-// and end there), then shows the window until it is closed. Returns the exit status.
-int RunWithWindow(int argc, char** argv);
+// of the classic words of line, and end there), then shows the window until it is closed.
+// The developer's options of line (--before, --after, --trace) apply. Returns the exit status.
+int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line);
 
 // The start-up code reaches it as ui::RunWithWindow as well.
 namespace ui {

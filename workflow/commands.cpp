@@ -47,6 +47,7 @@ void TovrelForm::RunButton_Click() {
     const bool started = Run(m_link);
     if (!started) StepFailed(BoardStep::Run);
     AppendLine(started ? kShortOKText : kShortFailedText);
+    AfterLinesStep();
     CloseCommPort(m_link);
     m_mainWindow.EnableButtons();
 }

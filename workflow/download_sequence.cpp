@@ -68,6 +68,7 @@ void TovrelForm::DownloadButton_Click() {
     }
     BaudrateBackStep();
     RunStep();
+    AfterLinesStep();
     CloseCommPort(m_link);
     EndOfSequence();
 }
@@ -296,6 +297,11 @@ void TovrelForm::RunStep() {
     const bool ok = Run(m_link);
     if (!ok) StepFailed(BoardStep::Run);
     AppendLine(ok ? kShortOKText : kShortFailedText);
+}
+
+void TovrelForm::AfterLinesStep() {
+    // Run whatever happened before, so that the lines the before sequence set are let go.
+    if (!SetModemLines(m_link, m_link.lines.after)) StepFailed(BoardStep::Run);
 }
 
 void TovrelForm::EndOfSequence() {

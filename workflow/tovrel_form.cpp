@@ -16,8 +16,60 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
 
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
+void TovrelForm::SetLineOptions(std::optional<LineSequence> before,
+                                std::optional<LineSequence> after) {
+    m_beforeOption = std::move(before);
+    m_afterOption = std::move(after);
+}
+
+void TovrelForm::UsePort(std::int16_t comport, const std::string& devicePath) {
+    m_fixedComport = comport;
+    if (devicePath.empty()) return;
+    m_link.portPath = [devicePath](int) { return devicePath; };
+    // The device path names the port wherever the user reads about it.
+    m_link.portLabel = devicePath;
+}
+
+void TovrelForm::LoadForm() {
+    LoadDefaultData(m_settings);
+    m_mainWindow.ShowConfigurationPage(false);
+    // A command-line run works from the defaults and what its switches set. Its start-up
+    // identification goes to the port it names: a run for COM4 leaves whatever is on COM1 alone.
+    if (!IsCommandLineRun()) {
+        m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
+    } else {
+        m_settings.Comport = CommandLineComport(m_host.CommandLineWords(), m_settings.Comport);
+    }
+    if (m_fixedComport != 0) m_settings.Comport = m_fixedComport;
+    m_panel.FillCOMPortList();
+    m_panel.UpdateConfigurationWindow();
+    LoadModemLines();
+}
+
+void TovrelForm::LoadModemLines() {
+    const auto load = [this](const std::optional<LineSequence>& option, bool before,
+                             LineSequence& sequence) {
+        if (option) {
+            sequence = *option;
+            return;
+        }
+        std::string badStep;
+        const std::optional<LineSequence> stored =
+            StoredLineSequence(m_store, before ? kBeforeLinesKey : kAfterLinesKey, badStep);
+        // A sequence that is wrong is not used in part: the lines are then left alone.
+        if (!stored) Warn(BadStoredLinesMessage(before, badStep));
+        sequence = stored.value_or(LineSequence{});
+    };
+    load(m_beforeOption, true, m_link.lines.before);
+    load(m_afterOption, false, m_link.lines.after);
+}
+
 void TovrelForm::Form_Load() {
-    LoadForm(true);
+    LoadForm();
+    m_mainWindow.DisableButtons();
+    m_settings.ChecksumMismatch = false;
+    IdentifyAtStartUp();
+    m_mainWindow.EnableButtons();
     if (IsCommandLineRun()) {
         SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
         DownloadButton_Click();
@@ -27,35 +79,14 @@ void TovrelForm::Form_Load() {
     m_panel.UpdateConfigurationData();
 }
 
-void TovrelForm::LoadForm(bool identify) {
-    LoadDefaultData(m_settings);
-    m_mainWindow.ShowConfigurationPage(false);
-    // A command-line run works from the defaults and what its switches set. Its start-up
-    // identification goes to the port it names: a run for COM4 leaves whatever is on COM1 alone.
-    if (!IsCommandLineRun()) {
-        m_panel.SetText(m_panel.FrequencyTextbox, LoadSavedData(m_settings, m_store));
-    } else {
-        m_settings.Comport = m_benchComport.value_or(
-            CommandLineComport(m_host.CommandLineWords(), m_settings.Comport));
-    }
-    m_panel.FillCOMPortList();
-    m_panel.UpdateConfigurationWindow();
-    m_mainWindow.DisableButtons();
-    m_settings.ChecksumMismatch = false;
-    if (identify) IdentifyAtStartUp();
-    m_mainWindow.EnableButtons();
-}
-
-void TovrelForm::UsePort(int comport, const std::string& devicePath) {
-    // A device path keeps the record's default port, which then names nothing.
-    if (comport != 0) m_benchComport = static_cast<std::int16_t>(comport);
-    if (devicePath.empty()) return;
-    m_link.portLabel = devicePath;
-    m_link.portPath = [devicePath](int) { return devicePath; };
-}
-
 void TovrelForm::LoadForBench(bool identify) {
-    LoadForm(identify);
+    LoadForm();
+    m_settings.ChecksumMismatch = false;
+    if (identify) {
+        m_mainWindow.DisableButtons();
+        IdentifyAtStartUp();
+        m_mainWindow.EnableButtons();
+    }
     SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
 }
 

@@ -45,9 +45,8 @@ class TovrelForm {
     void Form_Load();
     void Form_QueryUnload();
 
-    // A bench run's form: on the given port (COMn with comport 1 to 32, or a device path with
-    // comport 0), with the production steps (may be null) and the bench's file reader.
-    void UsePort(int comport, const std::string& devicePath);
+    // A bench run's form (its port by UsePort below): with the production steps (may be null)
+    // and the bench's file reader.
     void SetProductionSteps(ProductionSteps* steps) { m_production = steps; }
     void SetFileReader(FileReader reader) { m_readFile = std::move(reader); }
     // Start-up of a bench run: as a command-line start, with or without the start-up
@@ -65,6 +64,20 @@ class TovrelForm {
     void OKButton_Click();
     void CancelButton_Click();
 
+    // Modem-line sequences from the command line; they win over the settings file's [Lines].
+    // Called before Form_Load.
+    void SetLineOptions(std::optional<LineSequence> before, std::optional<LineSequence> after);
+    // The port of one port of a bench run, whatever the command-line words say: COMn, or, with
+    // a device path, that device (the record's Comport then stays as it is). Called before
+    // Form_Load.
+    void UsePort(std::int16_t comport, const std::string& devicePath);
+    // A command-line run that reads the code flash back into file (.hex or .bin by its
+    // ending) instead of downloading: the reset command, the fast rate where the device has
+    // it, "READING CODE [file]:" with its outcome, back to 9600. The command-line words are
+    // switches only (word 0 is empty). Saves no settings. Answers the first step that failed
+    // ("reset", "baudrate" or "read"), nothing when every one succeeded.
+    std::optional<std::string> ReadBackRun(const std::string& file);
+
     // True once the form has been unloaded (the end of a command-line run, or a close).
     bool Unloaded() const { return m_unloaded; }
     // Exit status of a command-line run: 0 when the reset and every step of the last download
@@ -76,6 +89,10 @@ class TovrelForm {
     MainWindowModel& mainWindow() { return m_mainWindow; }
 
   private:
+    // The first part of every start: defaults, the port, the panel, the modem lines.
+    void LoadForm();
+    // The [Lines] sequences of the store, unless the command line gave its own.
+    void LoadModemLines();
     // Start-up identification: no status line, no ResetOK.
     void IdentifyAtStartUp();
     bool IsCommandLineRun() const;
@@ -85,7 +102,6 @@ class TovrelForm {
     // close. True once it was asked for.
     bool Stopped();
     // Steps of the download sequence, in their order.
-    void LoadForm(bool identify);
     void EnterStep(BoardStep step);
     bool OpenPortForDownload();
     bool SlowCrystal() const;
@@ -104,7 +120,10 @@ class TovrelForm {
     void BootloadStep();
     void BaudrateBackStep();
     void RunStep();
+    // The after sequence of the modem lines, before the port of a download or a run closes.
+    void AfterLinesStep();
     void EndOfSequence();
+    void ReadCodeStep(const std::string& file);
 
     // The path given on the command line, or the one chosen in the open-file dialog.
     std::string ChooseFile(const std::string& commandLinePath, const char* filter);
@@ -125,12 +144,14 @@ class TovrelForm {
     bool m_unloaded = false;
     bool m_failed = false;
     bool m_atFastRate = false;  // the device took the fast rate in this download
-    std::optional<std::int16_t> m_benchComport;
     ProductionSteps* m_production = nullptr;
     FileReader m_readFile = ReadTextFile;
     DownloadReport m_report;
     BoardStep m_step = BoardStep::None;
     std::optional<std::vector<std::string>> m_unitData;
+    std::optional<LineSequence> m_beforeOption;
+    std::optional<LineSequence> m_afterOption;
+    std::int16_t m_fixedComport = 0;  // UsePort's, 0 when none
 };
 
 }  // namespace tovrel

@@ -72,6 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--read", "OUT.BIN", "A.HEX"},
                 {},
                 "--read takes no download file: \"A.HEX\""},
+        LineRow{"ReadWithJson",
+                {"--read", "OUT.BIN", "--json"},
+                {},
+                "--read cannot be used with --json"},
         LineRow{"NoFile", {"--ports", "COM1"}, {}, "no download file given"}),
     [](const auto& info) { return std::string(info.param.name); });
 

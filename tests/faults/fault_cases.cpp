@@ -49,13 +49,17 @@ std::function<std::string()> Text(const std::string& text) {
     return [text] { return text; };
 }
 
-// A hex file of one million one-byte records across the code flash.
-std::string MillionLines() {
+// A hex file of one-byte records across the code flash.
+std::string ManyLines(unsigned count) {
     std::string text;
-    text.reserve(20'000'000);
-    for (unsigned i = 0; i < 1'000'000; ++i) text += HexRecord(i % 0xF800, i & 0xFF) + "\r\n";
+    text.reserve(20 * count);
+    for (unsigned i = 0; i < count; ++i) text += HexRecord(i % 0xF800, i & 0xFF) + "\r\n";
     return text + ":00000001FF\r\n";
 }
+std::string MillionLines() { return ManyLines(1'000'000); }
+// Long enough to check that whatever the device sent with its last answer has arrived before
+// the next message goes out.
+std::string SlowToCheck() { return ManyLines(100'000); }
 
 // The shipped profile of the simulated device, and with the line of key replaced (or dropped).
 std::string Shipped() { return Read(TOVREL_SOURCE "/Configuration/Zerk8QA.txt"); }
@@ -93,6 +97,8 @@ const std::string kResetFailed =
     "1. The power supply is connected\n2. All connections are correct\n"
     "3. A program is not already running\n4. The correct value for the crystal is selected\n"
     "5. PSEN is inserted\n\nSee downloading instructions under 'Help-->Index'\n";
+const std::string kNoRts =
+    "Warning: Cannot set RTS on COM1 ({tty}): Inappropriate ioctl for device\n";
 const std::string kNotConfirmed =
     "Serial safe mode not confirmed (set TOVREL_CONFIRM_SERIAL_SAFE=yes beforehand to confirm "
     "it): answered No\n";
@@ -279,8 +285,8 @@ std::vector<FaultCase> Rows() {
      {"Q", 1, "WQVESFU"}},
     {"Chatter06ThenRefusals", "discards what arrived before each message: 06 bytes sent unasked "
      "never acknowledge the pages the device refuses, the code download fails",
-     "--stray=A:1:06060606060606060606060606060606 --reply-byte=Q:*:15", kCode, {GoodHex()}, 1,
-     {kSum, kFailedTwice, kFailed, kBack}, "", "", {"A", 1, "WVESFU"}},
+     "--stray=A:1:06060606060606060606060606060606 --reply-byte=Q:*:15", kCode,
+     {Hex(SlowToCheck)}, 1, {kFailedTwice, kFailed, kBack}, "", "", {"A", 1, "WVESFU"}},
     {"VerifyFails19Times", "reads the page again: the 20th read matches, the verify passes",
      "--corrupt-verify=0:19", kCodeVerify, {GoodHex()}, 0, {kCoded, kVerified, kBack}, "",
      kCodeFile},
@@ -352,6 +358,15 @@ std::vector<FaultCase> Rows() {
      "--help\n", "", kNothingSent},
     {"Version", "prints its version and touches no port", "", "--version", {}, 0,
      {std::string("Tovrel ") + TOVREL_VERSION}, "", "", kNothingSent},
+    // The developer's bench.
+    {"ModemLinesOnAPseudoTerminal", "fails the reset when --before sets a line the port does not "
+     "have (a pseudo-terminal has no modem lines), with the system's reason; sends nothing",
+     "", kCode + " --before=R1|D1|W0.05", {GoodHex()}, 1, {"", kConfig, "RESETTING PART: failed"},
+     kNoRts + kNoRts + kResetFailed, kUntouched, kNothingSent},
+    {"ReadBackHangUp", "fails the read-back when the line hangs up during the page reads and "
+     "writes no file; status 1", "--hangup-after=V:3", "--read {dir}/back.hex", {}, 1,
+     {"", kConfig, kResetOk, kUp, "READING CODE [{dir}/back.hex]:..........Failed",
+      "Baudrate = 115200... failed"}, kBaudError, kUntouched, {"V", 3, "ACWQVESFU"}},
     // Signals, and a log nobody reads.
     {"InterruptedDuringDownload", "finishes the exchange under way, sends no further page, takes "
      "the device back to 9600 baud, closes the port, saves the settings and ends with status 130 "

@@ -221,5 +221,21 @@ TEST(VerifyFiles, ByteForByteBesideTheHexFile) {
     EXPECT_EQ(v.dir.Read("verify.bin"), std::string(v.memory.begin(), v.memory.end()));
 }
 
+// As far as CodeSize goes; erased pages are not written back, a page that never comes whole
+// leaves no result.
+TEST(ReadBack, HexLeavesOutErasedPagesAndFailsAfter20ShortReads) {
+    Verify v;
+    CodeImage image;
+    EXPECT_TRUE(ReadCodeFunction(v.link, v.progress, 4, image));
+    EXPECT_EQ(v.port.written.size(), 4u);
+    const std::string hex = ReadBackHexText(image, 4);
+    ASSERT_EQ(hex.size(), 48 * kLine + 13);  // the last record crosses into page 2; 3 is erased
+    EXPECT_EQ(hex.substr(kLine, kLine), ":1000100012" + std::string(30, 'F') + "DD\r\n");
+    EXPECT_EQ(hex.substr(47 * kLine), ":1002F000" + kFF + "0E\r\n:00000001FF\r\n");
+    v.replyLengths[2] = 255;
+    EXPECT_FALSE(ReadCodeFunction(v.link, v.progress, 4, image));
+    EXPECT_EQ(v.port.written.size(), 4u + 2 + 20);
+}
+
 }  // namespace
 }  // namespace tovrel

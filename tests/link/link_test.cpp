@@ -6,7 +6,9 @@
 
 #include "link/baud_rate.h"
 #include "link/device_profile.h"
+#include "link/loader_frame.h"
 #include "link/reset.h"
+#include "link/traced_serial_port.h"
 #include "testbed/temp_dir.h"
 #include "tests/support/link_fixture.h"
 
@@ -167,6 +169,61 @@ TEST(Reset, RejectsForeignRepliesSilently) {
         EXPECT_EQ(f.settings.IdString, id);
         EXPECT_TRUE(f.host.messages.empty());
     }
+}
+
+// The lines first, with their waits; a line the port cannot set leaves the reset unsent.
+TEST(Reset, BeforeLinesGoFirstAndALineThatCannotBeSetStopsIt) {
+    Profile f;
+    std::string bad;
+    f.link.lines.before = *ParseLineSequence("R1|D1|W0.05|D0|W0.1", bad);
+    ASSERT_TRUE(f.Load("QA") && !f.port.Open("/dev/fakeCOM1", 9600));
+    f.port.respond = [&f, reply = f.port.respond](const Bytes& m) {
+        f.port.lineSteps.push_back("sent");
+        return reply(m);
+    };
+    ASSERT_TRUE(Reset(f.link));
+    EXPECT_EQ(f.port.lineSteps,
+              (std::vector<std::string>{"R1", "D1", "W0.05", "D0", "W0.1", "sent"}));
+    f.port.lineError = std::make_error_code(std::errc::inappropriate_io_control_operation);
+    EXPECT_FALSE(Reset(f.link));
+    EXPECT_EQ(f.port.written.size(), 1u);
+    EXPECT_EQ(f.host.messages,
+              (Messages{{"Cannot set RTS on COM1 (/dev/fakeCOM1): Inappropriate ioctl for device",
+                         "Warning"}}));
+}
+
+// One line per event, time first; an answer has the kind of the message it answers.
+TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
+    auto inner = std::make_unique<testing::FakeSerialPort>();
+    testing::FakeSerialPort& fake = *inner;
+    fake.respond = [](const Bytes& m) { return m.size() == 4 ? Bytes{'K', 'a'} : Bytes{6}; };
+    std::vector<std::string> lines;
+    int ticks = 0;
+    TracedSerialPort port(
+        std::move(inner), [&](const std::string& line) { lines.push_back(line); },
+        [] { return std::string("COM2"); }, [&] { return ticks++ / 8.0; });
+    std::array<std::uint8_t, 25> buffer{};
+    port.Open("/dev/ttyUSB1", 9600);
+    port.SetRts(true);
+    port.Sleep(0.05);
+    port.Write(kResetMessage);
+    port.Read(buffer, 25, 500);
+    port.Close();
+    port.Close();
+    port.Open("/dev/ttyUSB1", 115200);
+    port.Write(BuildLoaderFrame(kCmdEraseCode, {}));
+    port.Read(buffer, 1, 500);
+    fake.lineError = std::make_error_code(std::errc::inappropriate_io_control_operation);
+    port.SetDtr(false);
+    EXPECT_EQ(
+        lines,
+        (std::vector<std::string>{
+            "# tovrel trace: seconds TX|RX hex kind baud", "# origin-monotonic 0.000000",
+            "# 0.125000 open COM2 /dev/ttyUSB1 9600", "# 0.250000 lines RTS 1",
+            "# 0.375000 wait 0.05 s", "0.500000 TX 215A00A6 ID 9600", "0.625000 RX 4B61 ID 9600",
+            "# 0.750000 timeout 500 ms: 2 of 25 bytes", "# 0.875000 close",
+            "# 1.000000 rate 115200", "1.125000 TX 070E0143BC C 115200", "1.250000 RX 06 C 115200",
+            "# 1.375000 lines DTR 0 failed: Inappropriate ioctl for device"}));
 }
 
 }  // namespace

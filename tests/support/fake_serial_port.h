@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -25,6 +26,9 @@ class FakeSerialPort : public SerialPort {
     std::vector<std::int32_t> openedBaudRates;
     std::vector<std::size_t> readCounts;
     bool isOpen = false;
+    // The modem-line steps in order ("R1", "D0", "W0.05"); lineError fails every line setter.
+    std::vector<std::string> lineSteps;
+    std::error_code lineError;
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override {
         openedDevices.push_back(device);
@@ -48,8 +52,20 @@ class FakeSerialPort : public SerialPort {
         return n;
     }
     void DiscardInput() override { pending_.clear(); }
+    std::error_code SetDtr(bool on) override { return SetLine('D', on); }
+    std::error_code SetRts(bool on) override { return SetLine('R', on); }
+    void Sleep(double seconds) override {
+        char text[32];
+        lineSteps.push_back("W" + std::string(text, std::to_chars(text, text + 32, seconds).ptr));
+    }
 
   private:
+    std::error_code SetLine(char line, bool on) {
+        if (!isOpen) return std::make_error_code(std::errc::bad_file_descriptor);
+        if (lineError) return lineError;
+        lineSteps.push_back(std::string{line, on ? '1' : '0'});
+        return {};
+    }
     std::deque<std::uint8_t> pending_;
 };
 

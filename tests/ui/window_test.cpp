@@ -2,9 +2,16 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -12,6 +19,8 @@
 #include <sstream>
 
 #include "app/console_host.h"
+#include "core/user_texts.h"
+#include "ui/configuration_page.h"
 #include "ui/main_page.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_host.h"
@@ -116,13 +125,107 @@ TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
     };
     char name[] = "tovrel";
     char* argv[] = {name, nullptr};
-    EXPECT_EXIT((qAddPreRoutine(closeEverything), std::exit(RunWithWindow(1, argv))),
-                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        (qAddPreRoutine(closeEverything), std::exit(RunWithWindow(1, argv, ParsedCommandLine()))),
+        ::testing::ExitedWithCode(0), "");
     std::stringstream saved;
     saved << std::ifstream(home + "/Tovrel/Tovrel.conf").rdbuf();
     for (const char* line : {"[8051]\n", "LockMode=True\n", "EraseMode=True\n", "fcore=0\n"})
         EXPECT_NE(saved.str().find(line), std::string::npos) << line << " in " << saved.str();
     std::filesystem::remove_all(home);
+}
+
+// At 96 dpi a pixel is 15 twips; rounding may move an edge by half a pixel. Where the drawn
+// face is missing, its metric-compatible Liberation face stands in.
+TEST(MainWindowView, HasItsDrawnSizeWithEveryControlAtItsPlaceInItsFace) {
+    Window w;
+    if (w.View().logicalDpiX() != 96) GTEST_SKIP() << "drawn for 96 dpi";
+    constexpr int kTwipsPerPixel = 15, kTwoHalfPixels = 14;
+    EXPECT_EQ(w.View().centralWidget()->size() * kTwipsPerPixel, QSize(9615, 7095));
+    EXPECT_EQ(w.View().minimumSize(), w.View().maximumSize());
+    const std::pair<const char*, QRect> drawn[] = {
+        {"Label8", {840, 1200, 6735, 615}},        {"Label7", {3960, 330, 4455, 735}},
+        {"Label6", {7560, 1200, 1215, 615}},       {"ConfButton", {600, 2040, 1800, 700}},
+        {"RunButton", {7080, 2040, 1800, 700}},    {"ProgressBar", {600, 3000, 4695, 495}},
+        {"PelliconText", {5520, 3000, 3615, 495}}, {"Status", {600, 3720, 8415, 3015}}};
+    for (const auto& [name, twips] : drawn) {
+        const QWidget* c = w.Page().findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(c, nullptr) << name;
+        const QRect at(c->mapTo(&w.Page(), QPoint(0, 0)) * kTwipsPerPixel,
+                       c->size() * kTwipsPerPixel);
+        EXPECT_LE((at.topLeft() - twips.topLeft()).manhattanLength(), kTwoHalfPixels) << name;
+        EXPECT_LE((at.bottomRight() - twips.bottomRight()).manhattanLength(), kTwoHalfPixels)
+            << name;
+        const QString face = QFontInfo(c->font()).family();
+        EXPECT_TRUE(face == c->font().family() || face.startsWith("Liberation ")) << name;
+    }
+}
+
+// Enter presses the focused button; on the panel Enter means OK and Escape Cancel; a page
+// opens with the focus on its first control.
+TEST(MainWindowView, EnterAndEscapeAnswerAsOnThePlatformTheWindowComesFrom) {
+    Window w;
+    std::vector<std::string> pressed;
+    w.handlers.ConfButton_Click = [&] { w.model.ShowConfigurationPage(true); };
+    w.handlers.OKButton_Click = [&] { pressed.push_back("OK"); };
+    w.handlers.CancelButton_Click = [&] {
+        pressed.push_back("Cancel");
+        w.model.ShowConfigurationPage(false);
+    };
+    ConfigurationPage& panel = w.View().configurationPage();
+    QTest::keyClick(w.View().focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w.View().findChild<QStackedWidget*>()->currentWidget(), &panel);
+    EXPECT_EQ(w.View().focusWidget(),
+              static_cast<QWidget*>(panel.CheckBoxFor(Check::LockModeButton)));
+    QTest::keyClick(panel.FrequencyTextbox, Qt::Key_Return);
+    QTest::keyClick(w.View().focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(pressed, (std::vector<std::string>{"OK", "Cancel"}));
+    EXPECT_EQ(w.View().focusWidget(), static_cast<QWidget*>(w.Page().ConfButton));
+    EXPECT_EQ(w.Page().findChild<QWidget*>("PelliconText")->focusPolicy(), Qt::NoFocus);
+}
+
+// At the form's one size every caption shows whole and every box its widest text.
+TEST(MainWindowView, NothingIsCutOff) {
+    Window w;
+    w.model.SetPelliconText("Zerk8QA version 2.05");
+    w.panel.SetChecked(Check::Check1, true);
+    w.panel.SetText(w.panel.RunAddressTextbox, "FFFFFFFF");
+    w.panel.SetText(w.panel.HexFileCHKSUM, "-2147483648");
+    w.panel.SetText(w.panel.FrequencyTextbox, "265.4207");
+    w.View().resize(w.View().minimumSize());
+    for (bool panelShown : {false, true}) {
+        w.model.ShowConfigurationPage(panelShown);
+        QWidget* page = w.View().findChild<QStackedWidget*>()->currentWidget();
+        QCoreApplication::processEvents();
+        for (const QWidget* c : page->findChildren<QWidget*>()) {
+            QSize needed;
+            if (auto* edit = qobject_cast<const QLineEdit*>(c)) {
+                needed = {edit->fontMetrics().horizontalAdvance(edit->text()) + 8,
+                          edit->fontMetrics().height()};
+            } else if (qobject_cast<const QAbstractButton*>(c) || qobject_cast<const QLabel*>(c) ||
+                       qobject_cast<const QGroupBox*>(c)) {
+                needed = c->minimumSizeHint();
+            }
+            if (!c->isVisibleTo(page) || needed.isEmpty()) continue;
+            EXPECT_EQ(c->size().expandedTo(needed), c->size()) << c->objectName().toStdString();
+        }
+    }
+}
+
+// CR CR LF and lone CRs are line breaks too: the reset checklist keeps its blank lines.
+TEST(QtHost, MessageBoxShowsEveryLineBreak) {
+    TestApplication();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text().split('\n');
+        box->close();
+    });
+    QtHost(0, nullptr).MessageBox(ResetErrorText(), "Warning");
+    ASSERT_EQ(shown.size(), 11);
+    EXPECT_EQ(shown.mid(0, 4),
+              (QStringList{"Error: could not reset the device", "", "Please ensure that...", ""}));
 }
 
 // The answer comes as an event while the program waits; only Yes lets serial safe mode through.

@@ -218,5 +218,86 @@ INSTANTIATE_TEST_SUITE_P(Words, CommandLine, ::testing::Values(
     Case{{"/S:2"}, true, "E S03 ", 0}, Case{{"/S:3"}, true, "E S00 ", 0}));
 // clang-format on
 
+// [Lines] as stored, a before sequence given on the command line, whether the port can set
+// lines, the words of a command-line run (none: the Run button), and what the lines did, in
+// order with what the device received.
+struct LinesRow {
+    const char* name;
+    std::string before, after;
+    std::optional<std::string> beforeOption;
+    bool lineError;
+    Lines words;
+    std::string trail;
+    int exitStatus;
+    std::vector<ShownMessage> messages = {};
+};
+void PrintTo(const LinesRow& row, std::ostream* out) { *out << row.name; }
+class ModemLines : public FormTest, public ::testing::WithParamInterface<LinesRow> {};
+
+TEST_P(ModemLines, GoBeforeEveryResetAndAtTheEndOfACommand) {
+    const LinesRow& row = GetParam();
+    store.Save(kSettingsApplication, kLinesSection, kBeforeLinesKey, row.before);
+    store.Save(kSettingsApplication, kLinesSection, kAfterLinesKey, row.after);
+    if (row.lineError) port.lineError = std::make_error_code(std::errc::no_such_device);
+    port.respond = [this](const Bytes& m) {
+        const std::size_t known = device.received.size();
+        Bytes reply = device(m);
+        if (device.received.size() != known)
+            port.lineSteps.push_back(device.received.substr(device.received.rfind(' ') + 1));
+        return reply;
+    };
+    host.words = row.words;
+    form = std::make_unique<TovrelForm>(host, port, store);
+    std::string bad;
+    if (row.beforeOption) form->SetLineOptions(ParseLineSequence(*row.beforeOption, bad), {});
+    form->Form_Load();
+    if (row.words.empty()) form->RunButton_Click();
+    std::string trail;
+    for (const std::string& step : port.lineSteps) trail += (trail.empty() ? "" : " ") + step;
+    EXPECT_EQ(trail, row.trail);
+    EXPECT_EQ(form->ExitStatus(), row.exitStatus);
+    EXPECT_EQ(host.messages, row.messages);
+}
+
+const std::string kCannotSet = "Cannot set RTS on COM1 (/dev/ttyS0): No such device";
+const Lines kDownload{"app.hex", "/M:1"};
+const std::string kSent = "R R B8120 A Q FFF B8508";
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, ModemLines, ::testing::Values(
+    LinesRow{"StoredFrameEveryResetAndTheDownload", "R1|W0.5", "R0", {}, false,
+             {"app.hex", "/M:1", "/R"}, "R1 W0.5 R R1 W0.5 R B8120 A Q FFF B8508 U000000 R0", 0},
+    LinesRow{"RunButtonLetsGo", "", "R0|D1|W0.05|D0", {}, false, {}, "R U000000 R0 D1 W0.05 D0",
+             0},
+    LinesRow{"EmptyOptionWinsOverStored", "R1", "", "", false, kDownload, kSent, 0},
+    LinesRow{"BadStoredIsNamedAndUnused", "R1|X", "", {}, false, kDownload, kSent, 0,
+             {{"Before in the section [Lines] of the settings file has a bad step \"X\" (steps "
+               "are D0, D1, R0, R1 or W<seconds>, separated by |): it is not used", "Warning"}}},
+    LinesRow{"LineCannotBeSetFailsTheReset", "R1", "", {}, true, {"app.hex"}, "", 1,
+             {{kCannotSet, "Warning"}, {kCannotSet, "Warning"}, {ResetErrorText(), "Warning"}}},
+    LinesRow{"LineCannotBeSetAfterFailsTheRun", "", "R0", {}, true, {}, "R U000000", 1,
+             {{kCannotSet, "Warning"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+using ReadBack = FormTest;
+
+// The reset's lines and the rate changes around the read; a failed read leaves no file.
+TEST_F(ReadBack, WritesTheFileOnlyWhenEveryPageCame) {
+    host.words = {"", "/C:2"};
+    form = std::make_unique<TovrelForm>(host, port, store);
+    EXPECT_EQ(form->ReadBackRun("back.bin"), std::nullopt);
+    EXPECT_EQ(Log(),
+              "\r\nConfiguration: COM2, 9600 baud\r\nRESETTING PART: OK\r\n"
+              "Baudrate = 115200... OK\r\nREADING CODE [back.bin]:..........OK\r\n"
+              "Baudrate = 9600... OK\r\n");
+    std::ifstream file("back.bin", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), std::string(63488, '\xFF'));
+    port.respond = [this](const Bytes& m) { return m[3] == 'V' ? Bytes{} : device(m); };
+    form = std::make_unique<TovrelForm>(host, port, store);
+    EXPECT_EQ(form->ReadBackRun("none.hex"), "read");
+    EXPECT_EQ(device.received, "R B8120 V B8508 R B8120 B8508");
+    EXPECT_FALSE(std::filesystem::exists("none.hex") || std::filesystem::exists("none.hex.tmp"));
+}
+
 }  // namespace
 }  // namespace tovrel::testing

@@ -1,0 +1,34 @@
+#include "adapters/port_factory.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+#include "adapters/qt_serial_port.h"
+#include "link/traced_serial_port.h"
+
+namespace tovrel {
+
+std::unique_ptr<SerialPort> MakeSerialPort(const std::string& traceFile,
+                                           std::function<std::string()> portName,
+                                           std::string& error) {
+    auto port = std::make_unique<QtSerialPort>();
+    if (traceFile.empty()) return port;
+    std::shared_ptr<std::FILE> file(std::fopen(traceFile.c_str(), "w"), [](std::FILE* f) {
+        if (f != nullptr) std::fclose(f);
+    });
+    if (!file) {
+        error = std::generic_category().message(errno);
+        return nullptr;
+    }
+    // One write per line, flushed at once: a crash loses no line and never half of one.
+    auto sink = [file](const std::string& line) {
+        const std::string whole = line + '\n';
+        std::fwrite(whole.data(), 1, whole.size(), file.get());
+        std::fflush(file.get());
+    };
+    return std::make_unique<TracedSerialPort>(std::move(port), std::move(sink),
+                                              std::move(portName));
+}
+
+}  // namespace tovrel
