@@ -16,6 +16,7 @@
 #include "app/stop_signals.h"
 #include "config/command_line.h"
 #include "core/user_texts.h"
+#include "link/port_names.h"
 #include "station/bench_engine.h"
 #include "station/console_output.h"
 #ifdef TOVREL_WITH_WINDOW
@@ -44,7 +45,7 @@ class QtWorkerThread : public WorkerThread {
 std::vector<BenchPort> PortsOf(const ParsedCommandLine& line) {
     if (line.options.ports.empty()) {
         const int comport = CommandLineComport(line.classicWords, kFirstComport);
-        return {{"COM" + std::to_string(comport), comport, {}}};
+        return {{ComportName(comport), comport, {}}};
     }
     std::vector<BenchPort> ports;
     for (const std::string& name : line.options.ports) {
@@ -65,6 +66,26 @@ std::string TraceFileOf(const LongOptions& o, const std::string& port) {
     return PerPortFileName(o.traceFile, port);
 }
 
+// Trace files are made before any port opens: one that cannot be made stops the run first.
+bool TraceFilesMade(const ParsedCommandLine& line, const Translator& translator) {
+    for (const BenchPort& port : PortsOf(line)) {
+        const std::string trace = TraceFileOf(line.options, port.name);
+        if (trace.empty()) continue;
+        std::FILE* file = std::fopen(trace.c_str(), "w");
+        if (file == nullptr) {
+            ReportTraceFailure(translator, trace, std::generic_category().message(errno));
+            return false;
+        }
+        std::fclose(file);
+    }
+    return true;
+}
+
+bool Refuse(const Translator& translator, const char* text, const std::string& argument) {
+    std::cerr << kCommandPrefix << Tr(translator, text, argument) << '\n';
+    return false;
+}
+
 // Whatever the run needs before its first board; false, with the problem told, when the run
 // cannot start.
 struct Preparation {
@@ -75,37 +96,23 @@ struct Preparation {
 bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
     const LongOptions& o = line.options;
     const QtTranslator translator;
-    // Trace files are made before any port opens: one that cannot be made stops the run first.
-    for (const BenchPort& port : PortsOf(line)) {
-        const std::string trace = TraceFileOf(o, port.name);
-        if (trace.empty()) continue;
-        if (std::FILE* file = std::fopen(trace.c_str(), "w")) {
-            std::fclose(file);
-        } else {
-            ReportTraceFailure(translator, trace, std::generic_category().message(errno));
-            return false;
-        }
-    }
-    const auto refuse = [&translator](const char* text, const std::string& argument) {
-        std::cerr << kCommandPrefix << Tr(translator, text, argument) << '\n';
-        return false;
-    };
+    if (!TraceFilesMade(line, translator)) return false;
     if (o.serialFirst) {
         std::string path = o.serialFile;
         if (path.empty()) {
             const std::string folder = store.Folder(kSettingsApplication);
-            if (folder.empty()) return refuse(kNoSerialFolderError, "");
+            if (folder.empty()) return Refuse(translator, kNoSerialFolderError, "");
             path = folder + "/" + kSerialFileName;
         }
         prepared.serials = std::make_unique<SerialNumberFile>(path, *o.serialFirst);
         if (const std::string problem = prepared.serials->Check(); !problem.empty()) {
-            return refuse(kSerialFileError, problem);
+            return Refuse(translator, kSerialFileError, problem);
         }
     }
     if (!o.logFile.empty()) {
         std::string reason;
         prepared.log = ProductionLog::Open(o.logFile, reason);
-        if (!prepared.log) return refuse(kLogFileError, o.logFile + ": " + reason);
+        if (!prepared.log) return Refuse(translator, kLogFileError, o.logFile + ": " + reason);
     }
     return true;
 }
