@@ -1,5 +1,6 @@
 #include "adapters/qt_settings_store.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,11 @@ std::optional<std::string> QtSettingsStore::Flush() {
         }
     }
     return std::nullopt;
+}
+
+std::string QtSettingsStore::Folder(const std::string& application) const {
+    if (m_homeless) return {};
+    return QFileInfo(For(application).fileName()).absolutePath().toStdString();
 }
 
 std::string QtSettingsStore::Read(const std::string& application, const std::string& section,

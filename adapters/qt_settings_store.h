@@ -29,6 +29,8 @@ class QtSettingsStore : public SettingsStore {
     void Save(const std::string& application, const std::string& section, const std::string& key,
               const std::string& text) override;
     std::optional<std::string> Flush() override;
+    // The folder of the application's settings file; empty when there is none.
+    std::string Folder(const std::string& application) const;
 
   private:
     QSettings& For(const std::string& application) const;

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "app/bench_run.h"
 #include "app/headless_run.h"
 #include "app/read_back_run.h"
 #include "core/user_texts.h"
@@ -16,12 +17,6 @@ namespace {
 bool IsBenchRun(const LongOptions& o) {
     return o.Bench() || o.loop || o.serialFirst || !o.unitData.empty() || !o.logFile.empty() ||
            o.json;
-}
-
-// Filled in by the bench.
-int NotYetBuilt(const char* what) {
-    std::cerr << "tovrel: " << what << " is not built yet\n";
-    return kExitUsage;
 }
 
 // A classic run, window or headless as without long options, with the modem lines and the
@@ -50,7 +45,7 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
 
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
     if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);
-    if (IsBenchRun(line.options)) return NotYetBuilt("the bench run");
+    if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
     return RunClassicWithExtras(line, argc, argv, display);
 }
 

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 
@@ -12,15 +13,22 @@ namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSignalExitBase = 128;
 
-// Set in the handler, read by the run before each message and while it pauses.
-volatile std::sig_atomic_t g_stopSignal = 0;
+// Set in the handler, read by the run before each message and while it pauses, from every
+// port's thread in a bench run: atomics that need no lock are safe in a handler too.
+std::atomic<int> g_stopSignal = 0;
+std::atomic<int> g_stopCount = 0;
+// The signals that are waited for in good order; the next one ends the program.
+std::atomic<int> g_signalsInOrder = 1;
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int signal) {
-    if (g_stopSignal == 0) {
-        g_stopSignal = signal;
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signal);
+    if (g_stopCount < g_signalsInOrder) {
+        ++g_stopCount;
         return;
     }
-    // A second one: no more waiting, and no clean-up either (_exit is safe in a handler).
+    // One more: no more waiting, and no clean-up either (_exit is safe in a handler).
     _exit(kSignalExitBase + signal);
 }
 
@@ -44,7 +52,14 @@ void CatchStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+void CatchBenchStopSignals() {
+    g_signalsInOrder = 2;
+    CatchStopSignals();
+}
+
 int StopSignal() { return g_stopSignal; }
+
+int StopCount() { return g_stopCount; }
 
 const char* SignalName(int signal) {
     switch (signal) {

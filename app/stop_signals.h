@@ -8,9 +8,14 @@ namespace tovrel::app {
 // of the log that went away (SIGPIPE) stops only the log. Signals ignored when the program
 // started (nohup, a background job) stay ignored.
 void CatchStopSignals();
+// For a bench run: the first signal takes no new boards, the second stops the boards in
+// progress as the first stops a single run, and only a third ends the program at once.
+void CatchBenchStopSignals();
 
 // The signal that asked for the stop; 0 while none did.
 int StopSignal();
+// How many stop signals came so far.
+int StopCount();
 
 // Its name, "SIGINT" say.
 const char* SignalName(int signal);

@@ -4,8 +4,9 @@
 #
 #   ./bench/run.sh [--csv FILE] [--quick] [--floor] [--only TEXT] [--work DIR]
 #
-# --quick runs only the cases at 115200 baud (under a minute); the full set adds the
-# same cases at 9600 baud and takes about nine minutes. --floor replays every case once
+# --quick runs only the cases at 115200 baud, the bench cases over 1, 4 and 8 devices
+# included (about a minute and a half); the full set adds the single-device cases at
+# 9600 baud and takes about nine minutes. --floor replays every case once
 # more with a bare client, to show the gaps the test bed itself leaves (twice the time).
 # --only runs the cases whose name contains TEXT; --work keeps the inputs, logs and
 # traces in DIR.

@@ -12,12 +12,16 @@
 // process time, the start-up (process start to the first byte on the wire) and the
 // program's CPU time (user + system). With --floor each case is replayed once more by a
 // bare client that only writes the same messages and reads the answers, which gives the
-// gaps the test bed itself leaves between answer and next message.
+// gaps the test bed itself leaves between answer and next message. The bench cases run one
+// program over 1, 4 and 8 devices at once (--ports), each its own simulator; their figures
+// are those of the device whose wire span was longest.
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,9 +64,12 @@ struct Case {
     std::string name;
     long baud;
     std::string id;
-    std::vector<std::string> words;
-    std::string mustLog;  // a status line that only a complete run writes
+    std::vector<std::string> words;  // "{ports}": the list of the devices' ports
+    std::string mustLog;             // a status line that only a complete run writes
+    int devices = 1;
 };
+
+constexpr int kBenchDevices[] = {1, 4, 8};
 
 std::vector<Case> Cases(const BenchInputs& in, bool quick) {
     const std::string verifyOk = "VERIFYING USER CODE: ... OK";
@@ -74,9 +81,18 @@ std::vector<Case> Cases(const BenchInputs& in, bool quick) {
         {"data 640 lines", kFastRate, kQuickFast, {in.program16, in.dataFile, "/M:2"}, codeOk},
         {"sparse 3 records", kFastRate, kQuickFast, {in.sparse, "/M:1"}, codeOk},
     };
+    for (const int devices : kBenchDevices) {
+        cases.push_back({"bench " + std::to_string(devices) + " x quick+V",
+                         kFastRate,
+                         kQuickFast,
+                         {"--ports", "{ports}", in.program16, "/M:1", "/V"},
+                         verifyOk,
+                         devices});
+    }
     if (quick) return cases;
     const std::size_t fastCount = cases.size();
     for (std::size_t i = 0; i < fastCount; ++i) {
+        if (cases[i].devices > 1 || cases[i].words.front() == "--ports") continue;
         Case slow = cases[i];
         slow.baud = kSlowRate;
         const bool standard = slow.id[kModelLetter] == kStandardLetter;
@@ -93,12 +109,14 @@ std::string ReadAll(const std::string& path) {
     return text.str();
 }
 
-// A complete run: exit 0, nothing failed, the case's last step done.
+// A complete run: exit 0, nothing failed, the case's last step done on every device.
 std::string CheckLog(const testbed::ProgramRun& run, const std::string& log, const Case& c) {
     if (!run.started) return "not started";
     if (run.status != 0) return "exit " + std::to_string(run.status);
     if (log.find("ailed") != std::string::npos) return "failed step";
-    if (log.find(c.mustLog) == std::string::npos) return "incomplete";
+    int done = 0;
+    for (std::size_t at = 0; (at = log.find(c.mustLog, at)) != std::string::npos; ++at) ++done;
+    if (done < c.devices) return "incomplete";
     return "OK";
 }
 
@@ -133,33 +151,51 @@ double FloorGaps(const Options& options, const Case& c, const std::string& folde
     return figures ? figures->hostGaps : -1;
 }
 
+// The device whose wire span was longest, of the traces of one run.
+std::optional<TraceFigures> SlowestDevice(const std::vector<std::string>& traces) {
+    std::optional<TraceFigures> slowest;
+    for (const std::string& trace : traces) {
+        const auto figures = AnalyseTrace(trace, DeviceTimes{});
+        if (!figures || !figures->summaryFound) return figures;
+        if (!slowest || figures->Span() > slowest->Span()) slowest = figures;
+    }
+    return slowest;
+}
+
 Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     Row row;
     row.name = c.name;
     row.baud = c.baud;
     std::filesystem::create_directories(folder);
-    const std::string trace = folder + "/trace";
-    const DeviceTimes times;
-    testbed::SimProcess sim(options.binDir + "/pellicon-sim", SimArguments(c, trace),
-                            folder + "/sim.err");
-    if (!sim.Started()) {
-        row.result = "sim did not start";
-        return row;
-    }
-    std::vector<std::string> words = c.words;
-    words.push_back("/T:0");
-    words.insert(words.begin(), options.binDir + "/tovrel");
     // The bench's own environment, without a display: a headless command-line run.
     testbed::Environment env = testbed::OwnEnvironment();
     env.erase("DISPLAY");
     env.erase("WAYLAND_DISPLAY");
-    env["TOVREL_COM1"] = sim.Path();
     env["XDG_CONFIG_HOME"] = folder + "/config";
+    std::vector<std::unique_ptr<testbed::SimProcess>> sims;
+    std::vector<std::string> traces;
+    std::string ports;
+    for (int i = 1; i <= c.devices; ++i) {
+        const std::string n = i == 1 ? "" : std::to_string(i);
+        traces.push_back(folder + "/trace" + n);
+        sims.push_back(std::make_unique<testbed::SimProcess>(options.binDir + "/pellicon-sim",
+                                                             SimArguments(c, traces.back()),
+                                                             folder + "/sim" + n + ".err"));
+        if (!sims.back()->Started()) {
+            row.result = "sim did not start";
+            return row;
+        }
+        env["TOVREL_COM" + std::to_string(i)] = sims.back()->Path();
+        ports += (i == 1 ? "COM" : ",COM") + std::to_string(i);
+    }
+    std::vector<std::string> words{options.binDir + "/tovrel"};
+    for (const std::string& word : c.words) words.push_back(word == "{ports}" ? ports : word);
+    words.push_back("/T:0");
     const testbed::ProgramRun run =
         testbed::RunProgram(words, env, {.outFile = folder + "/log", .errFile = folder + "/err"});
-    sim.Stop();
+    for (const auto& sim : sims) sim->Stop();
     row.result = CheckLog(run, ReadAll(folder + "/log"), c);
-    const auto figures = AnalyseTrace(trace, times);
+    const auto figures = SlowestDevice(traces);
     if (!figures || !figures->summaryFound) {
         if (row.result == "OK") row.result = "no trace";
         return row;
@@ -172,7 +208,9 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
         row.result = "wrong rate";
     }
     FillRow(row, *figures, run);
-    if (options.floor && row.result == "OK") row.floorGaps = FloorGaps(options, c, folder);
+    if (options.floor && row.result == "OK" && c.devices == 1) {
+        row.floorGaps = FloorGaps(options, c, folder);
+    }
     return row;
 }
 

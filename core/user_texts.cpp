@@ -43,8 +43,9 @@ UserMessage OpenPortErrorMessage(const std::string& details) {
     return message;
 }
 
-std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason) {
-    return "COM" + std::to_string(comport) + " (" + path + "): " + reason;
+std::string PortFailureDetails(const std::string& port, const std::string& path,
+                               const std::string& reason) {
+    return port + " (" + path + "): " + reason;
 }
 
 UserMessage CannotSetLineMessage(bool dtr, const std::string& details) {
@@ -182,11 +183,53 @@ UserMessage BadStoredLinesMessage(bool before, const std::string& badStep) {
                badStep, kWarningTitle);
 }
 
-std::string ResetStartText(int comport, const std::string& baudText) {
+UserMessage SerialAddressBeyondDataMessage(std::uint16_t address) {
+    return Own(
+        "The serial number's data-flash address %1 (--serial-at) lies beyond the data flash "
+        "of this device: no number is written",
+        std::to_string(address), kWarningTitle);
+}
+
+UserMessage SerialNumbersFailedMessage(const std::string& details) {
+    return Own("No serial number could be reserved for this board: %1", details, kWarningTitle);
+}
+
+UserMessage SerialNumberNotReturnedMessage(std::uint32_t number, const std::string& details) {
+    UserMessage message =
+        Own("Serial number %1 of a failed board could not go back for the next board",
+            std::to_string(number), kWarningTitle);
+    message.details = details;
+    return message;
+}
+
+UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details) {
+    UserMessage message = Own("The unit-data command failed: %1", command, kWarningTitle);
+    message.details = details;
+    return message;
+}
+
+UserMessage UnitDataRejectedMessage(const std::string& command, const std::string& details) {
+    UserMessage message =
+        Own("The unit-data command wrote no valid data-flash lines: %1", command, kWarningTitle);
+    message.details = details;
+    return message;
+}
+
+UserMessage ProductionLogFailedMessage(const std::string& file, const std::string& reason) {
+    UserMessage message = Own("Cannot write to the production log %1", file, kWarningTitle);
+    message.details = reason;
+    return message;
+}
+
+std::string ResetStartText(const std::string& port, const std::string& baudText) {
     // The line break comes first, not last: each reset's report starts on a line of its own
     // whatever the line before left open, so a fresh log begins with an empty line. Logs are
     // compared line for line, so that empty line stays.
-    return "\r\nConfiguration: COM" + std::to_string(comport) + ", " + baudText + " baud";
+    return "\r\nConfiguration: " + port + ", " + baudText + " baud";
+}
+
+std::string SerialNumberText(std::uint32_t number) {
+    return "DOWNLOADING SERIAL NUMBER [" + std::to_string(number) + "]: ";
 }
 
 std::string BaudrateLine(std::int32_t rate, bool ok) {
@@ -269,6 +312,7 @@ const char* const kUsageParagraphs[6] = {
     "  --serial-file PATH   where the numbers are kept (default: serial-numbers.txt\n"
     "                       beside the settings file)\n"
     "  --unit-data COMMAND  data-flash lines for each board from COMMAND's output\n"
+    "                       (given TOVREL_PORT, TOVREL_DEVICE and TOVREL_SERIAL)\n"
     "  --log FILE           append one CSV line per board to FILE\n"
     "  --json               one JSON object per line on standard output\n"
     "  --before SEQ         set the modem lines before every reset message, e.g.\n"
@@ -278,6 +322,8 @@ const char* const kUsageParagraphs[6] = {
     "                       section [Lines] in the settings file; empty: lines untouched)\n"
     "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
-    "A command line that cannot be used ends with status 2.\n"};
+    "A command line that cannot be used ends with status 2. With --ports every line\n"
+    "begins with its port, and a summary line per board follows. In a bench run the\n"
+    "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n"};
 
 }  // namespace tovrel

@@ -39,7 +39,8 @@ void ShowMessage(Host& host, const UserMessage& message);
 // The link.
 UserMessage OpenPortErrorMessage(const std::string& details);
 // "COM1 (/dev/ttyUSB0): No such file or directory": which port, where it leads, and why not.
-std::string PortFailureDetails(int comport, const std::string& path, const std::string& reason);
+std::string PortFailureDetails(const std::string& port, const std::string& path,
+                               const std::string& reason);
 // A modem line the port cannot set: "Cannot set DTR on " and the details as above.
 UserMessage CannotSetLineMessage(bool dtr, const std::string& details);
 UserMessage ChangeBaudrateErrorMessage();
@@ -81,6 +82,15 @@ UserMessage SettingsNotSavedMessage(const std::string& file);
 // step that is wrong: the sequence is not used.
 UserMessage BadStoredLinesMessage(bool before, const std::string& badStep);
 
+// The production bench. Details carry the system's reason, or the command's exit and its
+// standard error.
+UserMessage SerialAddressBeyondDataMessage(std::uint16_t address);
+UserMessage SerialNumbersFailedMessage(const std::string& details);
+UserMessage SerialNumberNotReturnedMessage(std::uint32_t number, const std::string& details);
+UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details);
+UserMessage UnitDataRejectedMessage(const std::string& command, const std::string& details);
+UserMessage ProductionLogFailedMessage(const std::string& file, const std::string& reason);
+
 // The open-file dialogs.
 inline constexpr const char* kHexFileFilter = "Hex Files (*.Hex)|*.hex";
 inline constexpr const char* kDataFileFilter = "txt Files (*.txt)|*.txt";
@@ -105,8 +115,9 @@ inline constexpr const char* kLongFailedText = "..........Failed";
 inline constexpr const char* kHexFileErrorLine = "failed......error in hex file";
 inline constexpr const char* kBootloadErrorLine = "Error with Bootload mode";
 
-// CR LF and "Configuration: COM<n>, <baud text> baud"; the caller ends the line.
-std::string ResetStartText(int comport, const std::string& baudText);
+// CR LF and "Configuration: COM<n>, <baud text> baud" (a bench port given as a device path
+// shows the path); the caller ends the line.
+std::string ResetStartText(const std::string& port, const std::string& baudText);
 // "Baudrate = <rate>... OK" or "... failed".
 std::string BaudrateLine(std::int32_t rate, bool ok);
 std::string ChecksumLine(const std::string& file, std::int32_t checksum);
@@ -118,6 +129,11 @@ std::string DataFileFailedLine(const std::string& file);
 std::string VerifyFileWrittenLine(const std::string& path);
 // "READING CODE [<file>]:", the read-back's step, before its long outcome.
 std::string ReadingCodeText(const std::string& file);
+
+// The production steps of a bench run: "DOWNLOADING SERIAL NUMBER [<n>]: " and the unit data,
+// each followed by its outcome.
+std::string SerialNumberText(std::uint32_t number);
+inline constexpr const char* kUnitDataText = "DOWNLOADING UNIT DATA:";
 
 // What PelliconText shows of the identified device: "Zerk8", the model characters,
 // " version ", major "." minor.
@@ -177,6 +193,21 @@ inline constexpr const char* kBadReadFileError = "--read: \"%1\" must end in .he
 inline constexpr const char* kReadWithFileError = "--read takes no download file: \"%1\"";
 inline constexpr const char* kReadWithBenchError = "--read cannot be used with %1";
 inline constexpr const char* kNoDownloadFileError = "no download file given";
+// A bench run that cannot start: what it needs from the files is not there.
+inline constexpr const char* kLogFileError = "--log: %1";
+inline constexpr const char* kSerialFileError = "--serial-file: %1";
+inline constexpr const char* kNoSerialFolderError =
+    "--serial: neither HOME nor XDG_CONFIG_HOME is set, so there is no folder for "
+    "serial-numbers.txt; name the file with --serial-file";
+// The unit-data command's end, for the details of its message.
+inline constexpr const char* kCommandExitNote = "exit status %1";
+inline constexpr const char* kCommandSignalNote = "ended by signal %1";
+inline constexpr const char* kCommandTimeNote = "did not end within %1 s and was stopped";
+inline constexpr const char* kCommandStartNote = "could not be started: %1";
+inline constexpr const char* kCommandTooMuchNote = "wrote more than %1 bytes";
+inline constexpr const char* kUnitDataLineNote = "line %1 is no data-flash line of this device";
+// A port of a bench loop that does not open while it waits for the next board.
+inline constexpr const char* kPortWaitNote = "waiting for %1 to open again";
 // The trace file cannot be created; the system's reason follows after ": ".
 inline constexpr const char* kCannotCreateTraceError = "--trace: cannot create \"%1\"";
 

@@ -1,5 +1,6 @@
 #include "core/user_texts.h"
 #include "link/link.h"
+#include "link/port_names.h"
 
 namespace tovrel {
 
@@ -11,10 +12,16 @@ bool OpenCommPort(Link& link) {
     if (s.PortError) {
         std::string reason = link.port.OpenErrorText();
         if (reason.empty()) reason = error.message();
-        ShowMessage(link.host, OpenPortErrorMessage(PortFailureDetails(s.Comport, path, reason)));
+        ShowMessage(link.host,
+                    OpenPortErrorMessage(PortFailureDetails(PortName(link), path, reason)));
         return false;
     }
     return true;
+}
+
+std::string PortName(const Link& link) {
+    if (!link.portLabel.empty()) return link.portLabel;
+    return ComportName(link.settings.Comport);
 }
 
 void CloseCommPort(Link& link) {
@@ -26,9 +33,10 @@ bool SetModemLines(Link& link, const LineSequence& sequence) {
     const std::optional<LineFailure> failure = RunLineSequence(link.port, sequence);
     if (!failure) return true;
     const int comport = link.settings.Comport;
-    ShowMessage(link.host, CannotSetLineMessage(failure->line == LineStep::Kind::Dtr,
-                                                PortFailureDetails(comport, link.portPath(comport),
-                                                                   failure->error.message())));
+    ShowMessage(link.host,
+                CannotSetLineMessage(failure->line == LineStep::Kind::Dtr,
+                                     PortFailureDetails(PortName(link), link.portPath(comport),
+                                                        failure->error.message())));
     return false;
 }
 

@@ -24,7 +24,12 @@ struct Link {
     std::function<std::string(int comport)> portPath;
     // The modem-line sequences around the exchanges; empty ones leave the lines alone.
     ModemLines lines{};
+    // The port's name for the user when it is no COMn: a bench port given as a device path.
+    std::string portLabel = {};
 };
+
+// "COM<Comport>", or the label of a port given as a device path.
+std::string PortName(const Link& link);
 
 inline constexpr int kReplyTimeoutMs = 500;
 inline constexpr std::uint8_t kAck = 0x06;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include "core/user_texts.h"
@@ -83,6 +84,21 @@ std::string ProfilePath(const std::string& programFolder, const std::string& mod
 }
 
 }  // namespace
+
+Presence BoardPresence(Link& link, bool quiet) {
+    // Withheld after a stop, like every message; the port is fine then.
+    if (link.host.StopSignal() != 0) return Presence::Silent;
+    // As before every reset message: a board held in reset by the lines never answers.
+    const bool linesSet = quiet ? !RunLineSequence(link.port, link.lines.before)
+                                : SetModemLines(link, link.lines.before);
+    if (!linesSet) return Presence::LinesFailed;
+    link.port.DiscardInput();
+    if (link.port.Write(kResetMessage)) return Presence::PortFailed;
+    const std::size_t count = ReadReply(link, kIdReplyCount);
+    const std::string_view answer(reinterpret_cast<const char*>(link.settings.RxBuffer.data()),
+                                  count);
+    return answer.starts_with(kFamilyPrefix) ? Presence::Answered : Presence::Silent;
+}
 
 bool Reset(Link& link) {
     Settings& s = link.settings;

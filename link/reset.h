@@ -16,6 +16,14 @@ inline constexpr std::array<std::uint8_t, 4> kResetMessage{0x21, 0x5A, 0x00, 0xA
 // False, with nothing sent, when a line cannot be set.
 bool Reset(Link& link);
 
+// Whether a board in its boot loader is on the line: the before sequence of the modem lines,
+// then the reset message, and an identification text of the family answers it. Loads no
+// profile, so a bench can ask as often as it polls. PortFailed: the message could not be
+// written (a port that went away), so the caller opens it again; LinesFailed: the lines
+// could not be set, said in a message unless quiet.
+enum class Presence { Answered, Silent, PortFailed, LinesFailed };
+Presence BoardPresence(Link& link, bool quiet);
+
 // "Zerk8", the model characters, " version ", major "." minor: what PelliconText shows.
 std::string IdentificationDisplay(const Settings& settings);
 

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Lowest first. adapters/ stands beside the logic: only ui/ and app/ use it.
-layers=(core link image flash config workflow adapters ui app)
+layers=(core link image flash config workflow station adapters ui app)
 
 git ls-files '*.cpp' '*.h' | grep -E "^($(IFS='|'; echo "${layers[*]}"))/" |
     xargs grep -H -o '^#include "[a-z_]*/' |

@@ -7,10 +7,11 @@ namespace tovrel {
 
 void TovrelForm::ResetButton_Click() {
     m_mainWindow.DisableButtons();
-    AppendLine(ResetStartText(m_settings.Comport, m_panel.PCBaudrateTextbox.text));
+    EnterStep(BoardStep::Reset);
+    AppendLine(ResetStartText(PortName(m_link), m_panel.PCBaudrateTextbox.text));
     if (!OpenCommPort(m_link)) {
         m_settings.ResetOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Reset);
         Warn(PortHeldMessage());
         m_mainWindow.EnableButtons();
         return;
@@ -23,7 +24,7 @@ void TovrelForm::ResetButton_Click() {
         AppendLine(kOKText);
     } else {
         m_settings.ResetOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Reset);
         m_mainWindow.SetPelliconText("");
         AppendLine(kFailedText);
         CloseCommPort(m_link);
@@ -37,14 +38,14 @@ void TovrelForm::ResetButton_Click() {
 void TovrelForm::RunButton_Click() {
     m_mainWindow.DisableButtons();
     if (!OpenCommPort(m_link)) {
-        StepFailed();
+        StepFailed(BoardStep::Reset);
         Warn(PortHeldMessage());
         m_mainWindow.EnableButtons();
         return;
     }
     Append(kStartingUserCodeText);
     const bool started = Run(m_link);
-    if (!started) StepFailed();
+    if (!started) StepFailed(BoardStep::Run);
     AppendLine(started ? kShortOKText : kShortFailedText);
     AfterLinesStep();
     CloseCommPort(m_link);

@@ -13,6 +13,7 @@
 #include "image/dataflash_file_check.h"
 #include "image/hex_file_check.h"
 #include "link/baud_rate.h"
+#include "link/reset.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel {
@@ -44,10 +45,14 @@ std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver)
 void TovrelForm::DownloadButton_Click() {
     m_failed = false;
     m_atFastRate = false;
-    if (m_host.StopSignal() != 0) return;  // stopped before it began: nothing is sent at all
+    m_report = {};
+    m_unitData.reset();
+    m_step = BoardStep::Reset;
+    if (Stopped()) return;  // stopped before it began: nothing is sent at all
     ResetButton_Click();
     m_mainWindow.DisableButtons();
-    if (!m_settings.ResetOK || Stopped() || !OpenPortForDownload()) {
+    if (m_settings.ResetOK) m_report.device = IdentificationDisplay(m_settings);
+    if (!m_settings.ResetOK || Stopped() || !UnitDataStep() || !OpenPortForDownload()) {
         EndOfSequence();
         return;
     }
@@ -56,6 +61,7 @@ void TovrelForm::DownloadButton_Click() {
     using Step = void (TovrelForm::*)();
     for (const Step step : {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::EraseStep,
                             &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
+                            &TovrelForm::SerialNumberStep, &TovrelForm::UnitDataWriteStep,
                             &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
         if (Stopped()) break;
         (this->*step)();
@@ -67,16 +73,27 @@ void TovrelForm::DownloadButton_Click() {
     EndOfSequence();
 }
 
+void TovrelForm::EnterStep(BoardStep step) {
+    m_step = step;
+    if (onStep) onStep(step);
+}
+
+void TovrelForm::StepFailed(BoardStep step) {
+    m_failed = true;
+    if (m_report.failedStep == BoardStep::None) m_report.failedStep = step;
+}
+
 bool TovrelForm::Stopped() {
     if (m_host.StopSignal() == 0) return false;
     m_settings.OperationOK = false;
-    StepFailed();
+    m_report.stopped = true;
+    StepFailed(m_step);
     return true;
 }
 
 bool TovrelForm::OpenPortForDownload() {
     if (OpenCommPort(m_link)) return true;
-    StepFailed();
+    StepFailed(BoardStep::Reset);
     Warn(PortHeldMessage());
     return false;  // never opened, so not closed either
 }
@@ -88,17 +105,19 @@ bool TovrelForm::SlowCrystal() const {
 
 void TovrelForm::SwitchToFastBaudrate() {
     if (!m_settings.FastBaudrateOption) return;
+    EnterStep(BoardStep::Baudrate);
     // The way back restores the saved rate even when this switch fails; without this it
     // would restore whatever an earlier run saved, or 0 in the first run.
     m_settings.SavedPCBaudrate = m_settings.PCBaudrate;
     const bool ok = ChangeBaudrate(m_link, m_settings.FastBaudrate);
     m_atFastRate = ok;
-    if (!ok) StepFailed();
+    if (!ok) StepFailed(BoardStep::Baudrate);
     // On failure the PC side stays at its rate, which is what the line reports.
     AppendLine(BaudrateLine(ok ? m_settings.FastBaudrate : m_settings.PCBaudrate, ok));
 }
 
 void TovrelForm::EraseStep() {
+    EnterStep(BoardStep::Erase);
     m_settings.OperationOK = true;
     Append(kErasingCodeText);
     const bool ok = EraseFunction(m_link);
@@ -106,21 +125,22 @@ void TovrelForm::EraseStep() {
     AppendLine(scope + (ok ? kShortOKText : kShortFailedText));
     if (!ok) {
         m_settings.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Erase);
     }
 }
 
 void TovrelForm::CodeDownloadStep() {
     Settings& s = m_settings;
     if (s.DownloadMode == kDownloadDataOnly || !s.OperationOK) return;
+    EnterStep(BoardStep::Code);
     s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
     if (s.HexFileName.empty()) {
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Code);
         return;
     }
     // Read once: the check, the download, the verify and its files all use this reading.
-    const std::optional<TextFile> file = ReadTextFile(m_host, s.HexFileName);
+    const std::optional<TextFile> file = m_readFile(m_host, s.HexFileName);
     CheckHexFile(file);
     if (!s.OperationOK) return;
     WriteCode(*file);
@@ -133,7 +153,9 @@ void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
     // A file that could not be read (its message is shown) fails like one that fails its check.
     s.HexFileChecksum = 0;
     s.ChecksumMismatch = false;
-    if (!file || !HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked)) {
+    const bool checked = file && HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked);
+    if (file) m_report.checksum = s.HexFileChecksum;
+    if (!checked) {
         AppendLine(kHexFileErrorLine);
         if (s.ChecksumMismatch) {
             const std::int32_t expected =
@@ -141,7 +163,7 @@ void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
             AppendLine(ChecksumMismatchLine(expected, s.HexFileName, s.HexFileChecksum));
         }
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Code);
     }
     // Also after failed record checks: the sum still tells the user which file was read.
     if (!s.ChecksumMismatch) AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
@@ -162,25 +184,26 @@ void TovrelForm::WriteCode(const TextFile& file) {
         s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
-    if (!s.OperationOK) StepFailed();
+    if (!s.OperationOK) StepFailed(BoardStep::Code);
 }
 
 void TovrelForm::VerifyStep(const TextFile& file) {
     const Settings& s = m_settings;
     if (!s.OperationOK || !s.VerifyAfterDownloadOption || !s.VerifyAfterDownload) return;
+    EnterStep(BoardStep::Verify);
     Append(kVerifyingText);
     VerifyOutcome outcome;
     if (!VerifyAfterDownloadFunction(m_link, m_mainWindow, file, outcome)) {
         // A failed verify does not stop the later steps.
         AppendLine(kShortFailedText);
-        StepFailed();
+        StepFailed(BoardStep::Verify);
         return;
     }
     AppendLine(kShortOKText);
     if (!s.GenVerifyFiles) return;
     // Files that could not be written (the verify said so in its message) are not claimed.
     if (!outcome.filesWritten) {
-        StepFailed();
+        StepFailed(BoardStep::Verify);
         return;
     }
     AppendLine(VerifyFileWrittenLine(s.VerifyHexPath));
@@ -190,16 +213,17 @@ void TovrelForm::VerifyStep(const TextFile& file) {
 void TovrelForm::DataDownloadStep() {
     Settings& s = m_settings;
     if (!s.OperationOK || s.DownloadMode == kDownloadCodeOnly) return;
+    EnterStep(BoardStep::Data);
     s.DataFileName = ChooseFile(s.CmdDataFileName, kDataFileFilter);
     if (s.DataFileName.empty()) {
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Data);
         return;
     }
-    const std::optional<TextFile> file = ReadTextFile(m_host, s.DataFileName);
+    const std::optional<TextFile> file = m_readFile(m_host, s.DataFileName);
     if (!file || !DataflashFileCheckFunction(s, m_host, *file)) {
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Data);
         Warn(InvalidDataflashFileMessage());
         AppendLine(DataFileFailedLine(s.DataFileName));
         return;
@@ -207,7 +231,7 @@ void TovrelForm::DataDownloadStep() {
     Append(DownloadingDataText(s.DataFileName));
     s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *file);
     if (!s.OperationOK) {
-        StepFailed();
+        StepFailed(BoardStep::Data);
         Warn(DataDownloadErrorMessage());
     }
     AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
@@ -216,6 +240,7 @@ void TovrelForm::DataDownloadStep() {
 void TovrelForm::SecurityBitsStep() {
     Settings& s = m_settings;
     if (!s.OperationOK || !s.SecurityBitsOption) return;
+    EnterStep(BoardStep::Security);
     if (s.SerialSafeMode) {
         // The user's answer may clear SerialSafeMode; batch runs ask too.
         m_panel.ShowSerialSafeWarning();
@@ -231,13 +256,14 @@ void TovrelForm::SecurityBitsStep() {
     AppendLine(ok ? kShortOKText : kShortFailedText);
     if (!ok) {
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Security);
     }
 }
 
 void TovrelForm::BootloadStep() {
     Settings& s = m_settings;
     if (!s.OperationOK || !s.BootloadOption) return;
+    EnterStep(BoardStep::Bootload);
     bool ok = true;
     if (s.Bootload) {
         Append(kEnablingBootloadText);
@@ -249,7 +275,7 @@ void TovrelForm::BootloadStep() {
     }
     if (!ok) {
         s.OperationOK = false;
-        StepFailed();
+        StepFailed(BoardStep::Bootload);
     }
 }
 
@@ -257,23 +283,25 @@ void TovrelForm::BaudrateBackStep() {
     // Tried after every failure too, so that the device is left at its boot rate; after a stop
     // only when the device is at the fast rate, as the one message still sent.
     if (!m_settings.FastBaudrateOption || (m_host.StopSignal() != 0 && !m_atFastRate)) return;
+    EnterStep(BoardStep::Baudrate);
     std::int32_t bootRate = kBootBaudrate;
     const bool ok = ChangeBaudrate(m_link, bootRate);
-    if (!ok) StepFailed();
+    if (!ok) StepFailed(BoardStep::Baudrate);
     AppendLine(BaudrateLine(m_settings.PCBaudrate, ok));
 }
 
 void TovrelForm::RunStep() {
     if (Stopped() || !m_settings.OperationOK || !m_settings.RunAfterDownload) return;
+    EnterStep(BoardStep::Run);
     Append(kStartingUserCodeText);
     const bool ok = Run(m_link);
-    if (!ok) StepFailed();
+    if (!ok) StepFailed(BoardStep::Run);
     AppendLine(ok ? kShortOKText : kShortFailedText);
 }
 
 void TovrelForm::AfterLinesStep() {
     // Run whatever happened before, so that the lines the before sequence set are let go.
-    if (!SetModemLines(m_link, m_link.lines.after)) StepFailed();
+    if (!SetModemLines(m_link, m_link.lines.after)) StepFailed(BoardStep::Run);
 }
 
 void TovrelForm::EndOfSequence() {

@@ -73,7 +73,7 @@ void TovrelForm::ReadCodeStep(const std::string& file) {
     const bool ok = ReadCodeFunction(m_link, m_mainWindow, pageCount, image) &&
                     WriteFileWhole(m_host, file, FileContent(file, image, pageCount));
     AppendLine(ok ? kLongOKText : kLongFailedText);
-    if (!ok) StepFailed();
+    if (!ok) StepFailed(BoardStep::Read);
 }
 
 }  // namespace tovrel

@@ -24,7 +24,10 @@ void TovrelForm::SetLineOptions(std::optional<LineSequence> before,
 
 void TovrelForm::UsePort(std::int16_t comport, const std::string& devicePath) {
     m_fixedComport = comport;
-    if (!devicePath.empty()) m_link.portPath = [devicePath](int) { return devicePath; };
+    if (devicePath.empty()) return;
+    m_link.portPath = [devicePath](int) { return devicePath; };
+    // The device path names the port wherever the user reads about it.
+    m_link.portLabel = devicePath;
 }
 
 void TovrelForm::LoadForm() {
@@ -74,6 +77,17 @@ void TovrelForm::Form_Load() {
         return;
     }
     m_panel.UpdateConfigurationData();
+}
+
+void TovrelForm::LoadForBench(bool identify) {
+    LoadForm();
+    m_settings.ChecksumMismatch = false;
+    if (identify) {
+        m_mainWindow.DisableButtons();
+        IdentifyAtStartUp();
+        m_mainWindow.EnableButtons();
+    }
+    SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
 }
 
 void TovrelForm::IdentifyAtStartUp() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/configuration_panel.h"
 #include "core/host.h"
@@ -11,9 +13,24 @@
 #include "core/user_texts.h"
 #include "link/link.h"
 #include "link/serial_port.h"
+#include "workflow/board_step.h"
 #include "workflow/main_window_model.h"
+#include "workflow/production_steps.h"
 
 namespace tovrel {
+
+// What the last download left for a production record.
+struct DownloadReport {
+    BoardStep failedStep = BoardStep::None;  // the first step that failed
+    bool stopped = false;                    // a stop cut it short
+    std::string device;                      // the identified device's text; empty: none
+    std::optional<std::uint32_t> serial;     // the number the board was given
+    std::optional<std::int32_t> checksum;    // the download file's sum, once it was read
+};
+
+// How the sequence reads the download and data files: once per run by default. A bench that
+// programs many boards reads each file once for all of them.
+using FileReader = std::function<std::optional<TextFile>(Host& host, const std::string& path)>;
 
 // The main form's logic: its two pages' models and every command handler, free of widgets.
 // One instance per program run; it owns the record.
@@ -27,6 +44,18 @@ class TovrelForm {
     // identification attempt; a command-line run then downloads and closes) and shut-down.
     void Form_Load();
     void Form_QueryUnload();
+
+    // A bench run's form (its port by UsePort below): with the production steps (may be null)
+    // and the bench's file reader.
+    void SetProductionSteps(ProductionSteps* steps) { m_production = steps; }
+    void SetFileReader(FileReader reader) { m_readFile = std::move(reader); }
+    // Start-up of a bench run: as a command-line start, with or without the start-up
+    // identification, up to the switches applied; the downloads are the bench's to start.
+    void LoadForBench(bool identify);
+    // The record of the last download, and who hears which step it is in.
+    const DownloadReport& LastDownload() const { return m_report; }
+    std::function<void(BoardStep)> onStep;
+    Link& link() { return m_link; }
 
     void ResetButton_Click();
     void DownloadButton_Click();
@@ -73,6 +102,7 @@ class TovrelForm {
     // close. True once it was asked for.
     bool Stopped();
     // Steps of the download sequence, in their order.
+    void EnterStep(BoardStep step);
     bool OpenPortForDownload();
     bool SlowCrystal() const;
     void SwitchToFastBaudrate();
@@ -82,6 +112,10 @@ class TovrelForm {
     void WriteCode(const TextFile& file);
     void VerifyStep(const TextFile& file);
     void DataDownloadStep();
+    bool UnitDataStep();
+    bool TakeSerialNumber();
+    void SerialNumberStep();
+    void UnitDataWriteStep();
     void SecurityBitsStep();
     void BootloadStep();
     void BaudrateBackStep();
@@ -96,8 +130,9 @@ class TovrelForm {
     void AppendLine(const std::string& text) { m_mainWindow.AppendStatus(text, true); }
     void Append(const std::string& text) { m_mainWindow.AppendStatus(text, false); }
     void Warn(const UserMessage& message) { ShowMessage(m_host, message); }
-    // Marks the step as failed for the exit status; what the sequence does is not changed.
-    void StepFailed() { m_failed = true; }
+    // Marks the step as failed for the exit status and the record; what the sequence does is
+    // not changed.
+    void StepFailed(BoardStep step);
 
     Host& m_host;
     SerialPort& m_port;
@@ -109,6 +144,11 @@ class TovrelForm {
     bool m_unloaded = false;
     bool m_failed = false;
     bool m_atFastRate = false;  // the device took the fast rate in this download
+    ProductionSteps* m_production = nullptr;
+    FileReader m_readFile = ReadTextFile;
+    DownloadReport m_report;
+    BoardStep m_step = BoardStep::None;
+    std::optional<std::vector<std::string>> m_unitData;
     std::optional<LineSequence> m_beforeOption;
     std::optional<LineSequence> m_afterOption;
     std::int16_t m_fixedComport = 0;  // UsePort's, 0 when none

@@ -57,6 +57,18 @@ struct FaultCase {
     Received received = {};
     Port port = Port::Sim;
     Interrupt interrupt = {};
+    // Bench rows: more devices, each with its options, on COM3, COM4 and on; a second run of
+    // the program beside the first (at the same time) or after it, which succeeds, with its
+    // standard output;
+    // a file of the case's folder and its lines afterwards, in any order. In standard output
+    // and the file, times and seconds read {time} and {s}.
+    Words moreSims = {};
+    struct {
+        std::string words;
+        bool alongside = false;
+        Words out;
+    } second = {};
+    std::pair<std::string, Words> fileAfter = {};
 };
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }

@@ -189,7 +189,72 @@ const std::vector<Variant> kDamages{
 };
 const auto Garbage = [] { return kDamages[0].change(""); };
 
+// A production bench: several ports, the loop, serial numbers, unit data, the log, JSON.
+FaultCase Bench(FaultCase row, Words moreSims) {
+    row.moreSims = std::move(moreSims);
+    return row;
+}
+
+// Every line of text with the port in front, as a bench run with --ports writes it.
+std::string Prefixed(const std::string& port, const std::string& text) {
+    std::string out;
+    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find('\n', at);
+        out += port + ": " + text.substr(at, end - at + 1);
+    }
+    return out;
+}
+
+const std::string kBoardOK = ": RESULT OK, device Zerk8QA version 2.05, serial ";
+const std::string kNumbers = "--serial 1001 --serial-at 600 --serial-file {dir}/numbers.txt ";
+
 // clang-format off
+std::vector<FaultCase> BenchRows() {
+    std::vector<FaultCase> rows{
+    Bench({"BenchThreePortsOneSilent", "runs every port at once; the silent one fails its reset, "
+     "the others download: each line, message and summary under its port", "",
+     "--ports COM1,COM3,COM4 " + kCode, {GoodHex()}, 1, {"COM1" + kBoardOK + "-, {s} s",
+     "COM3: RESULT FAILED (reset), device -, serial -, {s} s", "COM4" + kBoardOK + "-, {s} s"},
+     Prefixed("COM3", kResetFailed), kCodeFile},
+     {"--silent", ""}),
+    Bench({"BenchPortUnplugged", "a port whose device hangs up mid-download fails at that step; "
+     "the other port's board is programmed", "--hangup-after=Q:2", "--ports COM1,COM3 " + kCode,
+     {GoodHex()}, 1, {"COM1: RESULT FAILED (code), device Zerk8QA version 2.05, serial -, {s} s",
+     "COM3" + kBoardOK + "-, {s} s"}, Prefixed("COM1", kBaudError), ""}, {""}),
+    {"BenchLoopTwoBoards", "--count 2: programs a board, sees it gone when its code runs, waits "
+     "for the next one and programs it", "--new-board-after=U:*:300", "--count 2 " + kCode + " /R",
+     {GoodHex()}, 0, {"COM1" + kBoardOK + "-, {s} s", "STARTING USER CODE: ... OK",
+     "COM1" + kBoardOK + "-, {s} s", "TOTAL: 2 boards, 2 OK, 0 FAILED"}, "", kCodeFile,
+     {"U", 2, "ACBWQVESFU"}},
+    {"BenchUnitDataFails", "a unit-data command that fails fails the board before anything is "
+     "erased: its standard error shown, nothing but the resets sent",
+     "", "--unit-data echo${IFS}no${IFS}label>&2;exit${IFS}3 " + kCode, {GoodHex()}, 1,
+     {"RESETTING PART: OK"}, "Warning: The unit-data command failed: echo${IFS}no${IFS}label>&2;"
+     "exit${IFS}3\nexit status 3\nno label\n", kUntouched, {"", 0, kAll}},
+    {"BenchJson", "--json: standard output only JSON objects, a line, a progress and a result",
+     "", "--json " + kCode, {GoodHex()}, 0, {"{\"port\": \"COM1\", \"line\": \"" + kResetOk + "\"}",
+     "{\"port\": \"COM1\", \"progress\": 100}", "{\"port\": \"COM1\", \"line\": \"" + kBack +
+     "\"}", "{\"port\": \"COM1\", \"result\": \"OK\", \"step\": null, \"device\": \"Zerk8QA "
+     "version 2.05\", \"serial\": null, \"seconds\": {s}}"}, "", kCodeFile}};
+    FaultCase killed{"BenchSerialAfterKill", "SIGKILL once the second board's number went out; "
+     "the next run gives the next number, never one that may be on a board",
+     "--new-board-after=U:*:300 --new-board-after=E:2:300",
+     "--loop " + kNumbers + kCode + " /R", {GoodHex()}, 137, {"COM1" + kBoardOK + "1001, {s} s"},
+     "", "", {}, Port::Sim, {SIGKILL, "E", 2}};
+    killed.second = {"--count 1 " + kNumbers + kCode + " /R", false,
+                     {"COM1" + kBoardOK + "1003, {s} s"}};
+    killed.fileAfter = {"numbers.txt", {"next 1004", "free"}};
+    FaultCase shared = Bench({"BenchLogSharedByTwoProcesses", "two processes append to one log "
+     "at once: one header, a whole line each", "", "--log {dir}/log.csv " + kCode, {GoodHex()}, 0,
+     {kCoded}, "", kCodeFile}, {""});
+    shared.second = {"--log {dir}/log.csv " + kCode + " /C:3", true, {kCoded}};
+    shared.fileAfter = {"log.csv", {"time,port,result,step,device,serial,file,checksum,seconds",
+     "{time},COM1,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}",
+     "{time},COM3,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}"}};
+    rows.insert(rows.end(), {killed, shared});
+    return rows;
+}
+
 std::vector<FaultCase> Rows() {
     std::vector<FaultCase> rows{
     // The device and the line.
@@ -398,6 +463,7 @@ std::vector<FaultCase> Rows() {
      "", "HOME= XDG_CONFIG_HOME= " + kCode, {GoodHex()}, 0, kGood, "Warning: The settings were "
      "not saved: neither HOME nor XDG_CONFIG_HOME is set, so there is no folder for "
      "Tovrel/Tovrel.conf\n", kCodeFile}});
+    for (const FaultCase& row : BenchRows()) rows.push_back(row);
     return rows;
 }
 // clang-format on

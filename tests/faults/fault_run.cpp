@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 #include "adapters/qt_serial_port.h"
 #include "testbed/processes.h"
@@ -101,6 +103,14 @@ std::string DescribeState(const std::optional<SimState>& saved,
                   what(state.code, CodeImage(file("app.hex") + file("-"))),
                   what(state.data, DataImage(file("data.txt"))), state.security, state.bootload);
     return text;
+}
+
+// A bench run's times and seconds, which no two runs share: "{time}" and "{s}".
+std::string Normalized(const std::string& text) {
+    static const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    static const std::regex seconds(R"((, |,|"seconds": )\d+\.\d( s$|$|\}$))",
+                                    std::regex::multiline);
+    return std::regex_replace(std::regex_replace(text, time, "{time}"), seconds, "$1{s}$2");
 }
 
 // Whole lines in this order; from the log's blank first line on, every line.
@@ -199,10 +209,10 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
     }
 
     // The program's words and environment: leading NAME=value words set a variable.
-    Words Command(const FaultCase& row, Environment& env) {
+    Words Command(const std::string& line, Environment& env) {
         Words words{m_program};
         words.insert(words.end(), m_prefix.begin(), m_prefix.end());
-        for (const std::string& word : Split(row.words)) {
+        for (const std::string& word : Split(line)) {
             const std::size_t equals = word.find('=');
             if (words.size() > 1 + m_prefix.size() || equals == std::string::npos) {
                 words.push_back(Replaced(word, m_dir.Path()));
@@ -252,15 +262,52 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
             }
         };
     }
-    const ProgramRun run = RunProgram(Command(row, env), env, options);
+    std::vector<std::unique_ptr<SimProcess>> more;
+    for (const std::string& options : row.moreSims) {
+        more.push_back(
+            std::make_unique<SimProcess>(ProgramFolder() + "/pellicon-sim", Split(options, "--")));
+        env["TOVREL_COM" + std::to_string(2 + more.size())] = more.back()->Path();
+    }
+    Environment secondEnv = env;
+    ProgramRun second;
+    std::thread beside;
+    if (row.second.alongside) {
+        beside = std::thread([&] {
+            second = RunProgram(Command(row.second.words, secondEnv), secondEnv,
+                                {.killAfterMs = kRunLimitMs});
+        });
+    }
+    const ProgramRun run = RunProgram(Command(row.words, env), env, options);
+    if (beside.joinable()) beside.join();
+    if (!row.second.words.empty() && !row.second.alongside) {
+        second = RunProgram(Command(row.second.words, secondEnv), secondEnv,
+                            {.killAfterMs = kRunLimitMs});
+    }
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
     // TOVREL_FAULTS_SHOW=1 prints what each run showed, for writing a new row.
     if (std::getenv("TOVREL_FAULTS_SHOW") != nullptr) {
-        std::cout << "status " << run.status << "\n--out\n" << run.out << "--err\n" << run.err;
+        std::cout << "status " << run.status << "\n--out\n"
+                  << run.out << "--err\n"
+                  << run.err << "--second " << second.status << "\n"
+                  << second.out << second.err;
+    }
+    if (!row.second.words.empty()) {
+        EXPECT_EQ(second.status, 0) << second.out << second.err;
     }
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
-    ExpectOut(run.out, row.out, dir);
+    ExpectOut(Normalized(run.out), row.out, dir);
+    ExpectOut(Normalized(second.out), row.second.out, dir);
+    if (!row.fileAfter.first.empty()) {
+        std::istringstream text(Normalized(m_dir.Read(row.fileAfter.first)));
+        Words lines, expected;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        for (const std::string& line : row.fileAfter.second)
+            expected.push_back(Replaced(line, dir));
+        std::sort(lines.begin(), lines.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(lines, expected);
+    }
     EXPECT_EQ(run.err, Replaced(row.err, dir, sim.Path()));
     if (!sim.WaitForExit(0)) {
         EXPECT_TRUE(PortFree(sim.Path()));

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace tovrel {
+
+// The production log: one CSV line per board, appended so that several ports and several
+// Tovrel processes can share one file. Each line reaches the file in one write on a descriptor
+// opened for appending, so lines never mix, and is on the disk before the board's result is
+// told to anyone.
+class ProductionLog {
+  public:
+    // Opens path for appending, making it when missing, and writes the header when the file
+    // is empty: under a lock on the file, so that of two processes starting together only
+    // one writes it. Null, with the system's reason, when that fails.
+    static std::unique_ptr<ProductionLog> Open(const std::string& path, std::string& reason);
+    ~ProductionLog();
+    ProductionLog(const ProductionLog&) = delete;
+    ProductionLog& operator=(const ProductionLog&) = delete;
+
+    // Appends line and its line end. The system's reason when it did not reach the disk whole;
+    // empty when it did.
+    std::string Append(const std::string& line);
+    const std::string& Path() const { return m_path; }
+
+  private:
+    ProductionLog(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+    std::string m_path;
+    int m_fd;
+};
+
+}  // namespace tovrel
