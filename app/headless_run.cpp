@@ -55,7 +55,10 @@ int RunHeadless(int argc, char** argv, const ParsedCommandLine& line) {
 
 int RunStoppable(int argc, char** argv, const ParsedCommandLine& line) {
     CatchStopSignals();
-    const int status = RunHeadless(argc, argv, line);
+    return StatusAfterStop(RunHeadless(argc, argv, line));
+}
+
+int StatusAfterStop(int status) {
     if (const int signal = StopSignal(); signal != 0) {
         std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
         return ExitStatusForSignal(signal);

@@ -13,4 +13,8 @@ int RunHeadless(int argc, char** argv, const ParsedCommandLine& line);
 // the signal.
 int RunStoppable(int argc, char** argv, const ParsedCommandLine& line);
 
+// The status of a run that caught the stop signals: 128 + the signal when one stopped it (the
+// standard error says so), else its own status.
+int StatusAfterStop(int status);
+
 }  // namespace tovrel::app

@@ -6,6 +6,7 @@
 #include "app/bench_run.h"
 #include "app/headless_run.h"
 #include "app/read_back_run.h"
+#include "app/stop_signals.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
 #include "ui/run_with_window.h"
@@ -23,11 +24,7 @@ bool IsBenchRun(const LongOptions& o) {
 // trace the developer's options ask for.
 int RunClassicWithExtras(const ParsedCommandLine& line, int argc, char** argv, bool display) {
 #ifdef TOVREL_WITH_WINDOW
-    if (display) {
-        // A command-line run echoes its log: a reader that went away stops only that.
-        std::signal(SIGPIPE, SIG_IGN);
-        return RunWithWindow(argc, argv, line);
-    }
+    if (display) return RunCommandLineWindow(argc, argv, line);
 #else
     (void)display;
 #endif
@@ -35,6 +32,15 @@ int RunClassicWithExtras(const ParsedCommandLine& line, int argc, char** argv, b
 }
 
 }  // namespace
+
+#ifdef TOVREL_WITH_WINDOW
+int RunCommandLineWindow(int argc, char** argv, const ParsedCommandLine& line) {
+    // A command-line run echoes its log: a reader that went away stops only that.
+    std::signal(SIGPIPE, SIG_IGN);
+    CatchStopSignals();
+    return StatusAfterStop(RunWithWindow(argc, argv, line, [] { return StopSignal(); }));
+}
+#endif
 
 int ReportTraceFailure(const Translator& translator, const std::string& file,
                        const std::string& reason) {

@@ -21,6 +21,10 @@ inline constexpr int kExitUsage = 2;
 int ReportTraceFailure(const Translator& translator, const std::string& file,
                        const std::string& reason);
 
+// A command-line run with a display (message boxes wait for the operator): stopped by a signal
+// as a headless run is, waits for a message box or a dialog included.
+int RunCommandLineWindow(int argc, char** argv, const ParsedCommandLine& line);
+
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display);
 
 }  // namespace tovrel::app

@@ -1,6 +1,5 @@
 #include "app/start_mode.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 
@@ -89,8 +88,9 @@ int Main(int argc, char** argv) {
             std::cout << VersionText();
             return 0;
         case StartMode::Window:
-            // A command-line run echoes its log: a reader that went away stops only that.
-            if (!words.empty()) std::signal(SIGPIPE, SIG_IGN);
+#ifdef TOVREL_WITH_WINDOW
+            if (!words.empty()) return RunCommandLineWindow(argc, argv, classic);
+#endif
             return RunWindow(argc, argv, classic);
         case StartMode::Headless:
             return RunStoppable(argc, argv, classic);

@@ -299,9 +299,10 @@ const char* const kUsageParagraphs[6] = {
     "file dialog counts as cancelled, and the serial-safe question is answered No unless\n"
     "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n",
     "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
-    "failed, or no file was given; 2 no window can be shown. Without a display, SIGINT,\n"
-    "SIGTERM and SIGHUP stop the run in good order (the device back at 9600 baud, the\n"
-    "port closed, the settings saved); the status is then 130, 143 or 129.\n",
+    "failed, or no file was given; 2 no window can be shown, or the command line cannot\n"
+    "be used. SIGINT, SIGTERM and SIGHUP stop a command-line run in good order (the\n"
+    "device back at 9600 baud, the port closed, the settings saved); the status is then\n"
+    "130, 143 or 129.\n",
     "Bench and developer options (--name VALUE or --name=VALUE, anywhere on the line):\n"
     "  --ports LIST         program on every port of the comma-separated list at once\n"
     "                       (COMn or a device path such as /dev/ttyUSB0); not with /C:\n"

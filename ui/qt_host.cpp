@@ -18,6 +18,7 @@ namespace tovrel {
 namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr int kStopWatchMs = 100;
 
 // Messages break their lines with CR LF, a lone CR or CR CR LF (a blank line); Qt's label
 // breaks only at LF.
@@ -79,18 +80,31 @@ QWidget* QtHost::ShownWindow() const {
     return m_window && m_window->isVisible() ? m_window : nullptr;
 }
 
+// A signal cannot reach a dialog's event loop by itself: a look at the flag every tenth of a
+// second is cheap and soon enough for "within about a second".
+void QtHost::CloseOnStop(QDialog& dialog) const {
+    if (!m_stopSignal) return;
+    auto* watch = new QTimer(&dialog);
+    QObject::connect(watch, &QTimer::timeout, &dialog, [this, &dialog] {
+        if (StopSignal() != 0) dialog.reject();
+    });
+    watch->start(kStopWatchMs);
+}
+
 void QtHost::MessageBox(const std::string& text, const std::string& title,
                         const std::string& details) {
     QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
                     ShownWindow());
     box.setTextFormat(Qt::PlainText);
     if (!details.empty()) box.setDetailedText(DialogText(details));
+    CloseOnStop(box);
     WaitForDialog(box, ShownWindow());
 }
 
 std::string QtHost::OpenFileDialog(const std::string& filter) {
     QFileDialog dialog(ShownWindow(), QString(), QString(), QtNameFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
+    CloseOnStop(dialog);
     if (WaitForDialog(dialog, ShownWindow()) != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? std::string() : ToStdString(chosen.constFirst());
@@ -112,7 +126,17 @@ void QtHost::WindowShown() {
 // The answer comes from an event (a click in the warning), so waiting for the next event
 // between tests never misses it and never spins.
 void QtHost::ProcessEventsUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!m_stopSignal) {
+        while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return;
+    }
+    // A signal is no event: the wait also wakes every tenth of a second to look for a stop.
+    QTimer watch;
+    watch.start(kStopWatchMs);
+    while (!done() && StopSignal() == 0) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    if (!done() && m_warning) m_warning->close();  // stopped: the warning goes, counted as No
 }
 
 void QtHost::Pause(float seconds) {
@@ -123,6 +147,13 @@ void QtHost::Pause(float seconds) {
     }
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QTimer watch;
+    if (m_stopSignal) {
+        QObject::connect(&watch, &QTimer::timeout, &loop, [this, &loop] {
+            if (StopSignal() != 0) loop.quit();
+        });
+        watch.start(kStopWatchMs);
+    }
     loop.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "core/host.h"
 
 class QWidget;
+
+class QDialog;
 
 namespace tovrel {
 
@@ -37,14 +40,22 @@ class QtHost : public Host {
     std::vector<std::string> CommandLineWords() const override;
     std::string ProgramFolder() const override;
     std::string Translate(const char* text) const override { return m_translator.Translate(text); }
+    int StopSignal() const override { return m_stopSignal ? m_stopSignal() : 0; }
+
+    // Where a command-line run learns that a signal asked it to stop: the waits for a message
+    // box, a file dialog, a pause or the serial-safe answer then end at once.
+    void SetStopSource(std::function<int()> stopSignal) { m_stopSignal = std::move(stopSignal); }
 
   private:
     QWidget* ShownWindow() const;
+    // Closes the dialog, as if cancelled, once a stop has come.
+    void CloseOnStop(QDialog& dialog) const;
 
     QtTranslator m_translator;
     std::vector<std::string> m_words;
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_warning;
+    std::function<int()> m_stopSignal;
 };
 
 // "Description (*.Ext)|*.ext|..." as a Qt name filter: the description without its pattern

@@ -45,8 +45,10 @@ void EchoStatus(MainWindowModel& model) {
 
 }  // namespace
 
-int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line) {
+int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
+                  std::function<int()> stopSignal) {
     QtHost host(line.classicWords);
+    host.SetStopSource(std::move(stopSignal));
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     TovrelForm* named = nullptr;  // the form, once made, names the port for the trace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "config/long_options.h"
 
 namespace tovrel {
@@ -9,8 +11,11 @@ inline constexpr int kExitTraceNotCreated = 2;
 
 // The program with its window: starts the form (which may run a whole command-line download
 // of the classic words of line, and end there), then shows the window until it is closed.
-// The developer's options of line (--before, --after, --trace) apply. Returns the exit status.
-int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line);
+// The developer's options of line (--before, --after, --trace) apply. stopSignal, when given,
+// tells a command-line run that a signal asked it to stop (0 while none did). Returns the exit
+// status.
+int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
+                  std::function<int()> stopSignal = {});
 
 // The start-up code reaches it as ui::RunWithWindow as well.
 namespace ui {

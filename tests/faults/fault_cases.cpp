@@ -14,6 +14,8 @@ const std::string kCode = "{dir}/app.hex", kCodeVerify = kCode + " /V";
 const std::string kCodeAndData = kCode + " {dir}/data.txt /M:0";
 // A display for the window path that needs no X server, and a runtime folder of its own.
 const std::string kWithDisplay = "DISPLAY=:99 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR={dir} ";
+// The offscreen platform's own notes on a message box are not the program's.
+const std::string kQuietQt = "QT_LOGGING_RULES=default.warning=false ";
 const std::string kAll = "ACBWQVESFU";
 const Received kNothingSent{"", 0, "ID?" + kAll};
 
@@ -378,6 +380,11 @@ std::vector<FaultCase> Rows() {
      "--id=Kaz 8QC    205 --delay-reply=V:10:300", kCodeVerify, {GoodHex()}, 143,
      {kCoded, "VERIFYING USER CODE: ... failed"}, "tovrel: stopped by SIGTERM\n", "",
      {"V", 10, "BWQVESFU"}, Port::Sim, {SIGTERM, "V", 10}},
+    {"TerminatedWithDisplay", "with a display, a stop closes the message box that waits for the "
+     "operator and ends the run as without one: status 143",
+     "--silent", kWithDisplay + kQuietQt + kCode, {GoodHex()}, 143, {"", kConfig, "RESETTING PART: failed"},
+     "tovrel: stopped by SIGTERM\n", kUntouched, {"ID", 2, "ACBWQVESFU"}, Port::Sim,
+     {SIGTERM, "ID", 2}},
     {"LogReaderGone", "stops writing the log when nobody reads standard output (SIGPIPE), "
      "finishes the run and returns its status", "", kCodeVerify, {GoodHex()}, 0, {}, "", kCodeFile,
      {"V", 248, "WQ"}, Port::Sim, {SIGPIPE}},
