@@ -6,6 +6,7 @@
 #include "app/bench_run.h"
 #include "app/headless_run.h"
 #include "app/read_back_run.h"
+#include "app/record_query_run.h"
 #include "app/stop_signals.h"
 #include "core/user_texts.h"
 #ifdef TOVREL_WITH_WINDOW
@@ -17,7 +18,7 @@ namespace {
 
 bool IsBenchRun(const LongOptions& o) {
     return o.Bench() || o.loop || o.serialFirst || !o.unitData.empty() || !o.logFile.empty() ||
-           o.json;
+           !o.database.empty() || o.json;
 }
 
 // A classic run, window or headless as without long options, with the modem lines and the
@@ -50,6 +51,7 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
 }
 
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
+    if (line.options.Query()) return RunRecordQuery(line);
     if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);
     if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
     return RunClassicWithExtras(line, argc, argv, display);

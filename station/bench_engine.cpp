@@ -275,8 +275,8 @@ void BenchEngine::RunLoop(Port& port) {
     }
 }
 
-// The board's record: a number whose board failed goes back, the log line reaches the disk,
-// and only then is the result told.
+// The board's record: a number whose board failed goes back, the record is committed in every
+// store, and only then is the result told. A store that cannot take it fails the board.
 BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
     port.listener.Flush();
     const DownloadReport& report = port.form.LastDownload();
@@ -300,12 +300,12 @@ BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
             m_problems = true;
         }
     }
-    if (m_services.log != nullptr) {
-        const std::string reason = m_services.log->Append(CsvLine(r));
-        if (!reason.empty()) {
-            ShowMessage(port.host, ProductionLogFailedMessage(m_services.log->Path(), reason));
-            m_problems = true;
-        }
+    for (BoardRecordStore* store : m_services.records) {
+        const std::string reason = store->Record(r);
+        if (reason.empty()) continue;
+        ShowMessage(port.host, ProductionLogFailedMessage(store->Name(), reason));
+        if (r.outcome == BoardOutcome::OK) r.outcome = BoardOutcome::Failed;
+        if (r.step == BoardStep::None) r.step = BoardStep::Record;
     }
     Record(port.index, r);
     m_services.output->BoardEnded(r);

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "station/production_store.h"
+
 namespace tovrel {
 
 // What the serial-number file holds: the next number never given out yet, and the numbers
@@ -30,7 +32,7 @@ std::optional<std::uint32_t> TakeSerialNumber(SerialNumberState& state, std::uin
 // Each change holds an exclusive lock on "<path>.lock", reads the file, and replaces it as a
 // whole (written aside, to the disk, renamed, the folder to the disk), so a number is kept in
 // the file before it goes to a board: a run killed at any moment never gives a number twice.
-class SerialNumberFile {
+class SerialNumberFile : public SerialNumberStore {
   public:
     SerialNumberFile(std::string path, std::uint32_t first)
         : m_path(std::move(path)), m_first(first) {}
@@ -40,8 +42,11 @@ class SerialNumberFile {
     std::string Check();
     // A number for a board; none, with the problem in problem, when there is none.
     std::optional<std::uint32_t> Take(std::string& problem);
+    std::optional<std::uint32_t> Reserve(const std::string&, std::string& problem) override {
+        return Take(problem);
+    }
     // A number whose board failed goes back for the next board. The problem, or empty.
-    std::string GiveBack(std::uint32_t number);
+    std::string GiveBack(std::uint32_t number) override;
     const std::string& Path() const { return m_path; }
 
   private:
