@@ -253,7 +253,18 @@ std::vector<FaultCase> BenchRows() {
     shared.fileAfter = {"log.csv", {"time,port,result,step,device,serial,file,checksum,seconds",
      "{time},COM1,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}",
      "{time},COM3,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}"}};
-    rows.insert(rows.end(), {killed, shared});
+    rows.insert(rows.end(), {killed, shared,
+    {"BenchDatabaseUnreachable", "--db with a PostgreSQL server that cannot be reached: status 2 "
+     "with libpq's reason, before any port is opened", "",
+     "--db postgresql:///line?host={dir}/nowhere --count 1 " + kCode, {GoodHex()}, 2, {},
+     "tovrel: --db: postgresql:///line?host={dir}/nowhere: connection to server on socket "
+     "\"{dir}/nowhere/.s.PGSQL.5432\" failed: No such file or directory Is the server running "
+     "locally and accepting connections on that socket?\n", kUntouched, kNothingSent},
+    {"BenchDatabaseFolderMissing", "--db with an SQLite file in a folder that does not exist: "
+     "status 2 with the reason, before any port is opened", "",
+     "--db {dir}/no/line.db --count 1 " + kCode, {GoodHex()}, 2, {},
+     "tovrel: --db: {dir}/no/line.db: unable to open database file (No such file or directory)\n",
+     kUntouched, kNothingSent}});
     return rows;
 }
 
