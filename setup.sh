@@ -17,12 +17,12 @@ usage() { echo "usage: $0 [demo|test|sanitize]" >&2; exit 2; }
 mode=${1:-demo}
 case "$mode" in demo | test | sanitize) ;; *) usage ;; esac
 
-# Building and showing the window: compiler, CMake, Qt, a virtual display and the fonts the
-# window is drawn with.
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev xvfb xauth
-          fonts-dejavu-core fonts-liberation2)
-# Tests, with the sanitizers.
-[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev)
+# Building and showing the window: compiler, CMake, Qt, the client libraries of the bench's
+# databases (SQLite, PostgreSQL), a virtual display and the fonts the window is drawn with.
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libsqlite3-dev libpq-dev
+          xvfb xauth fonts-dejavu-core fonts-liberation2)
+# Tests, with the sanitizers; they start PostgreSQL servers of their own.
+[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev postgresql)
 # CI's extras: the formatting check, the fuzz targets (clang with its runtime libraries, the
 # unversioned packages that go with the release's default clang), git to list the files, and
 # the package check.

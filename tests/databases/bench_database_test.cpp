@@ -159,6 +159,7 @@ TEST(BenchServerRestart, TheBoardInFlightFailsWithTheReasonTheNextGetsTheNumber)
 
 INSTANTIATE_TEST_SUITE_P(Both, BenchDatabase, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          BackendName);
+INSTANTIATE_TEST_SUITE_P(Only, BenchSqlite, ::testing::Values(Backend::Sqlite), BackendName);
 
 }  // namespace
 }  // namespace tovrel::testing

@@ -168,8 +168,36 @@ TEST_P(Store, NoNumberTwiceWhileProcessesAreKilledTakingThem) {
     EXPECT_TRUE(next && !kept.count(*next)) << problem;
 }
 
+// On a real server the benches get only the rights the README gives: their tables made once
+// by the line's owner, rows read and written by the bench's role, the record read by a reader.
+class Rights : public Store {};
+
+TEST_P(Rights, ABenchNeedsOnlySelectInsertAndUpdateAReaderOnlySelect) {
+    ASSERT_TRUE(Open(1, "owner"));
+    for (const char* grant :
+         {"CREATE ROLE bench LOGIN", "CREATE ROLE reader LOGIN",
+          "GRANT SELECT, INSERT, UPDATE ON tovrel_boards, tovrel_serials, tovrel_schema TO bench",
+          "GRANT SELECT ON tovrel_boards TO reader"}) {
+        ASSERT_EQ(Raw()->Execute(grant, {}), "");
+    }
+    const std::string as = m_target.substr(0, m_target.find("&user=")) + "&user=";
+    std::string problem;
+    const auto bench = OpenProductionDatabase(as + "bench", {"bench-1", "6.7.0", 1}, problem);
+    ASSERT_TRUE(bench) << problem;
+    BoardResult board;
+    board.serial = bench->Reserve("COM1", problem);
+    EXPECT_EQ(board.serial, 1u) << problem;
+    EXPECT_EQ(bench->Record(board), "");
+    const auto reader = OpenRecordReader(as + "reader", problem);
+    ASSERT_TRUE(reader) << problem;
+    EXPECT_EQ(reader->Rows({}, problem).value_or(std::vector<RecordRow>()).size(), 1u) << problem;
+    EXPECT_EQ(reader->TotalsSince("1970-01-01", problem).value_or(LineTotals()).boards, 1)
+        << problem;
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, Store, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          BackendName);
+INSTANTIATE_TEST_SUITE_P(Server, Rights, ::testing::Values(Backend::Postgres), BackendName);
 
 }  // namespace
 }  // namespace tovrel::testing
