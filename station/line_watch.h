@@ -25,7 +25,8 @@ class LineWatch : public BenchOutput {
     LineWatch(const LineWatch&) = delete;
     LineWatch& operator=(const LineWatch&) = delete;
 
-    // "line.db: today 12 boards, 11 OK, 1 failed", or the database and why it cannot say.
+    // "Database line.db, the line today: 12 boards, 11 OK, 1 failed", or the database and why it
+    // cannot say.
     std::string Text() const;
 
     // A board of this bench has ended: read again.

@@ -119,8 +119,9 @@ std::string JsonHistory(const RecordRow& r) {
 std::string LineTodayText(const std::string& database, const std::optional<LineTotals>& totals,
                           const std::string& problem) {
     if (!totals) return problem;  // which names the database already
-    return database + ": today " + std::to_string(totals->boards) + " boards, " +
-           std::to_string(totals->ok) + " OK, " + std::to_string(totals->failed) + " failed";
+    return "Database " + database + ", the line today: " + std::to_string(totals->boards) +
+           " boards, " + std::to_string(totals->ok) + " OK, " + std::to_string(totals->failed) +
+           " failed";
 }
 
 }  // namespace tovrel

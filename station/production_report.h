@@ -65,8 +65,8 @@ inline constexpr const char* kHistoryHeader =
 std::string HistoryLine(const RecordRow& row);
 std::string JsonHistory(const RecordRow& row);
 
-// What the bench window shows of the line: "line.db: today 12 boards, 11 OK, 1 failed"; the
-// problem (which names the database) when there are no totals.
+// What the bench window shows of the line: "Database line.db, the line today: 12 boards, 11 OK, 1
+// failed"; the problem (which names the database) when there are no totals.
 std::string LineTodayText(const std::string& database, const std::optional<LineTotals>& totals,
                           const std::string& problem);
 

@@ -54,10 +54,10 @@ TEST(LineWatch, ReadsAgainAfterEachBoardAndOnceTheDatabaseIsBack) {
     const std::string failed = Next(watch, "line.db");
     EXPECT_EQ(failed, "line.db: database is locked");
     watch.BoardEnded({});
-    EXPECT_EQ(Next(watch, failed), "line.db: today 1 boards, 0 OK, 1 failed");
+    EXPECT_EQ(Next(watch, failed), "Database line.db, the line today: 1 boards, 0 OK, 1 failed");
     watch.BoardEnded({});
-    EXPECT_EQ(Next(watch, "line.db: today 1 boards, 0 OK, 1 failed"),
-              "line.db: today 2 boards, 1 OK, 1 failed");
+    EXPECT_EQ(Next(watch, "Database line.db, the line today: 1 boards, 0 OK, 1 failed"),
+              "Database line.db, the line today: 2 boards, 1 OK, 1 failed");
 }
 
 }  // namespace
