@@ -54,7 +54,7 @@ class BenchDatabase : public DatabaseTest {
     }
 
     Words m_program{ProgramFolder() + "/tovrel"};
-    Environment m_env{{"HOME", m_dir.Path()}, {"XDG_CONFIG_HOME", m_dir.Path("config")}};
+    Environment m_env = ProgramEnvironment(m_dir.Path());
     std::vector<std::unique_ptr<SimProcess>> m_sims;
 };
 
@@ -139,11 +139,9 @@ TEST(BenchServerRestart, TheBoardInFlightFailsWithTheReasonTheNextGetsTheNumber)
                              .killAfterMs = kRunLimitMs};
     Words words{ProgramFolder() + "/tovrel", "--count", "2", "--db", uri, kHex, "/R"};
     words.insert(words.end(), kNumbers.begin(), kNumbers.end());
-    const ProgramRun run = RunProgram(words,
-                                      {{"HOME", dir.Path()},
-                                       {"XDG_CONFIG_HOME", dir.Path("config")},
-                                       {"TOVREL_COM1", sim.Path()}},
-                                      options);
+    Environment env = ProgramEnvironment(dir.Path());
+    env["TOVREL_COM1"] = sim.Path();
+    const ProgramRun run = RunProgram(words, env, options);
     ASSERT_TRUE(stopped && started) << cluster.Error();
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("COM1: RESULT FAILED (serial), device Zerk8QA version 2.05, serial -"),

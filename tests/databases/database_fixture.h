@@ -9,6 +9,7 @@
 #include <string>
 
 #include "testbed/postgres_cluster.h"
+#include "testbed/processes.h"
 #include "testbed/temp_dir.h"
 
 namespace tovrel::testing {
@@ -23,6 +24,14 @@ inline testbed::PostgresCluster& SharedCluster() {
     static const std::unique_ptr<testbed::PostgresCluster> cluster =
         std::make_unique<testbed::PostgresCluster>();
     return *cluster;
+}
+
+// The program's environment: its settings in home, and the sanitizers' options of the tests.
+inline testbed::Environment ProgramEnvironment(const std::string& home) {
+    testbed::Environment env =
+        testbed::OwnEnvironment({"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"});
+    env.insert({{"HOME", home}, {"XDG_CONFIG_HOME", home + "/config"}});
+    return env;
 }
 
 class DatabaseTest : public ::testing::TestWithParam<Backend> {

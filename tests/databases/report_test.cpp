@@ -60,7 +60,8 @@ class Report : public DatabaseTest {
     }
     std::string Asked(std::vector<std::string> words, int status = 0) {
         words.insert(words.begin(), {ProgramFolder() + "/tovrel", "--db", m_target});
-        const testbed::ProgramRun run = testbed::RunProgram(words, {});
+        const testbed::ProgramRun run =
+            testbed::RunProgram(words, ProgramEnvironment(m_dir.Path()));
         EXPECT_EQ(run.status, status) << run.err;
         return run.out;
     }
