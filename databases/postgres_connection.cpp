@@ -8,11 +8,14 @@ namespace tovrel {
 namespace {
 
 // A server that does not answer is given up after this, unless the URI or PGCONNECT_TIMEOUT
-// says otherwise; and a connection whose server went silent is found dead within a minute.
+// says otherwise; a connection whose server went silent is found dead within a minute, idle
+// or waiting for an answer; and a bench waits for another's lock as long as SQLite's does.
 constexpr const char* kConnectSeconds = "10";
 constexpr const char* kKeepaliveIdleSeconds = "15";
 constexpr const char* kKeepaliveIntervalSeconds = "5";
 constexpr const char* kKeepaliveCount = "6";
+constexpr const char* kUnansweredMs = "45000";
+constexpr const char* kLockWait = "SET lock_timeout = '10s'";
 
 const SqlDialect kPostgres{
     .beginWrite = "BEGIN",
@@ -50,9 +53,10 @@ struct Result {
 std::unique_ptr<PostgresConnection> PostgresConnection::Open(const std::string& uri, bool write,
                                                              std::string& reason) {
     // The URI comes last: whatever it says wins over these defaults.
-    std::vector<const char*> keys{"keepalives_idle", "keepalives_interval", "keepalives_count"};
+    std::vector<const char*> keys{"keepalives_idle", "keepalives_interval", "keepalives_count",
+                                  "tcp_user_timeout"};
     std::vector<const char*> values{kKeepaliveIdleSeconds, kKeepaliveIntervalSeconds,
-                                    kKeepaliveCount};
+                                    kKeepaliveCount, kUnansweredMs};
     if (std::getenv("PGCONNECT_TIMEOUT") == nullptr) {
         keys.push_back("connect_timeout");
         values.push_back(kConnectSeconds);
@@ -83,7 +87,7 @@ std::string PostgresConnection::Reason() const {
 
 // What each session needs, again after every new connection.
 std::string PostgresConnection::Session() {
-    if (m_write) return {};
+    if (m_write) return Execute(kLockWait, {}, nullptr);
     return Execute("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY", {}, nullptr);
 }
 
