@@ -111,6 +111,20 @@ UserMessage BeyondAddressSpaceMessage(const std::string& path) {
                kHexFileWarningTitle);
 }
 
+UserMessage ExtendedAddressMessage(const std::string& path) {
+    return Own(
+        "Hex file %1 holds an extended address record that is not 0: its data lies above "
+        "64 KB, where no device of this family has code flash. Nothing of it is sent",
+        path, kHexFileWarningTitle);
+}
+
+UserMessage UnknownRecordTypeMessage(const std::string& path) {
+    return Own(
+        "Hex file %1 holds a record of a type Intel HEX does not define (above 05): nothing of "
+        "it is sent",
+        path, kHexFileWarningTitle);
+}
+
 UserMessage FrequencyInputErrorMessage(const std::string& text) {
     return InputError(text,
                       " is not a valid input for the Other Crystal Frequency (Mhz). Please enter "
@@ -262,6 +276,8 @@ std::string DataFileFailedLine(const std::string& file) {
 std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
+
+std::string PortLostLine(const std::string& details) { return "PORT ERROR: " + details; }
 
 std::string ReadingCodeText(const std::string& file) { return "READING CODE [" + file + "]:"; }
 
