@@ -28,7 +28,8 @@ void TovrelForm::ResetButton_Click() {
         m_mainWindow.SetPelliconText("");
         AppendLine(kFailedText);
         CloseCommPort(m_link);
-        Warn(ResetErrorMessage());
+        // After a stop nobody needs the checklist: the reset was cut short on purpose.
+        if (m_host.StopSignal() == 0) Warn(ResetErrorMessage());
     }
     // Closing twice after a failure is harmless.
     CloseCommPort(m_link);

@@ -47,11 +47,13 @@ struct FaultCase {
     std::string what;  // what Tovrel does, for the reliability table
     std::string sim;   // the simulated device's options, "--name=value" words apart by blanks
     // The program's words apart by blanks; leading NAME=value words set its environment
-    // (NAME= unsets). "{dir}" is the case's folder.
+    // (NAME= unsets); a leading "limit=BYTES" lets no file the program writes grow beyond
+    // BYTES. "{dir}" is the case's folder.
     std::string words;
     std::vector<CaseFile> files;
     int status;
-    Words out;          // lines on standard output in this order; from its blank first line: all
+    // Lines on standard output in this order; from its blank first line: all ("{tty}" as below).
+    Words out;
     std::string err;    // standard error, exactly ("{tty}" is the device's terminal)
     std::string state;  // the device's memory at the end (see DescribeState); empty: not checked
     Received received = {};

@@ -28,6 +28,7 @@ constexpr const char* kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kCodeSize = 63488, kDataSize = 2560;
 constexpr int kRunLimitMs = 60000;
 constexpr const char* kSetpriv = "/usr/bin/setpriv";
+constexpr const char* kPrlimit = "/usr/bin/prlimit";
 
 // "{dir}" stands for the case's folder, "{tty}" for the device's terminal.
 std::string Replaced(std::string word, const std::string& dir, const std::string& tty = "") {
@@ -114,9 +115,10 @@ std::string Normalized(const std::string& text) {
 }
 
 // Whole lines in this order; from the log's blank first line on, every line.
-void ExpectOut(const std::string& out, const Words& lines, const std::string& dir) {
+void ExpectOut(const std::string& out, const Words& lines, const std::string& dir,
+               const std::string& tty = "") {
     std::string all;
-    for (const std::string& line : lines) all += Replaced(line, dir) + "\n";
+    for (const std::string& line : lines) all += Replaced(line, dir, tty) + "\n";
     if (!lines.empty() && lines[0].empty()) {
         EXPECT_EQ(out, all);
         return;
@@ -124,7 +126,7 @@ void ExpectOut(const std::string& out, const Words& lines, const std::string& di
     const std::string text = "\n" + out;
     std::size_t from = 0;
     for (const std::string& line : lines) {
-        const std::string whole = "\n" + Replaced(line, dir) + "\n";
+        const std::string whole = "\n" + Replaced(line, dir, tty) + "\n";
         from = text.find(whole, from);
         ASSERT_NE(from, std::string::npos) << "missing in order: [" << whole << "]\n" << out;
         from += whole.size() - 1;
@@ -208,14 +210,19 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
         return sim.Path();
     }
 
-    // The program's words and environment: leading NAME=value words set a variable.
+    // The program's words and environment: leading NAME=value words set a variable; limit=
+    // runs it under prlimit (the suite ignores SIGXFSZ, so a write beyond only fails).
     Words Command(const std::string& line, Environment& env) {
         Words words{m_program};
         words.insert(words.end(), m_prefix.begin(), m_prefix.end());
+        bool leading = true;
         for (const std::string& word : Split(line)) {
             const std::size_t equals = word.find('=');
-            if (words.size() > 1 + m_prefix.size() || equals == std::string::npos) {
+            leading = leading && equals != std::string::npos && !word.starts_with('-');
+            if (!leading) {
                 words.push_back(Replaced(word, m_dir.Path()));
+            } else if (word.starts_with("limit=")) {
+                words.insert(words.begin(), {kPrlimit, "--fsize=" + word.substr(equals + 1)});
             } else if (equals + 1 == word.size()) {
                 env.erase(word.substr(0, equals));
             } else {
@@ -296,7 +303,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         EXPECT_EQ(second.status, 0) << second.out << second.err;
     }
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
-    ExpectOut(Normalized(run.out), row.out, dir);
+    ExpectOut(Normalized(run.out), row.out, dir, sim.Path());
     ExpectOut(Normalized(second.out), row.second.out, dir);
     if (!row.fileAfter.first.empty()) {
         std::istringstream text(Normalized(m_dir.Read(row.fileAfter.first)));
