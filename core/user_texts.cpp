@@ -316,7 +316,7 @@ const char* const kUsageParagraphs[6] = {
     "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n",
     "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
     "failed, or no file was given; 2 no window can be shown, or the command line cannot\n"
-    "be used. SIGINT, SIGTERM and SIGHUP stop a command-line run in good order (the\n"
+    "be used. SIGINT, SIGTERM and SIGHUP stop a run in good order, the window's too (the\n"
     "device back at 9600 baud, the port closed, the settings saved); the status is then\n"
     "130, 143 or 129.\n",
     "Bench and developer options (--name VALUE or --name=VALUE, anywhere on the line):\n"
@@ -339,7 +339,9 @@ const char* const kUsageParagraphs[6] = {
     "                       section [Lines] in the settings file; empty: lines untouched)\n"
     "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
-    "A command line that cannot be used ends with status 2. With --ports every line\n"
+    "\"--\" ends these options, so a file may begin with \"--\" after it; any other word\n"
+    "that begins with \"--\" must name an option, so a mistyped one is never taken for a\n"
+    "file. A command line that cannot be used ends with status 2. With --ports every line\n"
     "begins with its port, and a summary line per board follows. In a bench run the\n"
     "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n"};
 

@@ -47,8 +47,7 @@ struct FaultCase {
     std::string what;  // what Tovrel does, for the reliability table
     std::string sim;   // the simulated device's options, "--name=value" words apart by blanks
     // The program's words apart by blanks; leading NAME=value words set its environment
-    // (NAME= unsets); a leading "limit=BYTES" lets no file the program writes grow beyond
-    // BYTES. "{dir}" is the case's folder.
+    // (NAME= unsets). "{dir}" is the case's folder.
     std::string words;
     std::vector<CaseFile> files;
     int status;
@@ -71,6 +70,7 @@ struct FaultCase {
         Words out;
     } second = {};
     std::pair<std::string, Words> fileAfter = {};
+    long fileSizeLimit = 0;  // bytes any file the program writes may hold (0: no limit)
 };
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }

@@ -200,9 +200,14 @@ FaultCase Bench(FaultCase row, Words moreSims) {
     return row;
 }
 
-// A row that also checks a file of its folder afterwards.
+// A row that also checks a file of its folder afterwards; one whose files cannot grow beyond
+// a limit (standard output included).
 FaultCase WithFileAfter(FaultCase row, const std::string& file, Words lines) {
     row.fileAfter = {file, std::move(lines)};
+    return row;
+}
+FaultCase Limited(FaultCase row, long fileSizeLimit) {
+    row.fileSizeLimit = fileSizeLimit;
     return row;
 }
 
@@ -286,18 +291,22 @@ std::vector<FaultCase> BenchRows() {
      "--count 2 " + kCode, {GoodHex()}, 0, {"COM1" + kBoardOK + "-, {s} s",
      "COM1" + kBoardOK + "-, {s} s", "TOTAL: 2 boards, 2 OK, 0 FAILED"}, "", kCodeFile,
      {"ID", 10, ""}},
-    WithFileAfter({"BenchFailedBoardGivesItsNumberBack", "gives a failed board's number to the "
-     "next board", "--reply-byte=U:1:15 --new-board-after=U:*:1500", "--count 2 " + kNumbers +
-     kCode + " /R", {GoodHex()}, 1, {"COM1: RESULT FAILED (run), device Zerk8QA version 2.05, "
-     "serial -, {s} s", "COM1" + kBoardOK + "1001, {s} s", "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "",
+    // The unit data takes the number before the erase, which the device (one that stays at
+    // 9600 baud) refuses.
+    WithFileAfter({"BenchFailedBoardGivesItsNumberBack", "gives the number of a board that failed "
+     "before the number reached it to the next board", "--id=Kaz 8QC    205 --reply-byte=A:1:15 "
+     "--new-board-after=A:1:1500", "--count 2 --unit-data echo${IFS}8,0,0,0,0 " + kNumbers + kCode
+     + " /R", {GoodHex()}, 1, {"COM1: RESULT FAILED (erase), device Zerk8QC version 2.05, serial "
+     "-, {s} s", "COM1: RESULT OK, device Zerk8QC version 2.05, serial 1001, {s} s",
+     "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "",
      "code file, data other, security FF, bootload FF"}, "numbers.txt", {"next 1002", "free"}),
     // The limit holds standard output too: the log is near it already, the output far below.
-    {"BenchLogLineLost", "ends with status 1 when a board's log line cannot be written, though "
-     "the board is good", "", "limit=1000 --log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
+    Limited({"BenchLogLineLost", "ends with status 1 when a board's log line cannot be written, "
+     "though the board is good", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
      Text("time,port,result,step,device,serial,file,checksum,seconds\n" + std::string(900, 'x') +
      "\n")}}, 1, {kCoded},
      "Warning: Cannot write to the production log {dir}/log.csv\nNo space left on device\n",
-     kCodeFile}});
+     kCodeFile}, 1000)});
     return rows;
 }
 
@@ -380,8 +389,8 @@ std::vector<FaultCase> Rows() {
     // The command line, and the program's start.
     {"BootloadWithoutBootloadMode", "ignores /B on a device whose profile has no bootload mode: "
      "the code starts where /R:hhhh says", "", kCode + " /B /R:0040",
-     {GoodHex(), Profile([] { return ProfileWith("BootloadOption", "BootloadOption = False"); })}, 0,
-     {kCoded, kBack, "STARTING USER CODE: ... OK"}, "", kCodeFile, {"070E045500004067", 1, ""}},
+     {GoodHex(), Profile([] { return ProfileWith("BootloadOption", "BootloadOption = False"); })},
+     0, {kCoded, kBack, "STARTING USER CODE: ... OK"}, "", kCodeFile, {"070E045500004067", 1, ""}},
     {"DoubleDashEndsTheOptions", "takes the word after \"--\" as the download file, though it "
      "begins with \"--\"", "", "-- --app.hex /V", {}, 1, kHexRejected,
      "Warning: Cannot open file --app.hex\n", kUntouched, kNothingErased},
@@ -428,10 +437,10 @@ std::vector<FaultCase> Rows() {
      "the port and writes no file; status 1", "--hangup-after=V:3", "--read {dir}/back.hex", {}, 1,
      {"", kConfig, kResetOk, kUp, "READING CODE [{dir}/back.hex]:..........Failed", kPortLost}, "",
      kUntouched, {"V", 3, "ACWQVESFU"}},
-    {"ReadBackNotWrittenKeepsTheOldFile", "writes the file aside and renames it: a write that fails "
-     "leaves the old file as it was", "", "limit=1000 --read {dir}/back.bin",
+    Limited(WithFileAfter({"ReadBackNotWrittenKeepsTheOldFile", "writes the file aside and "
+     "renames it: a write that fails leaves the old file as it was", "", "--read {dir}/back.bin",
      {{"back.bin", Text("old\n")}}, 1, {"READING CODE [{dir}/back.bin]:..........Failed", kBack},
-     "Warning: Cannot write file {dir}/back.bin\n", kUntouched},
+     "Warning: Cannot write file {dir}/back.bin\n", kUntouched}, "back.bin", {"old"}), 1000),
     // Signals, and a log nobody reads.
     {"InterruptedDuringDownload", "finishes the exchange under way, sends no further page, takes "
      "the device back to 9600 baud, closes the port, saves the settings and ends with status 130 "

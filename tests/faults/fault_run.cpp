@@ -204,25 +204,27 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
         return true;
     }
 
+    // The file-size limit of the row, set by prlimit before the program starts.
+    void LimitFileSize(long bytes) {
+        if (bytes == 0) return;
+        m_prefix = {"--fsize=" + std::to_string(bytes), m_program};
+        m_program = kPrlimit;
+    }
+
     std::string PortPath(const FaultCase& row, const SimProcess& sim) {
         if (row.port == Port::Missing || row.port == Port::OnCom2) return m_dir.Path("no-such-tty");
         if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), 0);
         return sim.Path();
     }
 
-    // The program's words and environment: leading NAME=value words set a variable; limit=
-    // runs it under prlimit (the suite ignores SIGXFSZ, so a write beyond only fails).
+    // The program's words and environment: leading NAME=value words set a variable.
     Words Command(const std::string& line, Environment& env) {
         Words words{m_program};
         words.insert(words.end(), m_prefix.begin(), m_prefix.end());
-        bool leading = true;
         for (const std::string& word : Split(line)) {
             const std::size_t equals = word.find('=');
-            leading = leading && equals != std::string::npos && !word.starts_with('-');
-            if (!leading) {
+            if (words.size() > 1 + m_prefix.size() || equals == std::string::npos) {
                 words.push_back(Replaced(word, m_dir.Path()));
-            } else if (word.starts_with("limit=")) {
-                words.insert(words.begin(), {kPrlimit, "--fsize=" + word.substr(equals + 1)});
             } else if (equals + 1 == word.size()) {
                 env.erase(word.substr(0, equals));
             } else {
@@ -245,6 +247,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
                         "is bypassed";
     }
     PrepareProgram(row);
+    LimitFileSize(row.fileSizeLimit);
     RunOptions options{.input = WriteFiles(row),
                        .brokenOutput = row.interrupt.signal == SIGPIPE,
                        .killAfterMs = kRunLimitMs};

@@ -85,8 +85,9 @@ int RunTheWindow(Act act, const std::string& folder) {
         std::thread([] {
             for (;;) {
                 const std::vector<TraceEntry> received = ReadTrace(trace);
-                if (std::count_if(received.begin(), received.end(),
-                                  [](const TraceEntry& e) { return e.kind == "Q"; }) >= 2) {
+                if (std::count_if(received.begin(), received.end(), [](const TraceEntry& e) {
+                        return e.received && e.kind == "Q";
+                    }) >= 2) {
                     break;
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
