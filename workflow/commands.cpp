@@ -37,6 +37,7 @@ void TovrelForm::ResetButton_Click() {
 }
 
 void TovrelForm::RunButton_Click() {
+    m_portLost = false;
     m_mainWindow.DisableButtons();
     if (!OpenCommPort(m_link)) {
         StepFailed(BoardStep::Reset);
@@ -48,7 +49,7 @@ void TovrelForm::RunButton_Click() {
     const bool started = Run(m_link);
     if (!started) StepFailed(BoardStep::Run);
     AppendLine(started ? kShortOKText : kShortFailedText);
-    AfterLinesStep();
+    if (!PortLost()) AfterLinesStep();
     CloseCommPort(m_link);
     m_mainWindow.EnableButtons();
 }
