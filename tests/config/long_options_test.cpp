@@ -114,7 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"ReadWithDatabase",
                 {"--read", "OUT.BIN", "--db", "x"},
                 {},
-                "--read cannot be used with --db"}),
+                "--read cannot be used with --db"},
+        LineRow{"NothingAfterTheEnd", {"--"}, {}, "no download file given"}),
+
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineSequence, ReadsStepsAndWritesThemBack) {

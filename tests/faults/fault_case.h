@@ -51,7 +51,8 @@ struct FaultCase {
     std::string words;
     std::vector<CaseFile> files;
     int status;
-    Words out;          // lines on standard output in this order; from its blank first line: all
+    // Lines on standard output in this order; from its blank first line: all ("{tty}" as below).
+    Words out;
     std::string err;    // standard error, exactly ("{tty}" is the device's terminal)
     std::string state;  // the device's memory at the end (see DescribeState); empty: not checked
     Received received = {};
@@ -69,6 +70,7 @@ struct FaultCase {
         Words out;
     } second = {};
     std::pair<std::string, Words> fileAfter = {};
+    long fileSizeLimit = 0;  // bytes any file the program writes may hold (0: no limit)
 };
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }

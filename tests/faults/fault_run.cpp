@@ -28,6 +28,7 @@ constexpr const char* kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kCodeSize = 63488, kDataSize = 2560;
 constexpr int kRunLimitMs = 60000;
 constexpr const char* kSetpriv = "/usr/bin/setpriv";
+constexpr const char* kPrlimit = "/usr/bin/prlimit";
 
 // "{dir}" stands for the case's folder, "{tty}" for the device's terminal.
 std::string Replaced(std::string word, const std::string& dir, const std::string& tty = "") {
@@ -114,9 +115,10 @@ std::string Normalized(const std::string& text) {
 }
 
 // Whole lines in this order; from the log's blank first line on, every line.
-void ExpectOut(const std::string& out, const Words& lines, const std::string& dir) {
+void ExpectOut(const std::string& out, const Words& lines, const std::string& dir,
+               const std::string& tty = "") {
     std::string all;
-    for (const std::string& line : lines) all += Replaced(line, dir) + "\n";
+    for (const std::string& line : lines) all += Replaced(line, dir, tty) + "\n";
     if (!lines.empty() && lines[0].empty()) {
         EXPECT_EQ(out, all);
         return;
@@ -124,7 +126,7 @@ void ExpectOut(const std::string& out, const Words& lines, const std::string& di
     const std::string text = "\n" + out;
     std::size_t from = 0;
     for (const std::string& line : lines) {
-        const std::string whole = "\n" + Replaced(line, dir) + "\n";
+        const std::string whole = "\n" + Replaced(line, dir, tty) + "\n";
         from = text.find(whole, from);
         ASSERT_NE(from, std::string::npos) << "missing in order: [" << whole << "]\n" << out;
         from += whole.size() - 1;
@@ -202,6 +204,13 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
         return true;
     }
 
+    // The file-size limit of the row, set by prlimit before the program starts.
+    void LimitFileSize(long bytes) {
+        if (bytes == 0) return;
+        m_prefix = {"--fsize=" + std::to_string(bytes), m_program};
+        m_program = kPrlimit;
+    }
+
     std::string PortPath(const FaultCase& row, const SimProcess& sim) {
         if (row.port == Port::Missing || row.port == Port::OnCom2) return m_dir.Path("no-such-tty");
         if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), 0);
@@ -238,6 +247,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
                         "is bypassed";
     }
     PrepareProgram(row);
+    LimitFileSize(row.fileSizeLimit);
     RunOptions options{.input = WriteFiles(row),
                        .brokenOutput = row.interrupt.signal == SIGPIPE,
                        .killAfterMs = kRunLimitMs};
@@ -296,7 +306,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         EXPECT_EQ(second.status, 0) << second.out << second.err;
     }
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
-    ExpectOut(Normalized(run.out), row.out, dir);
+    ExpectOut(Normalized(run.out), row.out, dir, sim.Path());
     ExpectOut(Normalized(second.out), row.second.out, dir);
     if (!row.fileAfter.first.empty()) {
         std::istringstream text(Normalized(m_dir.Read(row.fileAfter.first)));
