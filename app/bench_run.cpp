@@ -22,6 +22,7 @@
 #include "station/console_output.h"
 #include "station/line_watch.h"
 #include "station/production_log.h"
+#include "station/production_report.h"
 #include "station/serial_numbers.h"
 #ifdef TOVREL_WITH_WINDOW
 #include <QApplication>
@@ -117,7 +118,7 @@ struct Preparation {
             [target = o.database](std::string& problem) {
                 return OpenRecordReader(target, problem);
             },
-            [] { return UtcTime(std::chrono::system_clock::now()).substr(0, 10); });
+            [] { return UtcDay(std::chrono::system_clock::now()); });
     }
 };
 
@@ -183,8 +184,8 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
     services.signal = StopSignal;
 #ifdef TOVREL_WITH_WINDOW
     if (window) {
-        const std::unique_ptr<LineWatch> line = prepared.LineToday(o);
-        return RunBenchWindow(std::move(plan), std::move(services), line.get());
+        const std::unique_ptr<LineWatch> lineToday = prepared.LineToday(o);
+        return RunBenchWindow(std::move(plan), std::move(services), lineToday.get());
     }
 #else
     (void)window;

@@ -44,6 +44,10 @@ std::string JsonNumberOrText(const std::string& text) {
 
 }  // namespace
 
+std::string UtcDay(std::chrono::system_clock::time_point time) {
+    return UtcTime(time).substr(0, kDayLength);
+}
+
 std::vector<DayReport> Summarize(const std::vector<RecordRow>& rows) {
     std::map<std::pair<std::string, std::string>, DayReport> days;
     std::map<std::pair<std::string, std::string>, std::map<std::string, long>> steps;

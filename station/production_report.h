@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +49,9 @@ struct DayReport {
     long firsts = 0, firstPassed = 0;
     std::vector<std::pair<std::string, long>> failedSteps;  // the most frequent first
 };
+
+// "2026-12-07": the day in UTC, as the report counts days.
+std::string UtcDay(std::chrono::system_clock::time_point time);
 
 // The rows, oldest first, by day and station, in the order of days, then of stations.
 std::vector<DayReport> Summarize(const std::vector<RecordRow>& rows);
