@@ -51,6 +51,7 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
     host.SetStopSource(std::move(stopSignal));
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ProgramIcon());
     TovrelForm* named = nullptr;  // the form, once made, names the port for the trace
     std::string traceError;
     const std::unique_ptr<SerialPort> port = MakeSerialPort(
@@ -62,8 +63,10 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
         return kExitTraceNotCreated;
     }
     QtSettingsStore store;
+    const std::unique_ptr<PortFinder> finder = MakePortFinder();
     TovrelForm form(host, *port, store);
     named = &form;
+    form.SetPortFinder(finder.get());
     form.SetLineOptions(line.options.before, line.options.after);
     MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
     if (host.CommandLineWords().empty()) {
