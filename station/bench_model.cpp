@@ -105,8 +105,8 @@ void BenchModel::Message(const std::string& port, const std::string& text, const
     Changed();
 }
 
-// A note is something answered on the user's behalf: it stays on the tile until the next
-// board.
+// A note is something answered on the user's behalf; every board of the run gets the same
+// answer, so it stays on the tile.
 void BenchModel::Note(const std::string& port, const std::string& text) {
     if (BenchTile* tile = Tile(port)) tile->warning = text;
     Line(port, text);
@@ -144,7 +144,6 @@ void BenchModel::NewBoard(BenchTile& tile) {
     tile.resultText.clear();
     tile.serial.clear();
     tile.device.clear();
-    tile.warning.clear();
     tile.progress = 0;
     ++m_boardsInProgress;
 }

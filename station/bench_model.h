@@ -20,7 +20,7 @@ struct BenchTile {
     std::string resultText;              // "OK", "FAILED (code)"
     std::string serial;                  // this board's number, once it kept one
     std::string lastText;                // the board before: "last: OK 1041"
-    std::string warning;                 // what was answered on the user's behalf for this board
+    std::string warning;                 // what was last answered on the user's behalf
     int ok = 0, failed = 0;
 };
 

@@ -22,6 +22,7 @@ namespace {
 constexpr int kTilesPerRow = 4;
 constexpr int kTileWidth = 230;
 constexpr int kLogLines = 12;
+constexpr int kWarningLines = 3;
 constexpr int kFinishLookMs = 100;
 constexpr double kTitlePoints = 18, kPortPoints = 12, kDevicePoints = 9.75;
 const QColor kGoodGreen{0x00, 0x80, 0x00};
@@ -149,6 +150,11 @@ QWidget* BenchWindow::MakeTile(const BenchTile& tile) {
     w.warning = Label({}, FormFont(), kWarningBrown);
     w.warning->setObjectName(QStringLiteral("WarningLbl"));
     w.warning->setWordWrap(true);
+    // Room for a note of three lines from the start: the window keeps the size it opened at.
+    w.warning->setMinimumHeight(w.warning->fontMetrics().lineSpacing() * kWarningLines);
+    QSizePolicy keepPlace = w.warning->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    w.warning->setSizePolicy(keepPlace);
     w.counts = new QLabel;
     for (QWidget* widget : std::initializer_list<QWidget*>{w.port, w.device, w.doing, w.progress}) {
         column->addWidget(widget);

@@ -28,8 +28,7 @@ void Program(BenchModel& model, const BoardResult& result, int lastProgress) {
 }
 
 // A finished board keeps its result, number and full bar until the next one starts; the next
-// starts clean but for "last:" and the counts, and what was answered for the board before
-// goes with it.
+// starts clean but for "last:", the counts and what is answered for every board.
 TEST(BenchModel, TileBetweenTwoBoards) {
     BenchModel model({"COM1", "COM2"});
     model.RunStarted();
@@ -43,7 +42,8 @@ TEST(BenchModel, TileBetweenTwoBoards) {
     model.Phase("COM1", PortPhase::Programming);
     EXPECT_EQ(std::tuple(tile.resultText, tile.serial, tile.progress, tile.device, tile.warning,
                          tile.doing, tile.lastText, tile.ok),
-              std::tuple("", "", 0, "", "", "starting", "last: OK 1041", 1));
+              std::tuple("", "", 0, "", "Serial safe mode not confirmed: answered No", "starting",
+                         "last: OK 1041", 1));
     model.Progress("COM1", 30);
     model.Progress("COM1", -1);
     model.BoardEnded(Board("COM1", BoardOutcome::Failed, std::nullopt, BoardStep::Verify));
