@@ -139,6 +139,8 @@ class ConfigurationPanel {
     const PortFinder* portFinder = nullptr;
     // The "Device..." button: the devices it offers, and the one chosen for the chosen COMn.
     std::vector<DetectedPort> DetectedPorts() const;
+    // Where the chosen COMn leads now, a device chosen for it since the panel opened included.
+    PortMapping ChosenPortMapping() const;
     void DeviceButton_Click(const DetectedPort& chosen);
     // The devices chosen since the panel opened, by COMn, each by the path that survives
     // re-plugging; OK stores them in the settings' [Ports] section, Cancel forgets them.

@@ -20,17 +20,22 @@ void ConfigurationPanel::ForgetPortChoices() {
     UpdatePortDevice();
 }
 
+PortMapping ConfigurationPanel::ChosenPortMapping() const {
+    const int comport = COMPortListIndex + 1;
+    if (!mapPort || comport < kFirstComport || comport > kLastComport) return {};
+    const PortMapping mapping = mapPort(comport);
+    // The environment wins over the settings, a choice made here included.
+    const auto chosen = m_portChoices.find(comport);
+    if (chosen == m_portChoices.end() || mapping.source == PortSource::Environment) return mapping;
+    return {chosen->second, PortSource::Settings};
+}
+
 void ConfigurationPanel::UpdatePortDevice() {
     const int comport = COMPortListIndex + 1;
-    if (!mapPort || comport < kFirstComport || comport > kLastComport) {
+    const PortMapping mapping = ChosenPortMapping();
+    if (mapping.path.empty()) {
         PortDeviceLbl.clear();
         return;
-    }
-    PortMapping mapping = mapPort(comport);
-    // The environment wins over the settings, a choice made here included.
-    if (const auto chosen = m_portChoices.find(comport);
-        chosen != m_portChoices.end() && mapping.source != PortSource::Environment) {
-        mapping = {chosen->second, PortSource::Settings};
     }
     std::string text = mapping.path;
     for (const DetectedPort& port : DetectedPorts()) {

@@ -412,8 +412,9 @@ void ConfigurationPage::RenderComPortList() {
 
 void ConfigurationPage::DeviceButton_Click() {
     const std::vector<DetectedPort> ports = m_panel.DetectedPorts();
-    const int chosen = ChoosePortDevice(
-        window(), ToQString(m_panel.COMPortList.at(m_panel.COMPortListIndex)), ports);
+    const int chosen =
+        ChoosePortDevice(window(), ToQString(m_panel.COMPortList.at(m_panel.COMPortListIndex)),
+                         ports, m_panel.ChosenPortMapping().path);
     if (chosen < 0) return;
     m_panel.DeviceButton_Click(ports[static_cast<std::size_t>(chosen)]);
     Render();

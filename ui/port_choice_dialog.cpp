@@ -22,7 +22,7 @@ QString Line(const DetectedPort& port) {
 }  // namespace
 
 int ChoosePortDevice(QWidget* parent, const QString& comport,
-                     const std::vector<DetectedPort>& ports) {
+                     const std::vector<DetectedPort>& ports, const std::string& path) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("PortChoiceDialog"));
     dialog.setWindowTitle(QStringLiteral("Device for %1").arg(comport));
@@ -36,13 +36,14 @@ int ChoosePortDevice(QWidget* parent, const QString& comport,
     for (const DetectedPort& port : ports) {
         auto* item = new QListWidgetItem(Line(port), list);
         item->setToolTip(ToQString(port.PathToKeep()));
+        if (port.OpensAt(path)) list->setCurrentItem(item);
     }
     list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + 24);
     list->setMinimumHeight(list->sizeHintForRow(0) * kShownRows);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setEnabled(false);
+    ok->setEnabled(list->currentRow() >= 0);
     layout->addWidget(buttons);
     QObject::connect(list, &QListWidget::currentRowChanged, ok,
                      [ok](int row) { ok->setEnabled(row >= 0); });

@@ -11,8 +11,9 @@ namespace tovrel {
 
 // The "Device..." dialog of the configuration panel: the serial devices of this computer, one
 // line each (a USB adapter by its maker, product and serial number, then its device), to be
-// opened by the COM port named comport. The index of the device chosen; -1 when none was.
+// opened by the COM port named comport, the one it opens now (at path) chosen at first. The
+// index of the device chosen; -1 when none was.
 int ChoosePortDevice(QWidget* parent, const QString& comport,
-                     const std::vector<DetectedPort>& ports);
+                     const std::vector<DetectedPort>& ports, const std::string& path);
 
 }  // namespace tovrel
