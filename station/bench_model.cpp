@@ -5,6 +5,8 @@
 namespace tovrel {
 namespace {
 
+constexpr int kFullBar = 100;  // per cent
+
 const char* PhaseText(PortPhase phase) {
     switch (phase) {
         case PortPhase::Waiting:
@@ -168,7 +170,7 @@ void BenchModel::BoardEnded(const BoardResult& result) {
         ++tile->ok;
         ++m_runTotals.ok;
         tile->serial = result.serial ? std::to_string(*result.serial) : "";
-        tile->progress = 100;  // a finished board's bar stays full
+        tile->progress = kFullBar;  // a finished board's bar stays full
     } else {
         ++tile->failed;
         ++(result.outcome == BoardOutcome::Failed ? m_runTotals.failed : m_runTotals.interrupted);
