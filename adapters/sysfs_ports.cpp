@@ -121,7 +121,9 @@ std::vector<DetectedPort> SysfsPortFinder::Find() const {
 
 bool SysfsPortFinder::Exists(const std::string& path) const {
     std::error_code error;
-    return fs::exists(fs::path(m_root) / fs::path(path).relative_path(), error);
+    // A relative path (a link the simulated device made, say) is the working folder's.
+    const fs::path file(path);
+    return fs::exists(file.is_absolute() ? fs::path(m_root) / file.relative_path() : file, error);
 }
 
 std::optional<int> LatencyTimerMs(const std::string& root, const std::string& ttyName) {

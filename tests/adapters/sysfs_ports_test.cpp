@@ -74,6 +74,9 @@ TEST(SysfsPortFinder, FindsWhatTheKernelAndUdevTell) {
         {"/dev/ttyUSB0", "/dev/serial/by-id/usb-Serial_Works_USB_UART_SW12345-if00-port0", true,
          "1a2b", "3c4d", "Serial Works", "USB UART", "SW12345"}};
     EXPECT_EQ(SysfsPortFinder(sys.Root()).Find(), expected);
+    // Paths are looked up below the root: the stable name is there, this computer's tty not.
+    EXPECT_TRUE(SysfsPortFinder(sys.Root()).Exists("/dev/serial/by-id"));
+    EXPECT_FALSE(SysfsPortFinder(sys.Root()).Exists("/dev/tty"));
     EXPECT_EQ(LatencyTimerMs(sys.Root(), "ttyUSB0"), 16);
     EXPECT_EQ(LatencyTimerMs(sys.Root(), "ttyS2"), std::nullopt);
     // The trace's note, for a device whose file is named as the kernel names its tty.
