@@ -5,6 +5,7 @@
 
 #include "app/bench_run.h"
 #include "app/headless_run.h"
+#include "app/port_list_run.h"
 #include "app/read_back_run.h"
 #include "app/stop_signals.h"
 #include "core/user_texts.h"
@@ -53,7 +54,10 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
     return kExitUsage;
 }
 
-int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
+int RunWithLongOptions(const ParsedCommandLine& given, int argc, char** argv, bool display) {
+    if (given.options.listPorts) return RunListPorts(argc, argv, given.options.json);
+    ParsedCommandLine line = given;
+    if (const std::optional<int> status = FindUsbPorts(line)) return *status;
     if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);
     if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
     return RunClassicWithExtras(line, argc, argv, display);

@@ -6,7 +6,8 @@
 #
 # --quick runs only the cases at 115200 baud, the bench cases over 1, 4 and 8 devices
 # included (about a minute and a half); the full set adds the single-device cases at
-# 9600 baud and takes about nine minutes. --floor replays every case once
+# 9600 baud and the two downloads through a USB adapter's 1 and 16 ms latency timer, and
+# takes about eleven minutes. --floor replays every case once
 # more with a bare client, to show the gaps the test bed itself leaves (twice the time).
 # --only runs the cases whose name contains TEXT; --work keeps the inputs, logs and
 # traces in DIR.
