@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "adapters/qt_serial_port.h"
+#include "adapters/sysfs_ports.h"
 #include "link/traced_serial_port.h"
 
 namespace tovrel {
@@ -29,6 +30,25 @@ std::unique_ptr<SerialPort> MakeSerialPort(const std::string& traceFile,
     };
     return std::make_unique<TracedSerialPort>(std::move(port), std::move(sink),
                                               std::move(portName));
+}
+
+namespace {
+
+// Until Windows has a finder of its own, it lists no port and knows only that COMn exists.
+class NoPortFinder : public PortFinder {
+  public:
+    std::vector<DetectedPort> Find() const override { return {}; }
+    bool Exists(const std::string&) const override { return true; }
+};
+
+}  // namespace
+
+std::unique_ptr<PortFinder> MakePortFinder() {
+#ifdef __linux__
+    return std::make_unique<SysfsPortFinder>();
+#else
+    return std::make_unique<NoPortFinder>();
+#endif
 }
 
 }  // namespace tovrel

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/serial_port.h"
+#include "link/serial_ports.h"
 
 namespace tovrel {
 
@@ -17,5 +18,9 @@ namespace tovrel {
 std::unique_ptr<SerialPort> MakeSerialPort(const std::string& traceFile,
                                            std::function<std::string()> portName,
                                            std::string& error);
+
+// The serial devices of this computer: from sysfs on Linux; none yet elsewhere (Windows lists
+// its COM ports in its own way).
+std::unique_ptr<PortFinder> MakePortFinder();
 
 }  // namespace tovrel

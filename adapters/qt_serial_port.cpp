@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 
+#include "adapters/sysfs_ports.h"
 #include "adapters/tty_control.h"
 
 namespace tovrel {
@@ -55,6 +56,7 @@ std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudR
     Close();
     m_openError.clear();
     m_lineError.clear();
+    m_openNote.clear();
     if (baudRate <= 0) return std::make_error_code(std::errc::invalid_argument);
     m_port->setPortName(QString::fromStdString(device));
     m_port->setBaudRate(baudRate);
@@ -78,6 +80,8 @@ std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudR
         return std::make_error_code(std::errc::invalid_argument);
     }
     RequestLowLatency(fd);
+    // Drivers whose adapter keeps a timer of its own may not follow the request.
+    m_openNote = LatencyTimerNote("/", device);
 #endif
     return {};
 }

@@ -19,6 +19,7 @@ class QtSerialPort : public SerialPort {
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override;
     std::string OpenErrorText() const override { return m_openError; }
+    std::string OpenNote() const override { return m_openNote; }
     void Close() override;
     std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
@@ -35,6 +36,7 @@ class QtSerialPort : public SerialPort {
     std::unique_ptr<QSerialPort> m_port;
     std::string m_openError;
     std::string m_lineError;
+    std::string m_openNote;
 };
 
 }  // namespace tovrel

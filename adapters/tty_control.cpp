@@ -32,20 +32,50 @@ bool ApplyExactBaudRate(int fd, std::int32_t baudRate) {
     return ioctl(fd, TCGETS2, &check) == 0 && check.c_ospeed == speed;
 }
 
-void RequestLowLatency(int fd) {
-    serial_struct serial{};
-    if (ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
-    if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;
-    serial.flags |= ASYNC_LOW_LATENCY;
-    ioctl(fd, TIOCSSERIAL, &serial);
+static_assert(kLowLatencyFlag == ASYNC_LOW_LATENCY);
+
+namespace {
+
+// The driver's whole serial_struct is read and written back, only the flags changed.
+class DescriptorSerialFlags : public SerialFlags {
+  public:
+    explicit DescriptorSerialFlags(int fd) : m_fd(fd) {}
+    std::error_code Get(int& flags) override {
+        if (ioctl(m_fd, TIOCGSERIAL, &m_serial) != 0) return {errno, std::system_category()};
+        flags = m_serial.flags;
+        return {};
+    }
+    std::error_code Set(int flags) override {
+        m_serial.flags = flags;
+        if (ioctl(m_fd, TIOCSSERIAL, &m_serial) != 0) return {errno, std::system_category()};
+        return {};
+    }
+
+  private:
+    int m_fd;
+    serial_struct m_serial{};
+};
+
+}  // namespace
+
+LowLatency RequestLowLatency(int fd) {
+    DescriptorSerialFlags flags(fd);
+    return RequestLowLatency(flags);
 }
 
 #else
 
 bool ApplyExactBaudRate(int, std::int32_t) { return true; }
-void RequestLowLatency(int) {}
+LowLatency RequestLowLatency(int) { return LowLatency::NotOffered; }
 
 #endif
+
+LowLatency RequestLowLatency(SerialFlags& flags) {
+    int current = 0;
+    if (flags.Get(current)) return LowLatency::NotOffered;
+    if ((current & kLowLatencyFlag) != 0) return LowLatency::AlreadyOn;
+    return flags.Set(current | kLowLatencyFlag) ? LowLatency::Refused : LowLatency::Asked;
+}
 
 #ifndef _WIN32
 

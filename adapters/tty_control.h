@@ -13,9 +13,27 @@ namespace tovrel {
 // driver refuses the rate.
 bool ApplyExactBaudRate(int fd, std::int32_t baudRate);
 
-// Asks the driver to hand over received bytes at once instead of batching them. Drivers
-// without the setting (a pseudo-terminal, say) are left as they are.
-void RequestLowLatency(int fd);
+// The driver's serial settings of an open line (TIOCGSERIAL and TIOCSSERIAL on Linux); a
+// fake in tests.
+class SerialFlags {
+  public:
+    virtual ~SerialFlags() = default;
+    // The system's error when the driver has no such settings (ENOTTY on a pseudo-terminal).
+    virtual std::error_code Get(int& flags) = 0;
+    virtual std::error_code Set(int flags) = 0;
+};
+
+// The flag that asks the driver to hand over received bytes at once (ASYNC_LOW_LATENCY).
+inline constexpr int kLowLatencyFlag = 1 << 13;
+
+enum class LowLatency { AlreadyOn, Asked, NotOffered, Refused };
+
+// Asks the driver to hand over received bytes at once instead of batching them, keeping
+// every other flag. A driver without the setting (a pseudo-terminal, say) or one that refuses
+// it is left as it is: neither is an error.
+LowLatency RequestLowLatency(SerialFlags& flags);
+// The same for an open descriptor.
+LowLatency RequestLowLatency(int fd);
 
 enum class ModemLine { Dtr, Rts };
 

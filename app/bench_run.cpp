@@ -55,7 +55,8 @@ std::vector<BenchPort> PortsOf(const ParsedCommandLine& line) {
     std::vector<BenchPort> ports;
     for (const std::string& name : line.options.ports) {
         const int comport = ComportOfName(name);
-        ports.push_back({name, comport, comport == 0 ? name : std::string()});
+        ports.push_back(
+            {name, comport, comport == 0 ? line.options.DevicePathOf(name) : std::string()});
     }
     return ports;
 }
@@ -165,7 +166,7 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
     TextOutput text(std::cout, std::cerr, o.Bench(), o.Bench() || o.loop);
     JsonOutput json(std::cout, std::cerr);
 
-    BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before, o.after};
+    BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before, o.after, o.Bench()};
     BenchServices services;
     services.startThread = [](std::function<void()> job) {
         return std::make_unique<QtWorkerThread>(std::move(job));

@@ -5,6 +5,7 @@
 
 #include "app/bench_run.h"
 #include "app/headless_run.h"
+#include "app/port_list_run.h"
 #include "app/read_back_run.h"
 #include "app/record_query_run.h"
 #include "app/stop_signals.h"
@@ -54,8 +55,11 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
     return kExitUsage;
 }
 
-int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display) {
-    if (line.options.Query()) return RunRecordQuery(line);
+int RunWithLongOptions(const ParsedCommandLine& given, int argc, char** argv, bool display) {
+    if (given.options.listPorts) return RunListPorts(argc, argv, given.options.json);
+    if (given.options.Query()) return RunRecordQuery(given);
+    ParsedCommandLine line = given;
+    if (const std::optional<int> status = FindUsbPorts(line)) return *status;
     if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);
     if (IsBenchRun(line.options)) return RunBench(line, argc, argv, display);
     return RunClassicWithExtras(line, argc, argv, display);

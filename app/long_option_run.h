@@ -10,7 +10,8 @@ namespace tovrel::app {
 // Exit status of a command line that cannot be used.
 inline constexpr int kExitUsage = 2;
 
-// A run with long options. Three kinds, decided by the options:
+// A run with long options. Four kinds, decided by the options:
+// - the list of serial ports (--list-ports);
 // - a read-back (--read): the code flash into a file, on one port or every --ports port;
 // - a bench run (--ports, --loop, --serial, --unit-data, --log or --json): the download on
 //   every port, with the production extras;

@@ -111,7 +111,8 @@ void ReadOnePort(PortRun& run, const ParsedCommandLine& line, const std::string&
     form.SetLineOptions(line.options.before, line.options.after);
     if (!run.name.empty()) {
         const int comport = ComportOfName(run.name);
-        form.UsePort(static_cast<std::int16_t>(comport), comport == 0 ? run.name : "");
+        form.UsePort(static_cast<std::int16_t>(comport),
+                     comport == 0 ? line.options.DevicePathOf(run.name) : "", run.name);
     }
     MainWindowModel& window = form.mainWindow();
     window.onStatusAppended = [&host](const std::string& text) { host.StatusAppended(text); };

@@ -5,8 +5,9 @@
 #   ./bench/run.sh [--csv FILE] [--quick] [--floor] [--only TEXT] [--work DIR]
 #
 # --quick runs only the cases at 115200 baud, the bench cases over 1, 4 and 8 devices
-# included, with and without a database (about two and a half minutes); the full set adds the
-# single-device cases at 9600 baud and takes about ten minutes. --floor replays every case once
+# included, with and without a database (about two and a half minutes); the full set adds
+# the single-device cases at 9600 baud and the two downloads through a USB adapter's 1 and
+# 16 ms latency timer, and takes about twelve minutes. --floor replays every case once
 # more with a bare client, to show the gaps the test bed itself leaves (twice the time).
 # --only runs the cases whose name contains TEXT; --work keeps the inputs, logs and
 # traces in DIR.

@@ -70,7 +70,11 @@ struct Case {
     std::vector<std::string> words;  // "{ports}": the list of the devices' ports
     std::string mustLog;             // a status line that only a complete run writes
     int devices = 1;
+    long latencyMs = 0;  // a USB adapter's latency timer between device and program
 };
+
+// The adapters' timers: the usual default, and what low-latency mode makes of it.
+constexpr long kAdapterTimersMs[] = {1, 16};
 
 constexpr int kBenchDevices[] = {1, 4, 8};
 constexpr int kDatabaseDevices[] = {1, 8};
@@ -109,6 +113,15 @@ std::vector<Case> Cases(const BenchInputs& in, bool quick) {
     }
     if (quick) return cases;
     const std::size_t fastCount = cases.size();
+    // Page frames and record frames through a USB adapter that holds each answer.
+    for (const long timer : kAdapterTimersMs) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            Case adapter = cases[i];
+            adapter.name += ", adapter " + std::to_string(timer) + " ms";
+            adapter.latencyMs = timer;
+            cases.push_back(adapter);
+        }
+    }
     for (std::size_t i = 0; i < fastCount; ++i) {
         if (cases[i].devices > 1 || cases[i].words.front() == "--ports") continue;
         Case slow = cases[i];
@@ -150,7 +163,9 @@ std::vector<std::string> SimArguments(const Case& c, const std::string& trace) {
             "--page-ms",
             std::to_string(times.pageMs),
             "--record-ms",
-            std::to_string(times.recordMs)};
+            std::to_string(times.recordMs),
+            "--latency-ms",
+            std::to_string(c.latencyMs)};
 }
 
 // The same messages once more from the bare client; the gaps it leaves, or -1.

@@ -133,6 +133,7 @@ void ConfigurationPanel::SetText(TextBox& box, const std::string& text) {
 void ConfigurationPanel::SelectPort(int index) {
     ChangeScope scope(*this);
     COMPortListIndex = index;
+    UpdatePortDevice();
 }
 
 void ConfigurationPanel::ShowMessage(const UserMessage& message) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@
 #include "core/options.h"
 #include "core/settings.h"
 #include "core/user_texts.h"
+#include "link/port_names.h"
+#include "link/serial_ports.h"
 
 namespace tovrel {
 
@@ -70,6 +73,9 @@ class ConfigurationPanel {
     std::vector<std::string> COMPortList;  // "COM1" .. "COM32", filled at start-up
     int COMPortListIndex = 0;
     void FillCOMPortList();
+    // Beside the list: the device the chosen COMn opens ("/dev/ttyS0", a USB adapter by what
+    // it tells of itself, "(no such device)" when the path leads nowhere).
+    std::string PortDeviceLbl;
     OptionGroup<3> XtalButton;
     TextBox FrequencyTextbox;
     TextBox PCBaudrateTextbox{"9600"};
@@ -127,6 +133,20 @@ class ConfigurationPanel {
     // The value of FrequencyTextbox as the sequences read it.
     double FrequencyValue() const;
 
+    // Where COMn leads, and the serial devices of this computer (none without a finder): the
+    // form's to give.
+    std::function<PortMapping(int comport)> mapPort;
+    const PortFinder* portFinder = nullptr;
+    // The "Device..." button: the devices it offers, and the one chosen for the chosen COMn.
+    std::vector<DetectedPort> DetectedPorts() const;
+    // Where the chosen COMn leads now, a device chosen for it since the panel opened included.
+    PortMapping ChosenPortMapping() const;
+    void DeviceButton_Click(const DetectedPort& chosen);
+    // The devices chosen since the panel opened, by COMn, each by the path that survives
+    // re-plugging; OK stores them in the settings' [Ports] section, Cancel forgets them.
+    const std::map<int, std::string>& PortChoices() const { return m_portChoices; }
+    void ForgetPortChoices();
+
   private:
     // Collects nested changes so that the view hears once per outermost operation, and
     // before every message box so that it shows the state the message refers to.
@@ -160,11 +180,13 @@ class ConfigurationPanel {
     void ShowFrequencyInputError();
     void ShowRunAddressInputError();
     void ShowMessage(const UserMessage& message);
+    void UpdatePortDevice();
 
     Settings& m_settings;
     Host& m_host;
     int m_changeDepth = 0;
     unsigned m_warningShowing = 0;  // which showing of the warning an answer belongs to
+    std::map<int, std::string> m_portChoices;
 };
 
 }  // namespace tovrel

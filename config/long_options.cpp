@@ -10,6 +10,7 @@
 
 #include "core/settings.h"
 #include "core/user_texts.h"
+#include "link/serial_ports.h"
 
 namespace tovrel {
 namespace {
@@ -103,11 +104,14 @@ class OptionReader {
         while (start <= list.size()) {
             const std::size_t end = std::min(list.find(kPortSeparator, start), list.size());
             const std::string port = list.substr(start, end - start);
-            if (ComportOfName(port) == 0 && (port.empty() || port.front() != kPathStart)) {
+            const bool usb = IsUsbSerialName(port);
+            if (ComportOfName(port) == 0 && !usb && (port.empty() || port.front() != kPathStart)) {
                 return Problem{kBadPortError, port};
             }
-            // COM3 and com3 are the same port.
-            const std::string key = port.front() == kPathStart ? port : Lower(port);
+            // COM3 and com3 are the same port, and so are usb:X and USB:X; X is as given.
+            const std::string key = port.front() == kPathStart ? port
+                                    : usb                      ? kUsbPortPrefix + UsbSerialOf(port)
+                                                               : Lower(port);
             if (!seen.insert(key).second) return Problem{kRepeatedPortError, port};
             m_options.ports.push_back(port);
             start = end + 1;
@@ -126,7 +130,7 @@ class OptionReader {
     LongOptions& m_options;
 };
 
-const std::set<std::string> kFlags = {"--loop", "--json", "--report"};
+const std::set<std::string> kFlags = {"--loop", "--json", "--report", "--list-ports"};
 const std::set<std::string> kValued = {"--ports",       "--count",     "--serial", "--serial-at",
                                        "--serial-file", "--unit-data", "--log",    "--before",
                                        "--after",       "--read",      "--trace",  "--db",
@@ -217,7 +221,20 @@ bool LongOptions::Any() const {
     return !ports.empty() || loop || count || serialFirst || serialAt || !serialFile.empty() ||
            !unitData.empty() || !logFile.empty() || json || before || after || !readFile.empty() ||
            !traceFile.empty() || !database.empty() || !station.empty() || report || history ||
-           !since.empty();
+           !since.empty() || listPorts;
+}
+
+void ResolveUsbPorts(ParsedCommandLine& line, const std::vector<DetectedPort>& found) {
+    for (const std::string& port : line.options.ports) {
+        if (!IsUsbSerialName(port)) continue;
+        const std::vector<DetectedPort> adapters = WithSerialNumber(found, UsbSerialOf(port));
+        if (adapters.size() != 1) {
+            line.errorText = adapters.empty() ? kUsbPortMissingError : kUsbPortTwiceError;
+            line.errorArgument = UsbSerialOf(port);
+            return;
+        }
+        line.options.usbPaths[port] = adapters.front().PathToKeep();
+    }
 }
 
 int ComportOfName(const std::string& name) {
@@ -265,9 +282,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
         if (!given.insert(name).second) return fail({kRepeatedOptionError, name});
         if (kFlags.count(name)) {
             if (equals != std::string::npos) return fail({kUnknownOptionError, word});
-            (name == "--loop"   ? line.options.loop
-             : name == "--json" ? line.options.json
-                                : line.options.report) = true;
+            (name == "--loop"     ? line.options.loop
+             : name == "--json"   ? line.options.json
+             : name == "--report" ? line.options.report
+                                  : line.options.listPorts) = true;
             continue;
         }
         const bool hasValue = equals != std::string::npos || i + 1 < words.size();
@@ -278,6 +296,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
         const bool emptyAllowed = name == "--before" || name == "--after";
         if (!hasValue || (value.empty() && !emptyAllowed)) return fail({kMissingValueError, name});
         if (const std::optional<Problem> problem = reader.Take(name, value)) return fail(*problem);
+    }
+    // The listing goes with --json only: it opens no port and downloads nothing.
+    if (line.options.listPorts) {
+        for (const std::string& name : given) {
+            if (name != "--list-ports" && name != "--json") {
+                return fail({kListPortsAloneError, name});
+            }
+        }
+        if (!line.classicWords.empty()) return fail({kListPortsAloneError, line.classicWords[0]});
+        return line;
     }
     if (const std::optional<Problem> problem = CheckCombinations(line)) return fail(*problem);
     // "--" promises a file after it.

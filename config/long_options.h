@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "link/line_sequence.h"
+#include "link/serial_ports.h"
 
 namespace tovrel {
 
@@ -14,7 +16,9 @@ namespace tovrel {
 // production record, and the developer's tools (modem-line sequences, read-back, a protocol
 // trace). A run without any of them is a classic run.
 struct LongOptions {
-    std::vector<std::string> ports;            // --ports, each COMn or a device path, as given
+    std::vector<std::string> ports;  // --ports, each COMn, usb:SERIAL or a device path, as given
+    // The device each usb:SERIAL of ports leads to, once the adapters have been looked at.
+    std::map<std::string, std::string> usbPaths;
     bool loop = false;                         // --loop (also set by --count)
     std::optional<long> count;                 // --count N: boards in all
     std::optional<std::uint32_t> serialFirst;  // --serial FIRST
@@ -32,6 +36,7 @@ struct LongOptions {
     bool report = false;                       // --report
     std::string since;                         // --since YYYY-MM-DD (with --report)
     std::optional<std::uint32_t> history;      // --history SERIAL
+    bool listPorts = false;                    // --list-ports
 
     // True when any long option was given.
     bool Any() const;
@@ -39,6 +44,11 @@ struct LongOptions {
     bool Bench() const { return !ports.empty(); }
     // True when the line asks the production record (--report, --history), downloading nothing.
     bool Query() const { return report || history.has_value(); }
+    // The device a port of the list opens: a usb:SERIAL's adapter, else the port as given.
+    std::string DevicePathOf(const std::string& port) const {
+        const auto found = usbPaths.find(port);
+        return found != usbPaths.end() ? found->second : port;
+    }
 };
 
 // A command line split into its long options and the classic words (download file, data
@@ -58,6 +68,11 @@ struct ParsedCommandLine {
 // (what follows is classic, so a file may begin with "--"). A long option is never taken as
 // the download file.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words);
+
+// Notes in options where each usb:SERIAL of its ports leads, by the serial devices found (the
+// stable name where there is one). A serial number that no adapter has, or more than one has,
+// makes the line unusable: the problem is in errorText, as for ParseCommandLine.
+void ResolveUsbPorts(ParsedCommandLine& line, const std::vector<DetectedPort>& found);
 
 // "COM3" -> 3 (either case, 1 to 32); 0 for anything else.
 int ComportOfName(const std::string& name);

@@ -17,6 +17,7 @@ void ConfigurationPanel::UpdateConfigurationWindow() {
     ChangeScope scope(*this);
     const Settings& s = m_settings;
     COMPortListIndex = s.Comport - 1;
+    UpdatePortDevice();
     if (IsOption(s.XTAL)) Select(Option::XtalButton, s.XTAL);
     Select(Option::EraseCodeButton, s.EraseMode ? kEraseCodeAndData : kEraseCodeOnly);
     if (IsOption(s.DownloadMode)) Select(Option::DownloadCodeButton, s.DownloadMode);

@@ -156,6 +156,14 @@ UserMessage PortHeldMessage() {
     return Fixed("Com Port Already Open by another host", kWarningTitle);
 }
 
+UserMessage NoSuchDeviceMessage(const std::string& port, const std::string& path) {
+    UserMessage message = Fixed("No such device", kWarningTitle);
+    message.details = port + " (" + path +
+                      ") does not exist: tovrel --list-ports lists the serial ports of this "
+                      "computer, and Device... under Configuration maps one to a COM port";
+    return message;
+}
+
 std::string ResetErrorText() {
     // A blank line follows the first two lines and the fifth point.
     return "Error: could not reset the device\r\r\n"
@@ -295,6 +303,7 @@ const char* const kUsageParagraphs[6] = {
     "                                       the same with the options below\n"
     "       tovrel --read FILE [--ports LIST] [--before SEQ] [--after SEQ] [--trace FILE]\n"
     "              [SWITCH...]              read the code flash back into FILE\n"
+    "       tovrel --list-ports [--json]    list the serial ports and the COMn of each\n"
     "       tovrel --report --db TARGET [--since YYYY-MM-DD] [--station NAME] [--json]\n"
     "                                       boards, OK, failed and yield by day and station\n"
     "       tovrel --history SERIAL --db TARGET [--json]\n"
@@ -313,7 +322,11 @@ const char* const kUsageParagraphs[6] = {
     "           second word is the data-flash text file\n"
     "  /X:f     other crystal of f MHz\n",
     "Serial ports: COMn opens the device named by the environment variable TOVREL_COMn,\n"
-    "else the key COMn of the section [Ports] in the settings file, else /dev/ttyS(n-1).\n",
+    "else the key COMn of the section [Ports] in the settings file (Configuration,\n"
+    "Device... sets it), else /dev/ttyS(n-1). tovrel --list-ports prints a line per port:\n"
+    "the COMn that open it (- for none), its device, and \"built-in\" or \"USB\" with the\n"
+    "adapter's ids, maker, product and serial number, its stable /dev/serial/by-id name\n"
+    "on a second line; with --json one JSON object per port.\n",
     "Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) a command-line run opens\n"
     "no window: the status log goes to standard output, messages to standard error, a\n"
     "file dialog counts as cancelled, and the serial-safe question is answered No unless\n"
@@ -325,7 +338,8 @@ const char* const kUsageParagraphs[6] = {
     "130, 143 or 129.\n",
     "Bench and developer options (--name VALUE or --name=VALUE, anywhere on the line):\n"
     "  --ports LIST         program on every port of the comma-separated list at once\n"
-    "                       (COMn or a device path such as /dev/ttyUSB0); not with /C:\n"
+    "                       (COMn, a device path such as /dev/ttyUSB0, or usb:SERIAL,\n"
+    "                       the USB adapter with that serial number); not with /C:\n"
     "  --loop               after each board wait for the next one, until Ctrl-C\n"
     "  --count N            end after N boards in all (implies --loop)\n"
     "  --serial FIRST       give each board the next serial number, from FIRST on,\n"

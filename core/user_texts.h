@@ -76,6 +76,8 @@ UserMessage InvalidAddressMessage();
 
 // The commands.
 UserMessage PortHeldMessage();
+// The port's device does not exist: "No such device", the port and its path in the details.
+UserMessage NoSuchDeviceMessage(const std::string& port, const std::string& path);
 UserMessage ResetErrorMessage();
 std::string ResetErrorText();
 UserMessage InvalidDataflashFileMessage();
@@ -189,7 +191,17 @@ inline constexpr const char* kUnknownOptionError = "unknown option %1";
 inline constexpr const char* kMissingValueError = "%1 needs a value";
 inline constexpr const char* kRepeatedOptionError = "%1 is given twice";
 inline constexpr const char* kBadPortError =
-    "--ports: \"%1\" is neither COMn (n from 1 to 32) nor a device path";
+    "--ports: \"%1\" is neither COMn (n from 1 to 32), usb:SERIAL nor a device path";
+inline constexpr const char* kUsbPortMissingError =
+    "--ports: no USB serial adapter with the serial number \"%1\" is plugged in (tovrel "
+    "--list-ports lists them)";
+inline constexpr const char* kUsbPortTwiceError =
+    "--ports: more than one USB serial adapter has the serial number \"%1\" (tovrel "
+    "--list-ports lists them): name each by its device";
+inline constexpr const char* kListPortsAloneError =
+    "--list-ports goes with nothing but --json: \"%1\"";
+// The listing found no serial port at all.
+inline constexpr const char* kNoSerialPortsNote = "no serial ports found";
 inline constexpr const char* kRepeatedPortError = "--ports: %1 is listed twice";
 inline constexpr const char* kPortsWithSwitchError = "%1 cannot be used together with --ports";
 inline constexpr const char* kBadCountError = "--count: \"%1\" is not a whole number from 1 up";

@@ -4,12 +4,13 @@
 
 namespace tovrel {
 
-bool OpenCommPort(Link& link) {
+bool OpenCommPort(Link& link, bool showFailure) {
     Settings& s = link.settings;
     const std::string path = link.portPath(s.Comport);
     const std::error_code error = link.port.Open(path, s.PCBaudrate);
+    link.openError = error;
     s.PortError = static_cast<bool>(error);
-    if (s.PortError) {
+    if (s.PortError && showFailure) {
         std::string reason = link.port.OpenErrorText();
         if (reason.empty()) reason = error.message();
         ShowMessage(link.host,
@@ -17,6 +18,11 @@ bool OpenCommPort(Link& link) {
         return false;
     }
     return true;
+}
+
+UserMessage PortNotOpenedMessage(const Link& link) {
+    if (link.openError != std::errc::no_such_device) return PortHeldMessage();
+    return NoSuchDeviceMessage(PortName(link), link.portPath(link.settings.Comport));
 }
 
 std::string PortName(const Link& link) {

@@ -8,6 +8,7 @@
 
 #include "core/host.h"
 #include "core/settings.h"
+#include "core/user_texts.h"
 #include "link/line_sequence.h"
 #include "link/serial_port.h"
 
@@ -26,6 +27,8 @@ struct Link {
     ModemLines lines{};
     // The port's name for the user when it is no COMn: a bench port given as a device path.
     std::string portLabel = {};
+    // Why the last OpenCommPort failed; empty when it succeeded.
+    std::error_code openError = {};
 };
 
 // "COM<Comport>", or the label of a port given as a device path.
@@ -39,8 +42,12 @@ inline constexpr std::uint8_t kAck = 0x06;
 enum class AfterStop { Withheld, Sent };
 
 // Opens COM`Comport` at `PCBaudrate`. On failure shows "Error encountered while Opening Port"
-// and answers false.
-bool OpenCommPort(Link& link);
+// (unless told not to) and answers false.
+bool OpenCommPort(Link& link, bool showFailure = true);
+// The message a command shows after OpenCommPort failed: "Com Port Already Open by another
+// host" for a port held by another program or not ours to use, "No such device" for one that
+// does not exist.
+UserMessage PortNotOpenedMessage(const Link& link);
 void CloseCommPort(Link& link);
 // Runs a modem-line sequence on the open port. Shows "Cannot set DTR on COM1 (/dev/ttyUSB0):
 // <the system's reason>" and answers false when a line cannot be set.

@@ -6,22 +6,27 @@ namespace tovrel {
 
 std::string ComportName(int comport) { return "COM" + std::to_string(comport); }
 
-std::string PortDevicePath(int comport, const SettingsStore& store) {
+std::string PortVariable(int comport) { return "TOVREL_" + ComportName(comport); }
+
+PortMapping MapComport(int comport, const SettingsStore& store) {
     const std::string name = ComportName(comport);
 #ifdef _WIN32
     (void)store;
-    return name;
+    return {name, PortSource::Default};
 #else
-    const std::string variable = "TOVREL_" + name;
-    if (const char* fromEnvironment = std::getenv(variable.c_str());
+    if (const char* fromEnvironment = std::getenv(PortVariable(comport).c_str());
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
-        return fromEnvironment;
+        return {fromEnvironment, PortSource::Environment};
     }
     std::string fromStore = store.Read(kSettingsApplication, kPortsSection, name, "");
-    if (!fromStore.empty()) return fromStore;
+    if (!fromStore.empty()) return {fromStore, PortSource::Settings};
     // Serial devices count from 0 where the list counts from 1.
-    return "/dev/ttyS" + std::to_string(comport - 1);
+    return {"/dev/ttyS" + std::to_string(comport - 1), PortSource::Default};
 #endif
+}
+
+std::string PortDevicePath(int comport, const SettingsStore& store) {
+    return MapComport(comport, store).path;
 }
 
 }  // namespace tovrel

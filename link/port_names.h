@@ -11,9 +11,20 @@ inline constexpr const char* kPortsSection = "Ports";
 // "COM3": the name of the list entry for comport.
 std::string ComportName(int comport);
 
+// Where the path of a COMn comes from.
+enum class PortSource { Environment, Settings, Default };
+struct PortMapping {
+    std::string path;
+    PortSource source = PortSource::Default;
+};
+
 // The device that the list entry "COM" + comport stands for. On Windows that is the port
 // COMn itself. Elsewhere the environment variable TOVREL_COMn wins, then the key COMn in
 // the store's "Ports" section, then /dev/ttyS(n-1), the n-th on-board port.
+PortMapping MapComport(int comport, const SettingsStore& store);
 std::string PortDevicePath(int comport, const SettingsStore& store);
+
+// "TOVREL_COM3": the environment variable that maps COMn.
+std::string PortVariable(int comport);
 
 }  // namespace tovrel

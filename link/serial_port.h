@@ -20,6 +20,9 @@ class SerialPort {
     // Why the last Open failed in the system's words ("No such file or directory"); empty
     // when the error code's own message says it.
     virtual std::string OpenErrorText() const { return {}; }
+    // What the last open found about the line that a reader of a trace should know (a USB
+    // adapter that holds each answer for its latency timer); empty when nothing.
+    virtual std::string OpenNote() const { return {}; }
     // Releases the port; harmless when it is not open.
     virtual void Close() = 0;
     // Sends all bytes, in order, as one message; the error when they did not all leave.

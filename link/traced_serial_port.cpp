@@ -92,6 +92,10 @@ std::error_code TracedSerialPort::Open(const std::string& device, std::int32_t b
     m_device = device;
     m_baud = baudRate;
     m_open = true;
+    // Said once per device: the re-opens at another rate would only repeat it.
+    if (const std::string note = m_inner->OpenNote();
+        !note.empty() && m_noted.insert(device).second)
+        Note(note);
     return error;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "link/serial_port.h"
@@ -21,7 +22,8 @@ double MonotonicSeconds();
 // message and "-" for anything else; what a read brings has the kind of the message it answers.
 // Notes begin with "#" and then their time, the layout of the simulated device's trace: the
 // clock's origin first, then open and close, a reopen at another rate, a read that timed out,
-// input thrown away before a message, the modem lines and their waits, and what failed:
+// input thrown away before a message, the modem lines and their waits, what failed, and once
+// per device what its open found worth knowing (an adapter's latency timer):
 //   # 0.501377 timeout 500 ms: 0 of 1 bytes
 class TracedSerialPort : public SerialPort {
   public:
@@ -35,6 +37,7 @@ class TracedSerialPort : public SerialPort {
 
     std::error_code Open(const std::string& device, std::int32_t baudRate) override;
     std::string OpenErrorText() const override { return m_inner->OpenErrorText(); }
+    std::string OpenNote() const override { return m_inner->OpenNote(); }
     void Close() override;
     std::error_code Write(std::span<const std::uint8_t> bytes) override;
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
@@ -60,6 +63,7 @@ class TracedSerialPort : public SerialPort {
     std::int32_t m_baud = 0;   // the rate of that open
     std::string m_kind = "-";  // of the last message sent
     bool m_open = false;
+    std::set<std::string> m_noted;  // devices whose open note is in the trace
 };
 
 }  // namespace tovrel

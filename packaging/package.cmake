@@ -15,10 +15,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# The window needs the platform plugins besides the libraries themselves, and the faces
-# metric-compatible with the ones it was drawn with, so that its captions fit their controls.
+# The window needs the platform plugins besides the libraries themselves, the SVG plugins for
+# its icon, and the faces metric-compatible with the ones it was drawn with, so that its
+# captions fit their controls.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), qt6-qpa-plugins, fonts-liberation2")
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, fonts-liberation2")
 # The bench's databases: their client libraries (dpkg-shlibdeps adds their versions too).
 if(TOVREL_DATABASES)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsqlite3-0, libpq5")

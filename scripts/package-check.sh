@@ -56,7 +56,7 @@ depends_on_runtime() {
     local depends
     depends=$(dpkg-deb -f build/package/tovrel_*.deb Depends) || return 1
     echo "Depends: $depends"
-    for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 fonts-liberation2 libc6 libstdc++6 \
+    for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6svg6 fonts-liberation2 libc6 libstdc++6 \
              libsqlite3-0 libpq5; do
         grep -q "\b$p\b" <<<"$depends" || { echo "missing $p"; return 1; }
     done

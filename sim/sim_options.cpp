@@ -165,6 +165,7 @@ const std::vector<OptionEntry>& OptionTable() {
         {"--page-ms", "milliseconds", Milliseconds(&SimOptions::pageWriteMs, 0)},
         {"--record-ms", "milliseconds", Milliseconds(&SimOptions::recordWriteMs, 0)},
         {"--gap-ms", "milliseconds, at least 1", Milliseconds(&SimOptions::gapTimeoutMs, 1)},
+        {"--latency-ms", "milliseconds", Milliseconds(&SimOptions::latencyMs, 0)},
         {"--no-board", "", Flag(&SimOptions::noBoard)},
         {"--new-board-after", "SEL:N:MS", Fault(FaultKind::NewBoard)},
         {"--silent", "", Flag(&SimOptions::silent)},
@@ -254,6 +255,9 @@ Line and device:
   --data-pages N       data flash size in four-byte pages (default 640); the
                        'E' address is the page number
   --gap-ms MS          drop an unfinished message after MS quiet ms (default 200)
+  --latency-ms MS      hold each reply until the next multiple of MS ms since the
+                       start, as a USB adapter's latency timer does (default 0:
+                       none)
 
 Boards (see also the signals above):
   --no-board           start with no board on the line, until SIGURG

@@ -27,6 +27,9 @@ struct SimOptions {
     long recordWriteMs = 1;
     // A message left unfinished for this long is discarded, so the next one is seen.
     long gapTimeoutMs = 200;
+    // A USB adapter's latency timer: each reply reaches the host only at the next multiple of
+    // this many milliseconds; 0: at once.
+    long latencyMs = 0;
     bool silent = false;
     std::vector<FaultRule> faults;
     std::vector<VerifyCorruption> corruptions;

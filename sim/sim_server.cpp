@@ -193,11 +193,12 @@ void SimServer::Schedule(const Message& message, LoaderReply reply, const FaultD
     if (m_options.realtime) start += work;
     if (!decision.stray.empty() && !reply.bytes.empty()) {
         start += ByteTime() * static_cast<long>(decision.stray.size());
-        m_outgoing.push_back(Outgoing{start, decision.stray, "STRAY"});
+        m_outgoing.push_back(Outgoing{AdapterDelivery(start), decision.stray, "STRAY"});
     }
     start += ByteTime() * static_cast<long>(reply.bytes.size());
-    m_outgoing.push_back(Outgoing{start, std::move(reply.bytes), KindOf(message), reply.newRate,
-                                  decision.hangUp, decision.exitAfter, decision.newBoardMs});
+    m_outgoing.push_back(Outgoing{AdapterDelivery(start), std::move(reply.bytes), KindOf(message),
+                                  reply.newRate, decision.hangUp, decision.exitAfter,
+                                  decision.newBoardMs});
     m_sendLineFree = start;
 }
 
@@ -319,6 +320,16 @@ std::optional<std::chrono::nanoseconds> SimServer::PollTimeout() const {
     if (!wake) return std::nullopt;
     const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(*wake - Clock::now());
     return std::max(wait, std::chrono::nanoseconds(0));
+}
+
+// The adapter passes on what it has received when its timer runs out, every latencyMs from
+// the start: the reply leaves the wire in time and waits there for the next tick.
+TimePoint SimServer::AdapterDelivery(TimePoint onWire) const {
+    if (m_options.latencyMs <= 0) return onWire;
+    const auto tick =
+        std::chrono::duration_cast<Clock::duration>(milliseconds(m_options.latencyMs));
+    const auto ticks = (onWire - m_start + tick - Clock::duration(1)) / tick;
+    return m_start + ticks * tick;
 }
 
 std::chrono::nanoseconds SimServer::ByteTime() const {

@@ -73,6 +73,7 @@ class SimServer {
     // when nothing is pending. Kept to the nanosecond so paced replies are not late.
     std::optional<std::chrono::nanoseconds> PollTimeout() const;
     std::chrono::nanoseconds ByteTime() const;
+    TimePoint AdapterDelivery(TimePoint onWire) const;
     std::chrono::microseconds WorkTime(DeviceWork work) const;
     double Seconds() const;
 

@@ -150,7 +150,7 @@ class BenchEngine::Port {
           form(host, *serialPort, *engine.m_store),
           listener(*engine.m_services.output, name, form) {
         const BenchPort& port = engine.m_plan.ports[index];
-        form.UsePort(static_cast<std::int16_t>(port.comport), port.devicePath);
+        form.UsePort(static_cast<std::int16_t>(port.comport), port.devicePath, port.name);
         form.SetLineOptions(engine.m_plan.before, engine.m_plan.after);
         form.SetProductionSteps(&extras);
         form.SetFileReader(
@@ -240,7 +240,8 @@ void BenchEngine::RunPort(std::size_t index) {
         output.Phase(port.name, PortPhase::Programming);
         port.listener.NewBoard();
         const Clock::time_point start = Clock::now();
-        port.form.LoadForBench(true);
+        // Listed ports report a port that does not open once, at the board's reset.
+        port.form.LoadForBench(true, !m_plan.listed);
         port.form.DownloadButton_Click();
         EndBoard(port, start);
     }

@@ -19,7 +19,8 @@
 
 namespace tovrel {
 
-// One port of a bench: COMn (comport 1 to 32) or a device path (comport 0), by the name given.
+// One port of a bench: COMn (comport 1 to 32) or a device path (comport 0, also for the
+// adapter of a usb:SERIAL), by the name given.
 struct BenchPort {
     std::string name;
     int comport = 0;
@@ -35,6 +36,9 @@ struct BenchPlan {
     // The modem-line sequences of the command line (--before, --after); without them the
     // settings file's [Lines] are used.
     std::optional<LineSequence> before, after;
+    // The ports were listed (--ports): the output is the bench's own, not a command-line
+    // run's.
+    bool listed = false;
 };
 
 // A job on a thread of its own; Join waits for its end.

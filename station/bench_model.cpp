@@ -1,7 +1,11 @@
 #include "station/bench_model.h"
 
+#include <algorithm>
+
 namespace tovrel {
 namespace {
+
+constexpr int kFullBar = 100;  // per cent
 
 const char* PhaseText(PortPhase phase) {
     switch (phase) {
@@ -35,6 +39,7 @@ void BenchModel::StartStopButton_Click() {
     if (m_stopping) return;
     if (m_running) {
         m_stopping = true;
+        UpdateRunText();
         Changed();
         if (onStop) onStop();
     } else if (onStart) {
@@ -45,13 +50,37 @@ void BenchModel::StartStopButton_Click() {
 void BenchModel::RunStarted() {
     m_running = true;
     m_stopping = false;
+    m_boardsInProgress = 0;
+    m_runTotals = {};
+    m_totalTold = false;
+    UpdateRunText();
     Changed();
 }
 
 void BenchModel::RunEnded() {
+    // A run without a loop tells no totals of its own; the window gives them all the same.
+    if (!m_totalTold && m_runTotals.boards > 0) m_log.push_back(TotalLine(m_runTotals));
     m_running = false;
+    UpdateRunText();
     m_stopping = false;
     Changed();
+}
+
+void BenchModel::UpdateRunText() {
+    if (m_running && m_stopping) {
+        m_runText = "finishing " + std::to_string(m_boardsInProgress) +
+                    (m_boardsInProgress == 1 ? " board" : " boards");
+    } else if (m_running) {
+        m_runText = "Running";
+    } else if (m_stopping) {
+        m_runText = "Stopped";
+    } else {
+        m_runText = "Done: " + std::to_string(m_runTotals.ok) + " OK, " +
+                    std::to_string(m_runTotals.failed) + " failed";
+        if (m_runTotals.interrupted > 0) {
+            m_runText += ", " + std::to_string(m_runTotals.interrupted) + " interrupted";
+        }
+    }
 }
 
 BenchTile* BenchModel::Tile(const std::string& port) {
@@ -78,14 +107,19 @@ void BenchModel::Message(const std::string& port, const std::string& text, const
     Changed();
 }
 
-void BenchModel::Note(const std::string& port, const std::string& text) { Line(port, text); }
+// A note is something answered on the user's behalf; every board of the run gets the same
+// answer, so it stays on the tile.
+void BenchModel::Note(const std::string& port, const std::string& text) {
+    if (BenchTile* tile = Tile(port)) tile->warning = text;
+    Line(port, text);
+}
 
+// Between two operations the bar keeps what the last one reached.
 void BenchModel::Progress(const std::string& port, int percent) {
-    if (BenchTile* tile = Tile(port)) {
-        tile->progressVisible = percent >= 0;
-        tile->progress = std::max(percent, 0);
-        Changed();
-    }
+    BenchTile* tile = Tile(port);
+    if (tile == nullptr || percent < 0) return;
+    tile->progress = percent;
+    Changed();
 }
 
 void BenchModel::Step(const std::string& port, BoardStep step) {
@@ -97,11 +131,23 @@ void BenchModel::Step(const std::string& port, BoardStep step) {
 
 void BenchModel::Phase(const std::string& port, PortPhase phase) {
     if (BenchTile* tile = Tile(port)) {
+        if (phase == PortPhase::Programming) NewBoard(*tile);
         tile->doing = PhaseText(phase);
-        // A new board is not the last one: its device is not known yet.
-        if (phase == PortPhase::Programming) tile->device.clear();
         Changed();
     }
+}
+
+// Nothing of the board before stays on the tile but its result, as the last one.
+void BenchModel::NewBoard(BenchTile& tile) {
+    if (!tile.resultText.empty()) {
+        tile.lastText = "last: " + tile.resultText + (tile.serial.empty() ? "" : " " + tile.serial);
+    }
+    tile.result.reset();
+    tile.resultText.clear();
+    tile.serial.clear();
+    tile.device.clear();
+    tile.progress = 0;
+    ++m_boardsInProgress;
 }
 
 void BenchModel::Device(const std::string& port, const std::string& device) {
@@ -114,18 +160,23 @@ void BenchModel::Device(const std::string& port, const std::string& device) {
 void BenchModel::BoardEnded(const BoardResult& result) {
     BenchTile* tile = Tile(result.port);
     if (tile == nullptr) return;
-    tile->last = result.outcome;
-    tile->lastText = OutcomeName(result.outcome);
+    tile->result = result.outcome;
+    tile->resultText = OutcomeName(result.outcome);
     if (result.step != BoardStep::None) {
-        tile->lastText += std::string(" (") + BoardStepName(result.step) + ")";
+        tile->resultText += std::string(" (") + BoardStepName(result.step) + ")";
     }
+    ++m_runTotals.boards;
     if (result.outcome == BoardOutcome::OK) {
         ++tile->ok;
+        ++m_runTotals.ok;
         tile->serial = result.serial ? std::to_string(*result.serial) : "";
+        tile->progress = kFullBar;  // a finished board's bar stays full
     } else {
         ++tile->failed;
+        ++(result.outcome == BoardOutcome::Failed ? m_runTotals.failed : m_runTotals.interrupted);
     }
-    tile->progressVisible = false;
+    m_boardsInProgress = std::max(m_boardsInProgress - 1, 0);
+    UpdateRunText();
     Changed();
 }
 
@@ -135,6 +186,7 @@ void BenchModel::Summary(const BoardResult& result) {
 }
 
 void BenchModel::Total(const BenchTotals& totals) {
+    m_totalTold = true;
     m_log.push_back(TotalLine(totals));
     Changed();
 }

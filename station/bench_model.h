@@ -9,16 +9,18 @@
 
 namespace tovrel {
 
-// One port's tile in the bench window.
+// One port's tile in the bench window. A new board starts it clean but for the board before
+// it ("last: OK 1041") and the counts.
 struct BenchTile {
     std::string port;
-    std::string device;  // the identified device's text
-    std::string doing;   // the step under way, or where the port is between boards
-    bool progressVisible = false;
-    int progress = 0;  // per cent
-    std::optional<BoardOutcome> last;
-    std::string lastText;  // "OK", "FAILED (code)"
-    std::string serial;    // the last good board's number
+    std::string device;                  // the identified device's text
+    std::string doing;                   // the step under way, or where the port is between boards
+    int progress = 0;                    // per cent; it stays where the last operation left it
+    std::optional<BoardOutcome> result;  // this board's, once it has ended
+    std::string resultText;              // "OK", "FAILED (code)"
+    std::string serial;                  // this board's number, once it kept one
+    std::string lastText;                // the board before: "last: OK 1041"
+    std::string warning;                 // what was last answered on the user's behalf
     int ok = 0, failed = 0;
 };
 
@@ -39,9 +41,12 @@ class BenchModel : public BenchOutput {
     bool StartStopEnabled() const { return !m_stopping; }
     void StartStopButton_Click();
     bool Running() const { return m_running; }
-    // The run has begun, or ended (all its ports done).
+    // The run has begun, or ended (all its ports done, and all they told heard).
     void RunStarted();
     void RunEnded();
+    // Where the run is, beside the button: "Running", "finishing 2 boards" after a stop, then
+    // "Stopped"; "Done: 3 OK, 1 failed" for a run that came to its end.
+    const std::string& RunText() const { return m_runText; }
 
     // What the button asks the run to do, and who redraws.
     std::function<void()> onStart;
@@ -63,11 +68,17 @@ class BenchModel : public BenchOutput {
   private:
     BenchTile* Tile(const std::string& port);
     void Changed();
+    void NewBoard(BenchTile& tile);
+    void UpdateRunText();
 
     std::vector<BenchTile> m_tiles;
     std::vector<std::string> m_log;
     bool m_running = false;
     bool m_stopping = false;
+    int m_boardsInProgress = 0;
+    BenchTotals m_runTotals;   // of the run under way, or the last one
+    bool m_totalTold = false;  // the run told its own totals (a loop does)
+    std::string m_runText;
 };
 
 }  // namespace tovrel

@@ -23,9 +23,11 @@ namespace {
 constexpr int kTilesPerRow = 4;
 constexpr int kTileWidth = 230;
 constexpr int kLogLines = 12;
+constexpr int kWarningLines = 3;
 constexpr int kFinishLookMs = 100;
 constexpr double kTitlePoints = 18, kPortPoints = 12, kDevicePoints = 9.75;
 const QColor kGoodGreen{0x00, 0x80, 0x00};
+const QColor kWarningBrown{0xA0, 0x50, 0x00};
 
 // The run's events reach the model on the window's thread, in the order they were told.
 class QueuedOutput : public BenchOutput {
@@ -97,6 +99,9 @@ BenchWindow::BenchWindow(BenchModel& model, QWidget* parent) : QWidget(parent), 
     StartStopButton->setObjectName(QStringLiteral("StartStopButton"));
     StartStopButton->setFont(ButtonFont());
     StartStopButton->setAutoDefault(true);
+    RunLbl = Label({}, ArialFont(kPortPoints, true), kTitleBlue);
+    RunLbl->setObjectName(QStringLiteral("RunLbl"));
+    header->addWidget(RunLbl);
     header->addWidget(StartStopButton);
     layout->addLayout(header);
 
@@ -136,10 +141,27 @@ QWidget* BenchWindow::MakeTile(const BenchTile& tile) {
     w.progress = new QProgressBar;
     w.progress->setTextVisible(false);
     w.result = Label({}, ArialFont(kPortPoints, true), kGoodGreen);
+    w.last = new QLabel;
+    w.last->setObjectName(QStringLiteral("LastLbl"));
+    auto* results = new QHBoxLayout;
+    results->addWidget(w.result);
+    results->addStretch();
+    results->addWidget(w.last);
     w.serial = new QLabel;
+    w.warning = Label({}, FormFont(), kWarningBrown);
+    w.warning->setObjectName(QStringLiteral("WarningLbl"));
+    w.warning->setWordWrap(true);
+    // Room for a note of three lines from the start: the window keeps the size it opened at.
+    w.warning->setMinimumHeight(w.warning->fontMetrics().lineSpacing() * kWarningLines);
+    QSizePolicy keepPlace = w.warning->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    w.warning->setSizePolicy(keepPlace);
     w.counts = new QLabel;
-    for (QWidget* widget : std::initializer_list<QWidget*>{w.port, w.device, w.doing, w.progress,
-                                                           w.result, w.serial, w.counts}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{w.port, w.device, w.doing, w.progress}) {
+        column->addWidget(widget);
+    }
+    column->addLayout(results);
+    for (QWidget* widget : std::initializer_list<QWidget*>{w.serial, w.warning, w.counts}) {
         column->addWidget(widget);
     }
     m_tiles.push_back(w);
@@ -149,17 +171,20 @@ QWidget* BenchWindow::MakeTile(const BenchTile& tile) {
 void BenchWindow::Render() {
     StartStopButton->setText(ToQString(m_model.StartStopCaption()));
     StartStopButton->setEnabled(m_model.StartStopEnabled());
+    RunLbl->setText(ToQString(m_model.RunText()));
     for (std::size_t i = 0; i < m_tiles.size(); ++i) {
         const BenchTile& tile = m_model.Tiles()[i];
         TileWidgets& w = m_tiles[i];
         w.device->setText(ToQString(tile.device));
         w.doing->setText(ToQString(tile.doing));
-        // The bar keeps its place while no operation runs, so the tile does not jump.
-        w.progress->setValue(tile.progressVisible ? tile.progress : 0);
-        w.result->setText(ToQString(tile.lastText));
-        Colour(*w.result, tile.last == BoardOutcome::OK ? kGoodGreen : kDeviceRed);
+        w.progress->setValue(tile.progress);
+        w.result->setText(ToQString(tile.resultText));
+        Colour(*w.result, tile.result == BoardOutcome::OK ? kGoodGreen : kDeviceRed);
+        w.last->setText(ToQString(tile.lastText));
         w.serial->setText(tile.serial.empty() ? QString()
                                               : QStringLiteral("Serial ") + ToQString(tile.serial));
+        w.warning->setText(ToQString(tile.warning));
+        w.warning->setVisible(!tile.warning.empty());
         w.counts->setText(QStringLiteral("OK %1 / failed %2").arg(tile.ok).arg(tile.failed));
     }
     const std::vector<std::string>& log = m_model.Log();
@@ -188,6 +213,7 @@ QLabel* LineLabel(BenchWindow& window, LineWatch& line) {
 }
 
 int RunBenchWindow(BenchPlan plan, BenchServices services, LineWatch* line) {
+    QApplication::setWindowIcon(ProgramIcon());
     std::vector<std::string> names;
     for (const BenchPort& port : plan.ports) names.push_back(port.name);
     BenchModel model(names);
@@ -223,9 +249,16 @@ int RunBenchWindow(BenchPlan plan, BenchServices services, LineWatch* line) {
         if (lineLabel != nullptr) lineLabel->setText(ToQString(line->Text()));
         if (!engine.Running() || !engine.Finished()) return;
         status = engine.Wait();
-        model.RunEnded();
-        // A signal ends the program with its run; a closed window once its boards are done.
-        if (closing || signalCount() > 0) QApplication::quit();
+        // After what the run told at its end (its summaries, its totals), which is queued.
+        QMetaObject::invokeMethod(
+            &window,
+            [&] {
+                model.RunEnded();
+                // A signal ends the program with its run; a closed window once its boards are
+                // done.
+                if (closing || signalCount() > 0) QApplication::quit();
+            },
+            Qt::QueuedConnection);
     });
     finish.start(kFinishLookMs);
     window.show();

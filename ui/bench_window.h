@@ -15,15 +15,18 @@ class QPushButton;
 
 namespace tovrel {
 
-// The bench window: a tile per port (port, device, what it does, progress, the last result
-// in green or red, the serial number, the boards OK and failed), the Start/Stop button and
-// the combined log, in the main window's faces and colours. It only mirrors the bench model.
+// The bench window: a tile per port (port, device, what it does, progress, the board's result
+// in green or red with the board before it beside, the serial number, what was answered on
+// the user's behalf, the boards OK and failed), the Start/Stop button with where the run is,
+// and the combined log, in the main window's faces and colours. It only mirrors the bench
+// model.
 class BenchWindow : public QWidget {
   public:
     explicit BenchWindow(BenchModel& model, QWidget* parent = nullptr);
     ~BenchWindow() override;
 
     QPushButton* StartStopButton;
+    QLabel* RunLbl;  // where the run is: running, finishing, stopped, done
     QPlainTextEdit* Log;
 
     // Closing asks the run to take no new boards and closes once its boards are done.
@@ -39,7 +42,9 @@ class BenchWindow : public QWidget {
         QLabel* doing;
         QProgressBar* progress;
         QLabel* result;
+        QLabel* last;
         QLabel* serial;
+        QLabel* warning;
         QLabel* counts;
     };
     QWidget* MakeTile(const BenchTile& tile);

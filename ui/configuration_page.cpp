@@ -9,12 +9,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/look.h"
+#include "ui/port_choice_dialog.h"
 
 namespace tovrel {
 
@@ -38,6 +40,20 @@ QLabel* NewLabel(const char* caption, const char* name = "") {
     label->setObjectName(QString::fromLatin1(name));
     return label;
 }
+
+// A text longer than the label (a stable device name) loses its middle, not its end, so both
+// the adapter and the device still show; the whole text is the label's tool tip.
+class ElidedLabel : public QLabel {
+  public:
+    ElidedLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width()));
+    }
+};
 
 // Boxes that come and go keep their place, so the rest of the panel does not jump.
 void KeepPlaceWhenHidden(QWidget* widget) {
@@ -152,10 +168,20 @@ QGroupBox* ConfigurationPage::SerialPortSetupFrame() {
     COMPortList = new QComboBox;
     COMPortList->setObjectName(QStringLiteral("COMPortList"));
     // The user's choice only: drawing the model blocks this signal.
-    connect(COMPortList, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_panel.COMPortListIndex = index; });
-    auto* port = new QVBoxLayout;
-    port->addWidget(COMPortList);
+    connect(COMPortList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_panel.SelectPort(index);
+        Render();
+    });
+    DeviceButton = new QPushButton(QStringLiteral("De&vice..."));
+    DeviceButton->setObjectName(QStringLiteral("DeviceButton"));
+    connect(DeviceButton, &QPushButton::clicked, this, [this] { DeviceButton_Click(); });
+    PortDeviceLbl = new ElidedLabel;
+    PortDeviceLbl->setObjectName(QStringLiteral("PortDeviceLbl"));
+    auto* port = new QGridLayout;
+    port->addWidget(COMPortList, 0, 0);
+    port->addWidget(DeviceButton, 0, 1);
+    port->addWidget(PortDeviceLbl, 1, 0, 1, 2);
+    port->setColumnStretch(0, 1);
 
     auto* right = new QVBoxLayout;
     right->addWidget(Frame("Port", "PortFrame", port));
@@ -189,6 +215,8 @@ QWidget* ConfigurationPage::BaudRateBoxes() {
     KernelBaudrateTextbox =
         NewTextBox(&ConfigurationPanel::KernelBaudrateTextbox, "KernelBaudrateTextbox");
     auto* layout = new QGridLayout(boxes);
+    // Close under the port's frame, so the row that shows the port's device fits the form.
+    layout->setContentsMargins(kFramePadding, kFramePadding, kFramePadding, 0);
     layout->addWidget(NewLabel("PC Baud Rate"), 0, 0);
     layout->addWidget(PCBaudrateTextbox, 0, 1);
     layout->addWidget(NewLabel("bps"), 0, 2);
@@ -377,6 +405,19 @@ void ConfigurationPage::RenderComPortList() {
         COMPortList->addItems(names);
     }
     COMPortList->setCurrentIndex(m_panel.COMPortListIndex);
+    const QString device = ToQString(m_panel.PortDeviceLbl);
+    PortDeviceLbl->setToolTip(device);
+    PortDeviceLbl->setText(device);
+}
+
+void ConfigurationPage::DeviceButton_Click() {
+    const std::vector<DetectedPort> ports = m_panel.DetectedPorts();
+    const int chosen =
+        ChoosePortDevice(window(), ToQString(m_panel.COMPortList.at(m_panel.COMPortListIndex)),
+                         ports, m_panel.ChosenPortMapping().path);
+    if (chosen < 0) return;
+    m_panel.DeviceButton_Click(ports[static_cast<std::size_t>(chosen)]);
+    Render();
 }
 
 }  // namespace tovrel

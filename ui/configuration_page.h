@@ -30,6 +30,8 @@ class ConfigurationPage : public QWidget {
     QCheckBox* CheckBoxFor(Check box) const { return m_checks[static_cast<std::size_t>(box)]; }
 
     QComboBox* COMPortList;
+    QPushButton* DeviceButton;  // "Device...": a detected serial device for the chosen COMn
+    QLabel* PortDeviceLbl;      // the device the chosen COMn opens
     std::array<QRadioButton*, 3> XtalButton;
     QLineEdit* FrequencyTextbox;
     QLineEdit* PCBaudrateTextbox;
@@ -62,6 +64,7 @@ class ConfigurationPage : public QWidget {
                                             const char* name);
     void RenderControls();
     void RenderComPortList();
+    void DeviceButton_Click();
     void LostFocus(QObject* box);
     bool ArrowInGroup(QObject* watched, int key);
 

@@ -54,6 +54,8 @@ QFont FormFont() {
     return Face("MS Sans Serif", kSansStandIn, QFont::SansSerif, kFormPoints, false);
 }
 
+QIcon ProgramIcon() { return QIcon(QStringLiteral(":/tovrel.svg")); }
+
 void Colour(QWidget& widget, const QColor& text, const QColor& background) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::WindowText, text);

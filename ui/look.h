@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 #include <string>
@@ -34,6 +35,10 @@ QFont ButtonFont();
 QFont StatusFont();
 // The forms' own font, for every control that names none.
 QFont FormFont();
+
+// The program's icon (packaging/tovrel.svg, built in): every window of the program shows it
+// once it is the application's window icon.
+QIcon ProgramIcon();
 
 // Sets text and background colours through the palette (the background only when valid).
 void Colour(QWidget& widget, const QColor& text, const QColor& background = QColor());

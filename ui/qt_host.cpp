@@ -1,10 +1,15 @@
 #include "ui/qt_host.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpacerItem>
 #include <QStringList>
 #include <QTimer>
 #include <cmath>
@@ -26,6 +31,20 @@ constexpr int kStopWatchMs = 100;
 QString DialogText(const std::string& text) {
     bool lastWasCarriageReturn = false;
     return ToQString(UnixLineBreaks(text, lastWasCarriageReturn));
+}
+
+// A box is as wide as its text, which may leave its title cut ("Warning Hex File" above
+// "Hex File too big"): a spacer row makes room for the title and the title bar's buttons.
+void WideEnoughForTitle(QMessageBox& box) {
+    constexpr int kTitleBarButtonsWidth = 120;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int wanted =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarButtonsWidth;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 void ShowAbove(QWidget& dialog) {
@@ -68,6 +87,8 @@ QString QtNameFilter(const std::string& filter) {
     for (qsizetype i = 0; i < parts.size(); i += 2) {
         filters.append(OneFilter(parts[i], i + 1 < parts.size() ? parts[i + 1] : QString()));
     }
+    // A file named otherwise ("APP.IHX", "program") can still be chosen.
+    filters.append(QStringLiteral("All files (*)"));
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -96,6 +117,8 @@ void QtHost::CloseOnStop(QDialog& dialog) const {
     watch->start(kStopWatchMs);
 }
 
+// A message box comes up before the window only when there is none to wait for; otherwise it
+// waits, so that it stands above the window it belongs to.
 void QtHost::MessageBox(const std::string& text, const std::string& title,
                         const std::string& details) {
     if (StopSignal() != 0) {
@@ -105,22 +128,36 @@ void QtHost::MessageBox(const std::string& text, const std::string& title,
         if (!details.empty()) std::cerr << UnixLineBreaks(details, lastWasCarriageReturn) << '\n';
         return;
     }
-    QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
-                    ShownWindow());
+    if (m_window && !m_windowShown && !m_window->isVisible()) {
+        m_waitingMessages.push_back({text, title, details});
+        return;
+    }
+    ShowMessageBox({text, title, details});
+}
+
+void QtHost::ShowMessageBox(const Waiting& message) {
+    QMessageBox box(QMessageBox::Warning, ToQString(message.title), DialogText(message.text),
+                    QMessageBox::Ok, ShownWindow());
     box.setTextFormat(Qt::PlainText);
-    if (!details.empty()) box.setDetailedText(DialogText(details));
+    box.setFont(FormFont());
+    if (!message.details.empty()) box.setDetailedText(DialogText(message.details));
+    WideEnoughForTitle(box);
     CloseOnStop(box);
     WaitForDialog(box, ShownWindow());
 }
 
 std::string QtHost::OpenFileDialog(const std::string& filter) {
     if (StopSignal() != 0) return {};
-    QFileDialog dialog(ShownWindow(), QString(), QString(), QtNameFilter(filter));
+    QFileDialog dialog(ShownWindow(), QString(), m_lastFolder, QtNameFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFont(FormFont());
     CloseOnStop(dialog);
     if (WaitForDialog(dialog, ShownWindow()) != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? std::string() : ToStdString(chosen.constFirst());
+    if (chosen.isEmpty()) return {};
+    // The next file, the data file after the hex file say, is most likely beside this one.
+    m_lastFolder = QFileInfo(chosen.constFirst()).absolutePath();
+    return ToStdString(chosen.constFirst());
 }
 
 // The warning belongs to the window from the start, so the window manager keeps it above
@@ -137,6 +174,10 @@ void QtHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
 }
 
 void QtHost::WindowShown() {
+    m_windowShown = true;
+    const std::vector<Waiting> waiting = std::move(m_waitingMessages);
+    m_waitingMessages.clear();
+    for (const Waiting& message : waiting) ShowMessageBox(message);
     if (m_warning && !m_warning->isVisible()) ShowAbove(*m_warning);
 }
 

@@ -25,9 +25,11 @@ class QtHost : public Host {
     QtHost(int argc, char** argv);
 
     // The main window, before it first shows. Message boxes and file dialogs belong to it
-    // while it shows; a serial-safe warning asked for before that waits for it.
+    // while it shows; message boxes and a serial-safe warning asked for before that wait for
+    // it.
     void SetWindow(QWidget* window) { m_window = window; }
-    // The main window has just been shown: a waiting warning comes up above it.
+    // The main window has just been shown: the waiting message boxes come up above it, one
+    // after the other, then a waiting warning.
     void WindowShown();
 
     using Host::MessageBox;
@@ -55,8 +57,16 @@ class QtHost : public Host {
     // Closes the dialog, as if cancelled, once a stop has come.
     void CloseOnStop(QDialog& dialog) const;
 
+    struct Waiting {
+        std::string text, title, details;
+    };
+    void ShowMessageBox(const Waiting& message);
+
     QtTranslator m_translator;
     std::vector<std::string> m_words;
+    std::vector<Waiting> m_waitingMessages;  // asked for before the window first showed
+    QString m_lastFolder;                    // of the file chosen last in a file dialog
+    bool m_windowShown = false;
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_warning;
     std::function<int()> m_stopSignal;
@@ -65,7 +75,7 @@ class QtHost : public Host {
 
 // "Description (*.Ext)|*.ext|..." as a Qt name filter: the description without its pattern
 // list, then every pattern in lower, upper and the given case, so that a file system that
-// tells cases apart still offers "x.HEX" and "x.hex" alike.
+// tells cases apart still offers "x.HEX" and "x.hex" alike; "All files (*)" comes last.
 QString QtNameFilter(const std::string& filter);
 
 }  // namespace tovrel

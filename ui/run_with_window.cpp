@@ -69,6 +69,7 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
     host.SetStopSource(stopSignal);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ProgramIcon());
     TovrelForm* named = nullptr;  // the form, once made, names the port for the trace
     std::string traceError;
     const std::unique_ptr<SerialPort> port = MakeSerialPort(
@@ -80,8 +81,10 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
         return kExitTraceNotCreated;
     }
     QtSettingsStore store;
+    const std::unique_ptr<PortFinder> finder = MakePortFinder();
     TovrelForm form(host, *port, store);
     named = &form;
+    form.SetPortFinder(finder.get());
     form.SetLineOptions(line.options.before, line.options.after);
     MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form, host));
     if (host.CommandLineWords().empty()) {

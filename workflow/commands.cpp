@@ -12,7 +12,7 @@ void TovrelForm::ResetButton_Click() {
     if (!OpenCommPort(m_link)) {
         m_settings.ResetOK = false;
         StepFailed(BoardStep::Reset);
-        Warn(PortHeldMessage());
+        Warn(PortNotOpenedMessage(m_link));
         m_mainWindow.EnableButtons();
         return;
     }
@@ -41,7 +41,7 @@ void TovrelForm::RunButton_Click() {
     m_mainWindow.DisableButtons();
     if (!OpenCommPort(m_link)) {
         StepFailed(BoardStep::Reset);
-        Warn(PortHeldMessage());
+        Warn(PortNotOpenedMessage(m_link));
         m_mainWindow.EnableButtons();
         return;
     }

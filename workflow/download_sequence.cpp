@@ -94,7 +94,7 @@ bool TovrelForm::PortLost() {
 bool TovrelForm::OpenPortForDownload() {
     if (OpenCommPort(m_link)) return true;
     StepFailed(BoardStep::Reset);
-    Warn(PortHeldMessage());
+    Warn(PortNotOpenedMessage(m_link));
     return false;  // never opened, so not closed either
 }
 

@@ -12,7 +12,9 @@ TovrelForm::TovrelForm(Host& host, SerialPort& port, SettingsStore& store)
       m_store(store),
       m_panel(m_settings, host),
       m_link{m_settings, m_port, m_host,
-             [this](int comport) { return PortDevicePath(comport, m_store); }} {}
+             [this](int comport) { return PortDevicePath(comport, m_store); }} {
+    m_panel.mapPort = [this](int comport) { return MapComport(comport, m_store); };
+}
 
 bool TovrelForm::IsCommandLineRun() const { return !m_host.CommandLineWords().empty(); }
 
@@ -22,12 +24,12 @@ void TovrelForm::SetLineOptions(std::optional<LineSequence> before,
     m_afterOption = std::move(after);
 }
 
-void TovrelForm::UsePort(std::int16_t comport, const std::string& devicePath) {
+void TovrelForm::UsePort(std::int16_t comport, const std::string& devicePath,
+                         const std::string& label) {
     m_fixedComport = comport;
     if (devicePath.empty()) return;
     m_link.portPath = [devicePath](int) { return devicePath; };
-    // The device path names the port wherever the user reads about it.
-    m_link.portLabel = devicePath;
+    m_link.portLabel = label.empty() ? devicePath : label;
 }
 
 void TovrelForm::LoadForm() {
@@ -79,20 +81,20 @@ void TovrelForm::Form_Load() {
     m_panel.UpdateConfigurationData();
 }
 
-void TovrelForm::LoadForBench(bool identify) {
+void TovrelForm::LoadForBench(bool identify, bool tellPortFailure) {
     LoadForm();
     m_settings.ChecksumMismatch = false;
     if (identify) {
         m_mainWindow.DisableButtons();
-        IdentifyAtStartUp();
+        IdentifyAtStartUp(tellPortFailure);
         m_mainWindow.EnableButtons();
     }
     SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
 }
 
-void TovrelForm::IdentifyAtStartUp() {
-    if (!OpenCommPort(m_link)) {
-        Warn(PortHeldMessage());
+void TovrelForm::IdentifyAtStartUp(bool tellPortFailure) {
+    if (!OpenCommPort(m_link, tellPortFailure)) {
+        if (tellPortFailure) Warn(PortNotOpenedMessage(m_link));
         return;
     }
     if (Reset(m_link)) {
@@ -122,11 +124,16 @@ void TovrelForm::ConfButton_Click() {
 
 void TovrelForm::OKButton_Click() {
     if (!m_panel.UpdateConfigurationData()) return;  // the panel stays open
+    for (const auto& [comport, path] : m_panel.PortChoices()) {
+        m_store.Save(kSettingsApplication, kPortsSection, ComportName(comport), path);
+    }
+    m_panel.ForgetPortChoices();
     m_mainWindow.ShowConfigurationPage(false);
     m_mainWindow.EnableButtons();
 }
 
 void TovrelForm::CancelButton_Click() {
+    m_panel.ForgetPortChoices();
     m_panel.UpdateConfigurationWindow();
     m_mainWindow.ShowConfigurationPage(false);
     m_mainWindow.EnableButtons();

@@ -51,7 +51,9 @@ class TovrelForm {
     void SetFileReader(FileReader reader) { m_readFile = std::move(reader); }
     // Start-up of a bench run: as a command-line start, with or without the start-up
     // identification, up to the switches applied; the downloads are the bench's to start.
-    void LoadForBench(bool identify);
+    // Without tellPortFailure a port that does not open at start-up is not reported: the
+    // board's own reset tries it at once and reports it, once.
+    void LoadForBench(bool identify, bool tellPortFailure = true);
     // The record of the last download, and who hears which step it is in.
     const DownloadReport& LastDownload() const { return m_report; }
     std::function<void(BoardStep)> onStep;
@@ -67,13 +69,18 @@ class TovrelForm {
     // and the program ends with it; the log says so.
     void CloseDuringCommand();
 
+    // The serial devices the panel's "Device..." button offers; none without a finder.
+    void SetPortFinder(const PortFinder* finder) { m_panel.portFinder = finder; }
+
     // Modem-line sequences from the command line; they win over the settings file's [Lines].
     // Called before Form_Load.
     void SetLineOptions(std::optional<LineSequence> before, std::optional<LineSequence> after);
     // The port of one port of a bench run, whatever the command-line words say: COMn, or, with
-    // a device path, that device (the record's Comport then stays as it is). Called before
+    // a device path, that device (the record's Comport then stays as it is), named label
+    // wherever the user reads about it (the path itself when label is empty). Called before
     // Form_Load.
-    void UsePort(std::int16_t comport, const std::string& devicePath);
+    void UsePort(std::int16_t comport, const std::string& devicePath,
+                 const std::string& label = {});
     // A command-line run that reads the code flash back into file (.hex or .bin by its
     // ending) instead of downloading: the reset command, the fast rate where the device has
     // it, "READING CODE [file]:" with its outcome, back to 9600. The command-line words are
@@ -97,7 +104,7 @@ class TovrelForm {
     // The [Lines] sequences of the store, unless the command line gave its own.
     void LoadModemLines();
     // Start-up identification: no status line, no ResetOK.
-    void IdentifyAtStartUp();
+    void IdentifyAtStartUp(bool tellPortFailure = true);
     bool IsCommandLineRun() const;
 
     // A stop asked for from outside (a signal in a command-line run) ends the download like a

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/user_texts.h"
+
 namespace tovrel {
 namespace {
 
@@ -48,7 +50,26 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"PortBeyond32",
                 {"A.HEX", "--ports", "COM33"},
                 {},
-                "--ports: \"COM33\" is neither COMn (n from 1 to 32) nor a device path"},
+                "--ports: \"COM33\" is neither COMn (n from 1 to 32), usb:SERIAL nor a device "
+                "path"},
+        LineRow{"UsbWithoutSerial",
+                {"A.HEX", "--ports", "usb:"},
+                {},
+                "--ports: \"usb:\" is neither COMn (n from 1 to 32), usb:SERIAL nor a device "
+                "path"},
+        LineRow{"UsbTwice",
+                {"A.HEX", "--ports", "usb:A1,USB:A1,usb:a1"},
+                {},
+                "--ports: USB:A1 is listed twice"},
+        LineRow{"ListPortsAsJson", {"--json", "--list-ports"}, {}, ""},
+        LineRow{"ListPortsWithFile",
+                {"--list-ports", "A.HEX"},
+                {},
+                "--list-ports goes with nothing but --json: \"A.HEX\""},
+        LineRow{"ListPortsWithPorts",
+                {"--list-ports", "--ports", "COM1"},
+                {},
+                "--list-ports goes with nothing but --json: \"--ports\""},
         LineRow{"PortsWithC",
                 {"A.HEX", "/c:3", "--ports", "COM1"},
                 {},
@@ -118,6 +139,29 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"NothingAfterTheEnd", {"--"}, {}, "no download file given"}),
 
     [](const auto& info) { return std::string(info.param.name); });
+
+// usb:SERIAL leads to the one adapter with that serial number, by its stable name where it
+// has one; none, or two, make the line unusable before anything is opened.
+TEST(UsbPorts, ResolvedOnlyToExactlyOneAdapter) {
+    const DetectedPort a{"/dev/ttyUSB0", "/dev/serial/by-id/a", true, "1a2b", "3c4d", "", "", "A1"};
+    const DetectedPort b{"/dev/ttyUSB1", "", true, "1a2b", "3c4d", "", "", "B2"};
+    const DetectedPort twin{"/dev/ttyUSB2", "", true, "1a2b", "3c4d", "", "", "B2"};
+    const DetectedPort builtIn{"/dev/ttyS0", "", false, "", "", "", "", ""};
+    ParsedCommandLine line = ParseCommandLine({"--ports", "usb:A1,COM2,usb:B2", "A.HEX"});
+    ResolveUsbPorts(line, {builtIn, a, b});
+    ASSERT_TRUE(line.Usable());
+    EXPECT_EQ(line.options.DevicePathOf("usb:A1"), "/dev/serial/by-id/a");
+    EXPECT_EQ(line.options.DevicePathOf("usb:B2"), "/dev/ttyUSB1");
+    EXPECT_EQ(line.options.DevicePathOf("COM2"), "COM2");
+    const std::pair<std::vector<DetectedPort>, const char*> refusals[] = {
+        {{a, builtIn}, kUsbPortMissingError}, {{a, b, twin}, kUsbPortTwiceError}};
+    for (const auto& [found, problem] : refusals) {
+        ParsedCommandLine refused = ParseCommandLine({"--ports", "usb:A1,usb:B2", "A.HEX"});
+        ResolveUsbPorts(refused, found);
+        EXPECT_EQ(refused.errorText, problem);
+        EXPECT_EQ(refused.errorArgument, "B2");
+    }
+}
 
 TEST(LineSequence, ReadsStepsAndWritesThemBack) {
     std::string bad;

@@ -112,11 +112,20 @@ const std::string kConfirmed =
     "this device will be disabled\n";
 
 // A port that does not open, at start-up and again at the reset: the two messages, and
-// between them which port and why.
+// between them which port and why; a port that is not there says so instead of calling it
+// held.
 std::string Held(const std::string& why) {
     const std::string held = "Error: Error encountered while Opening Port\nCOM1 (" + why +
                              "\nWarning: Com Port Already Open by another host\n";
     return held + held;
+}
+std::string Missing(const std::string& path, int attempts = 2) {
+    const std::string missing =
+        "Error: Error encountered while Opening Port\nCOM1 (" + path +
+        "): No such file or directory\nWarning: No such device\nCOM1 (" + path +
+        ") does not exist: tovrel --list-ports lists the serial ports of this computer, and "
+        "Device... under Configuration maps one to a COM port\n";
+    return attempts == 1 ? missing : missing + missing;
 }
 
 // The profile's bad lines, shown at start-up and again at the download's reset, then the
@@ -233,6 +242,11 @@ std::vector<FaultCase> BenchRows() {
      "COM3: RESULT FAILED (reset), device -, serial -, {s} s", "COM4" + kBoardOK + "-, {s} s"},
      Prefixed("COM3", kResetFailed), kCodeFile},
      {"--silent", ""}),
+    Bench({"BenchPortMissing", "a listed port that does not exist says so once, at its board's "
+     "reset; the other port's board is programmed", "", "--ports COM1,COM3 " + kCode,
+     {GoodHex()}, 1, {"COM1: RESULT FAILED (reset), device -, serial -, {s} s",
+     "COM3" + kBoardOK + "-, {s} s"}, Prefixed("COM1", Missing("{dir}/no-such-tty", 1)),
+     kUntouched, kNothingSent, Port::Missing}, {""}),
     Bench({"BenchPortUnplugged", "a port whose device hangs up mid-download fails at that step; "
      "the other port's board is programmed", "--hangup-after=Q:2", "--ports COM1,COM3 " + kCode,
      {GoodHex()}, 1, {"COM1: " + kPortLost,
@@ -389,12 +403,12 @@ std::vector<FaultCase> Rows() {
      Held("{tty}): Permission error while locking the device"), kUntouched, kNothingSent,
      Port::Held},
     {"PortDoesNotExist", "shows \"Error encountered while Opening Port\" with the reason (`COM1 "
-     "(path): No such file or directory`) and, as for every open that fails, \"Com Port Already "
-     "Open by another host\"; sends nothing, status 1",
-     "", kCode, {GoodHex()}, 1, {kConfig}, Held("{dir}/no-such-tty): No such file or directory"),
-     kUntouched, kNothingSent, Port::Missing},
-    {"PortWithoutPermission", "the same two messages as a missing port, the reason being "
-     "\"Permission denied\"; status 1 (as root the program is run as nobody)",
+     "(path): No such file or directory`) and then \"No such device\", with where to find the "
+     "ports there are (at start-up and again at the reset); sends nothing, status 1",
+     "", kCode, {GoodHex()}, 1, {kConfig}, Missing("{dir}/no-such-tty"), kUntouched,
+     kNothingSent, Port::Missing},
+    {"PortWithoutPermission", "the same two messages as a port held by another program, the "
+     "reason being \"Permission denied\"; status 1 (as root the program is run as nobody)",
      "", kCode, {GoodHex()}, 1, {kConfig}, Held("{tty}): Permission denied"), kUntouched,
      kNothingSent, Port::NoPermission},
     // The command line, and the program's start.

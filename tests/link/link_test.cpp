@@ -192,11 +192,13 @@ TEST(Reset, BeforeLinesGoFirstAndALineThatCannotBeSetStopsIt) {
                          "Warning"}}));
 }
 
-// One line per event, time first; an answer has the kind of the message it answers.
+// One line per event, time first; an answer has the kind of the message it answers. What an
+// open found worth a note is said once per device, not at every re-open.
 TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
     auto inner = std::make_unique<testing::FakeSerialPort>();
     testing::FakeSerialPort& fake = *inner;
     fake.respond = [](const Bytes& m) { return m.size() == 4 ? Bytes{'K', 'a'} : Bytes{6}; };
+    fake.openNote = "latency_timer 16 ms on ttyUSB1";
     std::vector<std::string> lines;
     int ticks = 0;
     TracedSerialPort port(
@@ -215,15 +217,15 @@ TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
     port.Read(buffer, 1, 500);
     fake.lineError = std::make_error_code(std::errc::inappropriate_io_control_operation);
     port.SetDtr(false);
-    EXPECT_EQ(
-        lines,
-        (std::vector<std::string>{
-            "# tovrel trace: seconds TX|RX hex kind baud", "# origin-monotonic 0.000000",
-            "# 0.125000 open COM2 /dev/ttyUSB1 9600", "# 0.250000 lines RTS 1",
-            "# 0.375000 wait 0.05 s", "0.500000 TX 215A00A6 ID 9600", "0.625000 RX 4B61 ID 9600",
-            "# 0.750000 timeout 500 ms: 2 of 25 bytes", "# 0.875000 close",
-            "# 1.000000 rate 115200", "1.125000 TX 070E0143BC C 115200", "1.250000 RX 06 C 115200",
-            "# 1.375000 lines DTR 0 failed: Inappropriate ioctl for device"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "# tovrel trace: seconds TX|RX hex kind baud",
+                         "# origin-monotonic 0.000000", "# 0.125000 open COM2 /dev/ttyUSB1 9600",
+                         "# 0.250000 latency_timer 16 ms on ttyUSB1", "# 0.375000 lines RTS 1",
+                         "# 0.500000 wait 0.05 s", "0.625000 TX 215A00A6 ID 9600",
+                         "0.750000 RX 4B61 ID 9600", "# 0.875000 timeout 500 ms: 2 of 25 bytes",
+                         "# 1.000000 close", "# 1.125000 rate 115200",
+                         "1.250000 TX 070E0143BC C 115200", "1.375000 RX 06 C 115200",
+                         "# 1.500000 lines DTR 0 failed: Inappropriate ioctl for device"}));
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ class FakeSerialPort : public SerialPort {
     // Called for every message written; its answer is queued for the following reads.
     std::function<Bytes(const Bytes& message)> respond = [](const Bytes&) { return Bytes{0x06}; };
     bool failOpen = false;
+    std::error_code openError = std::make_error_code(std::errc::device_or_resource_busy);
+    std::string openNote;  // what every open found worth a note
 
     std::vector<Bytes> written;
     std::vector<std::string> openedDevices;
@@ -33,10 +35,11 @@ class FakeSerialPort : public SerialPort {
     std::error_code Open(const std::string& device, std::int32_t baudRate) override {
         openedDevices.push_back(device);
         openedBaudRates.push_back(baudRate);
-        if (failOpen) return std::make_error_code(std::errc::device_or_resource_busy);
+        if (failOpen) return openError;
         isOpen = true;
         return {};
     }
+    std::string OpenNote() const override { return openNote; }
     void Close() override { isOpen = false; }
     std::error_code Write(std::span<const std::uint8_t> bytes) override {
         written.emplace_back(bytes.begin(), bytes.end());

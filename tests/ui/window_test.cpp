@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +21,9 @@
 
 #include "app/console_host.h"
 #include "core/user_texts.h"
+#include "testbed/temp_dir.h"
 #include "ui/configuration_page.h"
+#include "ui/look.h"
 #include "ui/main_page.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_host.h"
@@ -113,13 +116,21 @@ TEST(RunWithWindowDeathTest, CloseBoxSavesTheSettingsToTheUserStore) {
     std::ofstream(home + "/Tovrel/Tovrel.conf") << "[8051]\nLockMode=true\n";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("TOVREL_COM1", (home + "/no-port").c_str(), 1);
-    // The port cannot open: its messages come up at start-up, then the window; each is closed.
+    // The port cannot open: its messages wait for the window and come up above it; each is
+    // closed, then the window. Every window has the program's icon.
     const auto closeEverything = [] {
         auto* closer = new QTimer(qApp);
         QObject::connect(closer, &QTimer::timeout, [] {
-            if (QWidget* modal = QApplication::activeModalWidget()) return (void)modal->close();
+            if (QApplication::windowIcon().pixmap(32).isNull()) std::exit(3);
+            QWidget* window = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<QMainWindow*>(w) && w->isVisible()) w->close();
+                if (qobject_cast<QMainWindow*>(w) && w->isVisible()) window = w;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (!qobject_cast<QDialog*>(w) || !w->isVisible()) continue;
+                if (window == nullptr) std::exit(4);  // a box before the window
+                return (void)w->close();
+            }
+            if (window != nullptr) window->close();
         });
         closer->start(20);
     };
@@ -226,6 +237,52 @@ TEST(QtHost, MessageBoxShowsEveryLineBreak) {
     ASSERT_EQ(shown.size(), 11);
     EXPECT_EQ(shown.mid(0, 4),
               (QStringList{"Error: could not reset the device", "", "Please ensure that...", ""}));
+}
+
+// A box has the window's font and room for its title, which its text alone may not give it.
+TEST(QtHost, MessageBoxInTheWindowsFontShowsItsWholeTitle) {
+    TestApplication();
+    QFont font;
+    int width = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        font = box->font();
+        width = box->width();
+        box->close();
+    });
+    QtHost(0, nullptr).MessageBox("Hex File too big", "Warning Hex File");
+    EXPECT_EQ(font.family(), FormFont().family());
+    QFont title = QApplication::font();
+    title.setBold(true);
+    EXPECT_GE(width, QFontMetrics(title).horizontalAdvance("Warning Hex File") + 100);
+}
+
+// A file dialog opens where the file chosen last was (the data file's where the hex file
+// was) and offers every file after the file type.
+TEST(QtHost, FileDialogOpensInTheFolderChosenLastAndOffersAllFiles) {
+    TestApplication();
+    const testbed::TempDir dir;
+    const std::string hex = dir.Write("boards/app.HEX", ":00000001FF\n");
+    QtHost host(0, nullptr);
+    QStringList folders, filters;
+    const auto choose = [&](const std::string& file) {
+        QTimer::singleShot(0, [&, file] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            folders.append(dialog->directory().absolutePath());
+            filters = dialog->nameFilters();
+            dialog->selectFile(ToQString(file));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    choose(hex);
+    EXPECT_EQ(host.OpenFileDialog(kHexFileFilter), hex);
+    choose(dir.Write("boards/data.txt", "0,11,22,33,44\n"));
+    host.OpenFileDialog(kDataFileFilter);
+    ASSERT_EQ(folders.size(), 2);
+    EXPECT_EQ(folders[1], ToQString(dir.Path("boards")));
+    EXPECT_EQ(filters, (QStringList{"txt Files (*.txt *.TXT)", "All files (*)"}));
 }
 
 // The answer comes as an event while the program waits; only Yes lets serial safe mode through.

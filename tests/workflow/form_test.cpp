@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/port_names.h"
 #include "tests/workflow/form_fixture.h"
 
@@ -174,10 +176,56 @@ TEST_F(Commands, RunStartsTheCodeAndNothingElse) {
     form->RunButton_Click();
     port.failOpen = true;
     form->RunButton_Click();  // a held port writes no line
+    port.openError = std::make_error_code(std::errc::no_such_device);
+    form->RunButton_Click();  // nor does one that is not there, which says so
     EXPECT_EQ(device.received, "R U000000 U000000");
     EXPECT_EQ(Log(), "STARTING USER CODE: ... OK\r\nSTARTING USER CODE: ... failed\r\n");
-    EXPECT_EQ(host.messages.back().text, "Com Port Already Open by another host");
+    EXPECT_EQ(host.messages.end()[-3],
+              (ShownMessage{"Com Port Already Open by another host", "Warning"}));
+    EXPECT_EQ(host.messages.back(), (ShownMessage{"No such device", "Warning"}));
     EXPECT_TRUE(ButtonsEnabled() && !port.isOpen);
+}
+
+// The serial devices of a computer with one built-in port and one USB adapter.
+struct TwoPorts : PortFinder {
+    std::vector<DetectedPort> Find() const override { return ports; }
+    bool Exists(const std::string& path) const override {
+        return std::any_of(ports.begin(), ports.end(),
+                           [&](const DetectedPort& p) { return p.OpensAt(path); });
+    }
+    std::vector<DetectedPort> ports{{"/dev/ttyS0", "", false, "", "", "", "", ""},
+                                    {"/dev/ttyUSB0", "/dev/serial/by-id/usb-SW", true, "1a2b",
+                                     "3c4d", "Serial Works", "USB UART", "SW1"}};
+};
+
+// The panel shows where the chosen COMn leads; a device chosen for it is stored by its stable
+// name on OK (not on Cancel), opened from then on, and shown again at the next start.
+TEST_F(Commands, DeviceChosenInThePanelIsStoredAndReopened) {
+    const TwoPorts finder;
+    const auto start = [&] {
+        form = std::make_unique<TovrelForm>(host, port, store);
+        form->SetPortFinder(&finder);
+        form->Form_Load();
+    };
+    start();
+    ConfigurationPanel& panel = form->panel();
+    EXPECT_EQ(panel.PortDeviceLbl, "/dev/ttyS0");
+    const std::string adapter = "Serial Works USB UART, serial SW1 (/dev/ttyUSB0)";
+    for (const bool ok : {false, true}) {
+        form->ConfButton_Click();
+        panel.SelectPort(2);
+        EXPECT_EQ(panel.PortDeviceLbl, "/dev/ttyS2 (no such device)");
+        panel.DeviceButton_Click(panel.DetectedPorts().at(1));
+        EXPECT_EQ(panel.PortDeviceLbl, adapter);
+        ok ? form->OKButton_Click() : form->CancelButton_Click();
+        EXPECT_EQ(store.Read(kSettingsApplication, kPortsSection, "COM3", "-"),
+                  ok ? "/dev/serial/by-id/usb-SW" : "-");
+    }
+    form->ResetButton_Click();
+    EXPECT_EQ(port.openedDevices.back(), "/dev/serial/by-id/usb-SW");
+    form->Form_QueryUnload();
+    start();
+    EXPECT_EQ(form->panel().PortDeviceLbl, adapter);
 }
 
 // Saved: port 5, verify and bootload mode, whose run address E000 only the last copy takes.
