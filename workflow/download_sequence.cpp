@@ -52,7 +52,7 @@ void TovrelForm::DownloadButton_Click() {
     ResetButton_Click();
     m_mainWindow.DisableButtons();
     if (m_settings.ResetOK) m_report.device = IdentificationDisplay(m_settings);
-    if (!m_settings.ResetOK || Stopped() || !UnitDataStep() || !OpenPortForDownload()) {
+    if (!m_settings.ResetOK || Stopped() || !PrepareBoardStep() || !OpenPortForDownload()) {
         EndOfSequence();
         return;
     }
