@@ -42,7 +42,7 @@ class TracedSerialPort : public SerialPort {
     std::size_t InputWaiting() const override { return m_inner->InputWaiting(); }
     std::error_code SetDtr(bool asserted) override;
     std::error_code SetRts(bool asserted) override;
-    void Sleep(double seconds) override;
+    void Sleep(double seconds, const std::function<bool()>& stopped) override;
 
   private:
     void Line(const std::string& text);
