@@ -21,8 +21,9 @@ case "$mode" in demo | test | sanitize) ;; *) usage ;; esac
 # window is drawn with.
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev xvfb xauth
           fonts-dejavu-core fonts-liberation2)
-# Tests, with the sanitizers.
-[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev)
+# Tests, with the sanitizers; the corpus test compiles its programs with SDCC and packs them
+# with srec_cat.
+[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev sdcc srecord)
 # CI's extras: the formatting check, the fuzz targets (clang with its runtime libraries, the
 # unversioned packages that go with the release's default clang), git to list the files, and
 # the package check.

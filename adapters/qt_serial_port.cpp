@@ -54,6 +54,7 @@ QtSerialPort::~QtSerialPort() { Close(); }
 std::error_code QtSerialPort::Open(const std::string& device, std::int32_t baudRate) {
     Close();
     m_openError.clear();
+    m_lineError.clear();
     if (baudRate <= 0) return std::make_error_code(std::errc::invalid_argument);
     m_port->setPortName(QString::fromStdString(device));
     m_port->setBaudRate(baudRate);
@@ -91,12 +92,14 @@ std::error_code QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
     const qint64 taken = m_port->write(reinterpret_cast<const char*>(bytes.data()),
                                        static_cast<qint64>(bytes.size()));
     if (taken != static_cast<qint64>(bytes.size())) {
+        NoteLineError();
         return std::make_error_code(std::errc::io_error);
     }
     QDeadlineTimer deadline(WriteTimeoutMs(bytes.size(), m_port->baudRate()));
     while (m_port->bytesToWrite() > 0 && !deadline.hasExpired()) {
         if (!m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
     }
+    NoteLineError();
     return m_port->bytesToWrite() > 0 ? std::make_error_code(std::errc::timed_out)
                                       : std::error_code();
 }
@@ -111,7 +114,27 @@ std::size_t QtSerialPort::Read(std::span<std::uint8_t> buffer, std::size_t count
         if (!m_port->waitForReadyRead(static_cast<int>(deadline.remainingTime()))) break;
     }
     const qint64 got = m_port->read(reinterpret_cast<char*>(buffer.data()), wanted);
+    NoteLineError();
     return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+void QtSerialPort::NoteLineError() {
+    const QSerialPort::SerialPortError error = m_port->error();
+    m_port->clearError();
+    // A time-out is no fault of the line.
+    if (!m_lineError.empty() ||
+        (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+         error != QSerialPort::WriteError)) {
+        return;
+    }
+#ifdef Q_OS_UNIX
+    // QSerialPort's text may carry the errno of a later call; the descriptor tells the truth.
+    if (const std::error_code fault = LineFault(static_cast<int>(m_port->handle()))) {
+        m_lineError = fault.message();
+    }
+#else
+    m_lineError = m_port->errorString().toStdString();
+#endif
 }
 
 void QtSerialPort::DiscardInput() {

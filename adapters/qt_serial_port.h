@@ -24,12 +24,17 @@ class QtSerialPort : public SerialPort {
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
     void DiscardInput() override;
     std::size_t InputWaiting() const override;
+    std::string LineError() const override { return m_lineError; }
     std::error_code SetDtr(bool asserted) override;
     std::error_code SetRts(bool asserted) override;
 
   private:
+    // Keeps the reason once the line itself failed under a read or a write.
+    void NoteLineError();
+
     std::unique_ptr<QSerialPort> m_port;
     std::string m_openError;
+    std::string m_lineError;
 };
 
 }  // namespace tovrel

@@ -5,7 +5,9 @@
 #include <linux/serial.h>
 #endif
 #ifndef _WIN32
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #endif
@@ -62,12 +64,24 @@ std::size_t DriverInputBytes(int fd) {
     return static_cast<std::size_t>(count);
 }
 
+std::error_code LineFault(int fd) {
+    pollfd line{fd, POLLIN, 0};
+    if (poll(&line, 1, 0) < 0) return {errno, std::system_category()};
+    if ((line.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0) return {};
+    // The serial layer's own reason may be the errno of a later call; the read says it. What
+    // it might take is of no use on a line that is gone.
+    char byte = 0;
+    if (read(fd, &byte, 1) < 0) return {errno, std::system_category()};
+    return std::make_error_code(std::errc::io_error);  // the end of a line that hung up
+}
+
 #else
 
 std::error_code SetModemLine(int, ModemLine, bool) {
     return std::make_error_code(std::errc::not_supported);
 }
 std::size_t DriverInputBytes(int) { return 0; }
+std::error_code LineFault(int) { return {}; }
 
 #endif
 

@@ -25,4 +25,9 @@ std::error_code SetModemLine(int fd, ModemLine line, bool asserted);
 // The bytes the driver has received and nobody has read yet.
 std::size_t DriverInputBytes(int fd);
 
+// Why the line no longer works, once the serial layer saw a read or write fail: the error a
+// read gives on a line that hung up or whose device is gone ("Input/output error"); empty
+// while the line works.
+std::error_code LineFault(int fd);
+
 }  // namespace tovrel

@@ -26,7 +26,7 @@ bool IsBenchRun(const LongOptions& o) {
 // trace the developer's options ask for.
 int RunClassicWithExtras(const ParsedCommandLine& line, int argc, char** argv, bool display) {
 #ifdef TOVREL_WITH_WINDOW
-    if (display) return RunCommandLineWindow(argc, argv, line);
+    if (display) return RunStoppableWindow(argc, argv, line);
 #else
     (void)display;
 #endif
@@ -36,10 +36,14 @@ int RunClassicWithExtras(const ParsedCommandLine& line, int argc, char** argv, b
 }  // namespace
 
 #ifdef TOVREL_WITH_WINDOW
-int RunCommandLineWindow(int argc, char** argv, const ParsedCommandLine& line) {
+int RunStoppableWindow(int argc, char** argv, const ParsedCommandLine& line) {
     // A command-line run echoes its log: a reader that went away stops only that.
     std::signal(SIGPIPE, SIG_IGN);
-    CatchStopSignals();
+    if (line.classicWords.empty()) {
+        CatchWindowStopSignals();
+    } else {
+        CatchStopSignals();
+    }
     return StatusAfterStop(RunWithWindow(argc, argv, line, [] { return StopSignal(); }));
 }
 #endif

@@ -30,9 +30,10 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
 std::optional<int> RefuseSameDevices(const std::vector<std::string>& ports,
                                      const SettingsStore& store, const Translator& translator);
 
-// A command-line run with a display (message boxes wait for the operator): stopped by a signal
-// as a headless run is, waits for a message box or a dialog included.
-int RunCommandLineWindow(int argc, char** argv, const ParsedCommandLine& line);
+// The program with a display: the window, or a command-line run whose message boxes wait for
+// the operator. A signal stops it as a headless run is stopped, waits for a message box or a
+// dialog included; the window then closes as by its close box.
+int RunStoppableWindow(int argc, char** argv, const ParsedCommandLine& line);
 
 int RunWithLongOptions(const ParsedCommandLine& line, int argc, char** argv, bool display);
 

@@ -7,9 +7,6 @@
 #include "app/headless_run.h"
 #include "app/long_option_run.h"
 #include "core/user_texts.h"
-#ifdef TOVREL_WITH_WINDOW
-#include "ui/run_with_window.h"
-#endif
 
 namespace tovrel::app {
 namespace {
@@ -21,7 +18,7 @@ bool IsSet(const char* name) {
 
 int RunWindow(int argc, char** argv, const ParsedCommandLine& line) {
 #ifdef TOVREL_WITH_WINDOW
-    return RunWithWindow(argc, argv, line);
+    return RunStoppableWindow(argc, argv, line);
 #else
     (void)argc;
     (void)argv;
@@ -64,12 +61,11 @@ std::string UsageText() {
 int Main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     const StartMode mode = ChooseStartMode(words, DisplayAvailable());
-    // A line without long options is taken word for word, as it always was.
+    // A line without long options is taken word for word, as it always was, but for a "--"
+    // that ends the long options, so that a file may begin with "--".
     ParsedCommandLine classic;
     classic.classicWords = words;
     if (mode != StartMode::Help && mode != StartMode::Version && !words.empty()) {
-        // Long options are taken out first; a line without any stays a classic run, word
-        // for word.
         const ParsedCommandLine line = ParseCommandLine(words);
         const QtTranslator translator;
         if (!line.Usable()) {
@@ -79,6 +75,7 @@ int Main(int argc, char** argv) {
             return kExitUsage;
         }
         if (line.options.Any()) return RunWithLongOptions(line, argc, argv, DisplayAvailable());
+        classic = line;
     }
     switch (mode) {
         case StartMode::Help:
@@ -88,9 +85,6 @@ int Main(int argc, char** argv) {
             std::cout << VersionText();
             return 0;
         case StartMode::Window:
-#ifdef TOVREL_WITH_WINDOW
-            if (!words.empty()) return RunCommandLineWindow(argc, argv, classic);
-#endif
             return RunWindow(argc, argv, classic);
         case StartMode::Headless:
             return RunStoppable(argc, argv, classic);

@@ -37,20 +37,26 @@ bool IgnoredAtStart(int signal) {
     return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
-}  // namespace
-
-void CatchStopSignals() {
+void CatchSignals(bool heardWhenIgnored) {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     // Reads and waits go on after the signal: the run looks at the flag where it matters.
     action.sa_flags = SA_RESTART;
     for (int signal : kStopSignals) {
-        if (!IgnoredAtStart(signal)) sigaction(signal, &action, nullptr);
+        // nohup's SIGHUP stays ignored in every case.
+        const bool heard = heardWhenIgnored && signal != SIGHUP;
+        if (heard || !IgnoredAtStart(signal)) sigaction(signal, &action, nullptr);
     }
     // A write to a pipe whose reader is gone then fails (EPIPE) instead of ending the program.
     std::signal(SIGPIPE, SIG_IGN);
 }
+
+}  // namespace
+
+void CatchStopSignals() { CatchSignals(false); }
+
+void CatchWindowStopSignals() { CatchSignals(true); }
 
 void CatchBenchStopSignals() {
     g_signalsInOrder = 2;

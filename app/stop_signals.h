@@ -8,6 +8,9 @@ namespace tovrel::app {
 // of the log that went away (SIGPIPE) stops only the log. Signals ignored when the program
 // started (nohup, a background job) stay ignored.
 void CatchStopSignals();
+// For the window: as above, but SIGINT and SIGTERM are heard even when ignored at the start (a
+// window started in the background of a script): a user who sends them means the close box.
+void CatchWindowStopSignals();
 // For a bench run: the first signal takes no new boards, the second stops the boards in
 // progress as the first stops a single run, and only a third ends the program at once.
 void CatchBenchStopSignals();

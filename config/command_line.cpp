@@ -6,6 +6,8 @@
 #include <functional>
 #include <string_view>
 
+#include "core/numbers.h"
+
 namespace tovrel {
 namespace {
 
@@ -124,8 +126,13 @@ void CommandLine::ApplySwitches() {
     ForEach({"/X:*"}, [&](const std::string& word) { ApplyCrystal(word); });
     // In bootload mode the loader enters the user code at E000. The panel shows that address
     // as soon as its box is checked but takes it over only at its next copy; a run that sets
-    // the mode starts the code there in the same run, whatever run address it also names.
+    // the mode starts the code there in the same run, whatever run address it also names. The
+    // address the line names is kept for a device that turns out to have no bootload mode.
     if (p.BootloadOptionButton.checked) {
+        m_settings.CmdRunAddress =
+            p.RunAddressButton.selected == kRunFromAddress
+                ? static_cast<std::int32_t>(LeadingHex(p.RunAddressTextbox.text))
+                : 0;
         p.SetText(p.RunAddressTextbox, kBootloadRunAddress);
         p.Select(Option::RunAddressButton, kRunFromAddress);
     }
@@ -181,6 +188,7 @@ std::int16_t CommandLineComport(const std::vector<std::string>& words, std::int1
 void SetInputArgs(ConfigurationPanel& panel, Settings& settings,
                   const std::vector<std::string>& words) {
     settings.BatchPauseSeconds = 0;
+    settings.CmdRunAddress.reset();
     CommandLine(panel, settings, words).ApplySwitches();
     settings.CmdHexFileName = words.empty() ? std::string() : words.front();
     panel.UpdateConfigurationData();

@@ -235,6 +235,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
         if (const std::optional<Problem> problem = reader.Take(name, value)) return fail(*problem);
     }
     if (const std::optional<Problem> problem = CheckCombinations(line)) return fail(*problem);
+    // "--" promises a file after it.
+    if (optionsEnded && line.classicWords.empty()) return fail({kNoDownloadFileError, ""});
     return line;
 }
 

@@ -46,9 +46,13 @@ class Host : public Translator {
     // The folder that holds the program, without a trailing separator.
     virtual std::string ProgramFolder() const = 0;
 
-    // The signal (SIGINT, SIGTERM, SIGHUP) that asked a command-line run to stop; 0 while
-    // none did. After it the link sends nothing but the way back to 9600 baud.
+    // The signal (SIGINT, SIGTERM, SIGHUP) that asked the run to stop, kStopByClose when the
+    // window's close box did; 0 while nothing did. After it the link sends nothing but the way
+    // back to 9600 baud.
     virtual int StopSignal() const { return 0; }
 };
+
+// What StopSignal answers for the close box: no signal has that number.
+inline constexpr int kStopByClose = -1;
 
 }  // namespace tovrel

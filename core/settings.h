@@ -58,6 +58,9 @@ struct Settings {
     std::string DataFileName;
     std::string CmdHexFileName;
     std::string CmdDataFileName;
+    // The run address of the command line's /R or /R:hhhh when /B put E000 over it: where the
+    // code starts on a device without bootload mode. None without /B.
+    std::optional<std::int32_t> CmdRunAddress;
     std::int16_t BatchPauseSeconds = 0;
     std::int32_t ExpectedChecksum = 0;
     std::int32_t HexFileChecksum = 0;

@@ -111,6 +111,20 @@ UserMessage BeyondAddressSpaceMessage(const std::string& path) {
                kHexFileWarningTitle);
 }
 
+UserMessage ExtendedAddressMessage(const std::string& path) {
+    return Own(
+        "Hex file %1 holds an extended address record that is not 0: its data lies above "
+        "64 KB, where no device of this family has code flash. Nothing of it is sent",
+        path, kHexFileWarningTitle);
+}
+
+UserMessage UnknownRecordTypeMessage(const std::string& path) {
+    return Own(
+        "Hex file %1 holds a record of a type Intel HEX does not define (above 05): nothing of "
+        "it is sent",
+        path, kHexFileWarningTitle);
+}
+
 UserMessage FrequencyInputErrorMessage(const std::string& text) {
     return InputError(text,
                       " is not a valid input for the Other Crystal Frequency (Mhz). Please enter "
@@ -273,6 +287,8 @@ std::string VerifyFileWrittenLine(const std::string& path) {
     return "VERIFY CODE WRITTEN TO FILE [" + path + "]";
 }
 
+std::string PortLostLine(const std::string& details) { return "PORT ERROR: " + details; }
+
 std::string ReadingCodeText(const std::string& file) { return "READING CODE [" + file + "]:"; }
 
 std::string DeviceText(const std::string& model, const std::string& major,
@@ -310,7 +326,7 @@ const char* const kUsageParagraphs[6] = {
     "the environment variable TOVREL_CONFIRM_SERIAL_SAFE=yes confirms it beforehand.\n",
     "Exit status: 0 the reset and every step that ran succeeded; 1 the reset or a step\n"
     "failed, or no file was given; 2 no window can be shown, or the command line cannot\n"
-    "be used. SIGINT, SIGTERM and SIGHUP stop a command-line run in good order (the\n"
+    "be used. SIGINT, SIGTERM and SIGHUP stop a run in good order, the window's too (the\n"
     "device back at 9600 baud, the port closed, the settings saved); the status is then\n"
     "130, 143 or 129.\n",
     "Bench and developer options (--name VALUE or --name=VALUE, anywhere on the line):\n"
@@ -333,7 +349,9 @@ const char* const kUsageParagraphs[6] = {
     "                       section [Lines] in the settings file; empty: lines untouched)\n"
     "  --read FILE          read the code flash into FILE (.hex or .bin); no download\n"
     "  --trace FILE         write every message both ways, time-stamped, to FILE\n"
-    "A command line that cannot be used ends with status 2. With --ports every line\n"
+    "\"--\" ends these options, so a file may begin with \"--\" after it; any other word\n"
+    "that begins with \"--\" must name an option, so a mistyped one is never taken for a\n"
+    "file. A command line that cannot be used ends with status 2. With --ports every line\n"
     "begins with its port, and a summary line per board follows. In a bench run the\n"
     "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n"};
 

@@ -62,6 +62,10 @@ UserMessage FileTooLargeMessage(const std::string& path);
 UserMessage OutsideCodeImageMessage(const std::string& path);
 // A record that runs past FFFF hex, where the 16-bit record address of the 'W' frame ends.
 UserMessage BeyondAddressSpaceMessage(const std::string& path);
+// An extended address record (type 02 or 04) whose value is not 0: data above 64 KB.
+UserMessage ExtendedAddressMessage(const std::string& path);
+// A record type above 05, which Intel HEX does not define.
+UserMessage UnknownRecordTypeMessage(const std::string& path);
 
 // The configuration panel; text is what the box held.
 UserMessage FrequencyInputErrorMessage(const std::string& text);
@@ -117,6 +121,14 @@ inline constexpr const char* kLongFailedText = "..........Failed";
 // Lines of their own.
 inline constexpr const char* kHexFileErrorLine = "failed......error in hex file";
 inline constexpr const char* kBootloadErrorLine = "Error with Bootload mode";
+// The program's own lines: a file dialog cancelled before anything was erased, the window
+// closed while a command runs.
+inline constexpr const char* kNoHexFileChosenLine =
+    "No hex file chosen: nothing erased, nothing downloaded";
+inline constexpr const char* kNoDataFileChosenLine =
+    "No data file chosen: nothing erased, nothing downloaded";
+inline constexpr const char* kClosingDuringCommandLine =
+    "Window closed: Tovrel ends when the current step is done";
 
 // CR LF and "Configuration: COM<n>, <baud text> baud" (a bench port given as a device path
 // shows the path); the caller ends the line.
@@ -130,6 +142,8 @@ std::string DownloadingCodeText(const std::string& file);
 std::string DownloadingDataText(const std::string& file);
 std::string DataFileFailedLine(const std::string& file);
 std::string VerifyFileWrittenLine(const std::string& path);
+// "PORT ERROR: " and PortFailureDetails: the port failed under the command.
+std::string PortLostLine(const std::string& details);
 // "READING CODE [<file>]:", the read-back's step, before its long outcome.
 std::string ReadingCodeText(const std::string& file);
 

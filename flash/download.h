@@ -6,7 +6,8 @@
 
 namespace tovrel {
 
-// One 'W' frame per record line; sends only while OperationOK holds.
+// One 'W' frame per record line (two for a record of more than 251 bytes), none for an address
+// record; sends only while OperationOK holds.
 bool StandardDownloadMode(Link& link, ProgressSink& progress, const TextFile& file);
 
 // One 'Q' page frame per non-empty 256-byte page of the code image; sends only while

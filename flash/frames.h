@@ -15,7 +15,10 @@ namespace tovrel {
 // A code or data address as the frames carry it: 24 bits whose upper byte is always 0.
 std::array<std::uint8_t, 3> FrameAddress(std::uint16_t address);
 
-// 'W': 00, address high, address low, the record's data bytes.
+// The one-byte length of a 'W' frame counts four bytes besides the data.
+inline constexpr std::size_t kMaxWriteFrameData = 251;
+
+// 'W': 00, address high, address low, the record's data bytes (at most 251).
 std::vector<std::uint8_t> BuildCodeWriteFrame(const HexRecord& record);
 
 // 'E': 00, address high, address low, four data bytes.

@@ -6,6 +6,25 @@
 #include "image/hex_record.h"
 
 namespace tovrel {
+namespace {
+
+// A record of up to 255 bytes goes out as frames of at most 251, each at the address where
+// its part of the record begins; the first refusal ends it.
+bool SendRecord(Link& link, const HexRecord& record) {
+    HexRecord part{record.address, {}};
+    std::size_t sent = 0;
+    do {
+        const std::size_t size = std::min(kMaxWriteFrameData, record.data.size() - sent);
+        part.address = record.address + static_cast<std::uint32_t>(sent);
+        part.data.assign(record.data.begin() + static_cast<std::ptrdiff_t>(sent),
+                         record.data.begin() + static_cast<std::ptrdiff_t>(sent + size));
+        if (!SendAndAcknowledge(link, BuildCodeWriteFrame(part))) return false;
+        sent += size;
+    } while (sent < record.data.size());
+    return true;
+}
+
+}  // namespace
 
 bool StandardDownloadMode(Link& link, ProgressSink& progress, const TextFile& file) {
     Settings& settings = link.settings;
@@ -25,9 +44,8 @@ bool StandardDownloadMode(Link& link, ProgressSink& progress, const TextFile& fi
     const std::size_t countedLines = file.lines.empty() ? 0 : file.lines.size() - 1;
     ProgressScope bar(progress, static_cast<int>(countedLines));
     for (std::size_t i = 0; i < std::max(lines->size(), countedLines); ++i) {
-        if (i < lines->size() && !(*lines)[i].isEndRecord && settings.OperationOK) {
-            settings.OperationOK =
-                SendAndAcknowledge(link, BuildCodeWriteFrame((*lines)[i].record));
+        if (i < lines->size() && (*lines)[i].Writes() && settings.OperationOK) {
+            settings.OperationOK = SendRecord(link, (*lines)[i].record);
         }
         if (i < countedLines) bar.Step(static_cast<int>(i + 1));
     }

@@ -20,7 +20,7 @@ bool LoadCodeImage(Host& host, const TextFile& file, CodeImage& image) {
         LoadRecordLines(host, file, kCodeImageSize, OutsideCodeImageMessage(file.path));
     if (!lines) return false;
     for (const RecordLine& line : *lines) {
-        if (!line.isEndRecord) image.Place(line.record);
+        if (line.Writes()) image.Place(line.record);
     }
     return true;
 }

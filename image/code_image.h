@@ -40,9 +40,9 @@ class CodeImage {
     std::vector<std::uint8_t> m_bytes;
 };
 
-// Builds the image of a download file: every line RecordFields gives but the exact end record
-// is placed. Shows a message and answers false when a line does not fit the frames or a
-// record reaches F800 hex or beyond.
+// Builds the image of a download file: every line RecordFields gives that writes is placed,
+// neither the exact end record nor an address record. Shows a message and answers false when
+// a line has no record's shape, a record cannot be placed or one reaches F800 hex or beyond.
 bool LoadCodeImage(Host& host, const TextFile& file, CodeImage& image);
 
 }  // namespace tovrel

@@ -14,7 +14,8 @@ namespace tovrel {
 // comma (an end-of-file byte, a note) carries no address and is not content.
 std::vector<std::string> DataflashLines(const TextFile& file);
 
-// Checks every line DataflashLines gives ("address,b0,b1,b2,b3") against DataSize.
+// Checks every line DataflashLines gives ("address,b0,b1,b2,b3") against DataSize; a file
+// without any such line fails.
 bool DataflashFileCheckFunction(Settings& settings, Host& host, const TextFile& file);
 
 }  // namespace tovrel

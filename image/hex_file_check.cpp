@@ -16,8 +16,10 @@ namespace {
 constexpr std::size_t kChecksumFieldsPerLine = 21;
 
 // Runs the three record checks on one line; each failed check shows its message at once and
-// the following checks still run.
-bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
+// the following checks still run. A line that passes them is refused still when its record
+// cannot be placed (an extended address that is not 0, a type beyond Intel HEX).
+bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host,
+                     const std::string& path) {
     bool ok = true;
     if (line.empty() || line.front() != kStartMark) {
         ShowMessage(host, InvalidHexFileMessage());
@@ -38,12 +40,23 @@ bool CheckRecordLine(std::string_view line, std::int32_t codeSize, Host& host) {
     // another count than its count field, or that no frame can carry, would reach the device
     // as something other than what was checked here. A line already refused needs no second
     // message for that.
-    const bool carried = FitsLoaderFrames(line) && CarriedDataCount(line) == count;
+    const bool carried = HasRecordShape(line) && CarriedDataCount(line) == count;
     if (sum % kByteRange != 0 || (ok && !carried)) {
         ShowMessage(host, InvalidHexFileMessage());
         ok = false;
     }
+    if (const auto refusal = RecordUseMessage(UseOfRecord(line), path); ok && refusal) {
+        ShowMessage(host, *refusal);
+        ok = false;
+    }
     return ok;
+}
+
+// A data record that carries at least one byte: a file without one would erase the device
+// for nothing.
+bool CarriesData(std::string_view line) {
+    return line != kEndRecord && HexField(line, kTypePos) == kDataRecordType &&
+           CarriedDataCount(line) > 0;
 }
 
 std::uint32_t WholeFileChecksum(const std::vector<std::string>& lines, std::size_t lineCount) {
@@ -65,9 +78,17 @@ bool HexFileCheckFunction(Settings& settings, Host& host, const TextFile& file,
     // Every record is checked, the last one too when it carries data: the downloads write it.
     // After the first failing line no later line is checked.
     bool result = true;
+    bool data = false;
     const std::vector<std::string> records = RecordFields(file);
     for (std::size_t i = 0; i < records.size() && result; ++i) {
-        if (records[i] != kEndRecord) result = CheckRecordLine(records[i], settings.CodeSize, host);
+        if (records[i] == kEndRecord) continue;
+        result = CheckRecordLine(records[i], settings.CodeSize, host, file.path);
+        data = data || CarriesData(records[i]);
+    }
+    // An empty file, or one of address and end records only, is no program.
+    if (result && !data) {
+        ShowMessage(host, InvalidHexFileMessage());
+        result = false;
     }
 
     // The line whose reading reaches the end of the file has never been added; the expected

@@ -11,12 +11,12 @@ std::size_t CarriedDataCount(std::string_view field) {
     return field.size() < kRecordOverheadChars ? 0 : (field.size() - kRecordOverheadChars) / 2;
 }
 
-bool FitsLoaderFrames(std::string_view field) {
+bool HasRecordShape(std::string_view field) {
     return field.size() >= kRecordOverheadChars && CarriedDataCount(field) <= kMaxRecordData;
 }
 
 std::optional<HexRecord> ParseRecordLine(std::string_view field) {
-    if (!FitsLoaderFrames(field)) return std::nullopt;
+    if (!HasRecordShape(field)) return std::nullopt;
     HexRecord record;
     record.address = AddressOf(HexField(field, kAddressHighPos), HexField(field, kAddressLowPos));
     const std::size_t count = CarriedDataCount(field);
@@ -25,6 +25,29 @@ std::optional<HexRecord> ParseRecordLine(std::string_view field) {
         record.data.push_back(HexField(field, kFirstDataPos + 2 * k));
     }
     return record;
+}
+
+RecordUse UseOfRecord(std::string_view field) {
+    switch (HexField(field, kTypePos)) {
+        case kExtendedSegmentAddressType:
+        case kExtendedLinearAddressType:
+            for (std::size_t k = 0; k < CarriedDataCount(field); ++k) {
+                if (HexField(field, kFirstDataPos + 2 * k) != 0) return RecordUse::ExtendedAddress;
+            }
+            return RecordUse::Nothing;
+        case kStartSegmentAddressType:
+        case kStartLinearAddressType:
+            return RecordUse::Nothing;
+        default:
+            return HexField(field, kTypePos) > kStartLinearAddressType ? RecordUse::UnknownType
+                                                                       : RecordUse::Write;
+    }
+}
+
+std::optional<UserMessage> RecordUseMessage(RecordUse use, const std::string& path) {
+    if (use == RecordUse::ExtendedAddress) return ExtendedAddressMessage(path);
+    if (use == RecordUse::UnknownType) return UnknownRecordTypeMessage(path);
+    return std::nullopt;
 }
 
 std::vector<std::string> RecordFields(const TextFile& file) {
@@ -54,7 +77,13 @@ std::optional<std::vector<RecordLine>> LoadRecordLines(Host& host, const TextFil
                 ShowMessage(host, InvalidHexFileMessage());
                 return std::nullopt;
             }
-            if (record->address + record->data.size() > addressEnd) {
+            const RecordUse use = UseOfRecord(field);
+            if (const std::optional<UserMessage> refusal = RecordUseMessage(use, file.path)) {
+                ShowMessage(host, *refusal);
+                return std::nullopt;
+            }
+            line.writesNothing = use == RecordUse::Nothing;
+            if (line.Writes() && record->address + record->data.size() > addressEnd) {
                 ShowMessage(host, outsideMessage);
                 return std::nullopt;
             }

@@ -28,7 +28,8 @@ bool SendBaudrateFrame(Link& link, std::uint8_t t3con, std::uint8_t t3fd,
                        AfterStop afterStop = AfterStop::Withheld) {
     const std::array<std::uint8_t, 2> payload{t3con, t3fd};
     if (SendAndAcknowledge(link, BuildLoaderFrame(kCmdBaudRate, payload), afterStop)) return true;
-    ShowMessage(link.host, ChangeBaudrateErrorMessage());
+    // A port that failed is reported by the command that ran on it, once.
+    if (link.port.LineError().empty()) ShowMessage(link.host, ChangeBaudrateErrorMessage());
     return false;
 }
 

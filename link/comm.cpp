@@ -46,6 +46,8 @@ void Pause(Link& link, float nSecond) { link.host.Pause(nSecond); }
 bool WriteMessage(Link& link, std::span<const std::uint8_t> message, AfterStop afterStop) {
     // The exchange under way when the stop came has ended by now; no other one starts.
     if (link.host.StopSignal() != 0 && afterStop == AfterStop::Withheld) return false;
+    // A line that failed takes nothing more.
+    if (!link.port.LineError().empty()) return false;
     // Whatever arrived before the message cannot be its answer: a stray or late 06 left in the
     // input would otherwise acknowledge a frame the device refused.
     link.port.DiscardInput();

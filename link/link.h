@@ -49,7 +49,7 @@ bool SetModemLines(Link& link, const LineSequence& sequence);
 void Pause(Link& link, float nSecond);
 
 // Discards the input that arrived so far, then writes one whole message. False, with nothing
-// written, when the message is withheld after a stop.
+// written, when the message is withheld after a stop or the line has failed (LineError).
 bool WriteMessage(Link& link, std::span<const std::uint8_t> message,
                   AfterStop afterStop = AfterStop::Withheld);
 // Reads up to count bytes into RxBuffer from index 0 with the 500 ms time-out.

@@ -29,6 +29,10 @@ class SerialPort {
     // Waits until count bytes have arrived or timeoutMs has run out and stores what arrived
     // at the start of buffer (at most count bytes). Returns the number of bytes stored.
     virtual std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) = 0;
+    // Why the open line stopped working under a read or a write (hung up, an I/O error, the
+    // device gone), in the system's words ("Input/output error"); empty while it works.
+    // Cleared by the next Open.
+    virtual std::string LineError() const { return {}; }
     // Drops every byte that has arrived and not been read, in the driver's buffer too.
     virtual void DiscardInput() = 0;
     // How many bytes have arrived and not been read, for a trace of what a discard drops; 0

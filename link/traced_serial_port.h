@@ -40,6 +40,7 @@ class TracedSerialPort : public SerialPort {
     std::size_t Read(std::span<std::uint8_t> buffer, std::size_t count, int timeoutMs) override;
     void DiscardInput() override;
     std::size_t InputWaiting() const override { return m_inner->InputWaiting(); }
+    std::string LineError() const override { return m_inner->LineError(); }
     std::error_code SetDtr(bool asserted) override;
     std::error_code SetRts(bool asserted) override;
     void Sleep(double seconds, const std::function<bool()>& stopped) override;

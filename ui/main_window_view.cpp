@@ -73,8 +73,10 @@ void MainWindowView::Forward(QPushButton* button, const std::function<void()>& h
 
 void MainWindowView::closeEvent(QCloseEvent* event) {
     if (m_commandDepth > 0) {
-        m_closeRequested = true;
         event->ignore();
+        if (m_closeRequested) return;
+        m_closeRequested = true;
+        if (m_handlers.CloseDuringCommand) m_handlers.CloseDuringCommand();
         return;
     }
     event->accept();

@@ -24,6 +24,8 @@ struct FormHandlers {
     std::function<void()> OKButton_Click;
     std::function<void()> CancelButton_Click;
     std::function<void()> Form_QueryUnload;
+    // The close box while a command runs: the command is to stop at its next safe point.
+    std::function<void()> CloseDuringCommand;
 };
 
 // The form "Tovrel": the main page and the configuration panel taking turns in one window.
@@ -39,8 +41,9 @@ class MainWindowView : public QMainWindow {
     bool CommandRunning() const { return m_commandDepth > 0; }
 
   protected:
-    // Closing saves the settings and ends the program; during a command it waits for the
-    // command's end, so the sequence never runs on behind a window that is gone.
+    // Closing saves the settings and ends the program; during a command it asks the command
+    // to stop and waits for its end, so the sequence never runs on behind a window that is
+    // gone.
     void closeEvent(QCloseEvent* event) override;
 
   private:

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <cmath>
+#include <iostream>
 
 #include "ui/dialog_wait.h"
 #include "ui/look.h"
@@ -80,10 +81,14 @@ QWidget* QtHost::ShownWindow() const {
     return m_window && m_window->isVisible() ? m_window : nullptr;
 }
 
+int QtHost::StopSignal() const {
+    const int signal = m_stopSignal ? m_stopSignal() : 0;
+    return signal == 0 && m_closed ? kStopByClose : signal;
+}
+
 // A signal cannot reach a dialog's event loop by itself: a look at the flag every tenth of a
 // second is cheap and soon enough for "within about a second".
 void QtHost::CloseOnStop(QDialog& dialog) const {
-    if (!m_stopSignal) return;
     auto* watch = new QTimer(&dialog);
     QObject::connect(watch, &QTimer::timeout, &dialog, [this, &dialog] {
         if (StopSignal() != 0) dialog.reject();
@@ -93,6 +98,13 @@ void QtHost::CloseOnStop(QDialog& dialog) const {
 
 void QtHost::MessageBox(const std::string& text, const std::string& title,
                         const std::string& details) {
+    if (StopSignal() != 0) {
+        // Nobody is left to press OK: the message goes where a headless run puts it.
+        bool lastWasCarriageReturn = false;
+        std::cerr << title << ": " << UnixLineBreaks(text, lastWasCarriageReturn) << '\n';
+        if (!details.empty()) std::cerr << UnixLineBreaks(details, lastWasCarriageReturn) << '\n';
+        return;
+    }
     QMessageBox box(QMessageBox::Warning, ToQString(title), DialogText(text), QMessageBox::Ok,
                     ShownWindow());
     box.setTextFormat(Qt::PlainText);
@@ -102,6 +114,7 @@ void QtHost::MessageBox(const std::string& text, const std::string& title,
 }
 
 std::string QtHost::OpenFileDialog(const std::string& filter) {
+    if (StopSignal() != 0) return {};
     QFileDialog dialog(ShownWindow(), QString(), QString(), QtNameFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     CloseOnStop(dialog);
@@ -113,6 +126,10 @@ std::string QtHost::OpenFileDialog(const std::string& filter) {
 // The warning belongs to the window from the start, so the window manager keeps it above
 // the window until it is answered.
 void QtHost::ShowSerialSafeWarning(std::function<void(bool yes)> answer) {
+    if (StopSignal() != 0) {
+        answer(false);
+        return;
+    }
     auto* warning = new SerialSafeWarning(std::move(answer), m_window);
     m_warning = warning;
     if (m_window && !m_window->isVisible()) return;  // it comes up with the window
@@ -126,10 +143,6 @@ void QtHost::WindowShown() {
 // The answer comes from an event (a click in the warning), so waiting for the next event
 // between tests never misses it and never spins.
 void QtHost::ProcessEventsUntil(const std::function<bool()>& done) {
-    if (!m_stopSignal) {
-        while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return;
-    }
     // A signal is no event: the wait also wakes every tenth of a second to look for a stop.
     QTimer watch;
     watch.start(kStopWatchMs);
@@ -148,12 +161,10 @@ void QtHost::Pause(float seconds) {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     QTimer watch;
-    if (m_stopSignal) {
-        QObject::connect(&watch, &QTimer::timeout, &loop, [this, &loop] {
-            if (StopSignal() != 0) loop.quit();
-        });
-        watch.start(kStopWatchMs);
-    }
+    QObject::connect(&watch, &QTimer::timeout, &loop, [this, &loop] {
+        if (StopSignal() != 0) loop.quit();
+    });
+    watch.start(kStopWatchMs);
     loop.exec();
 }
 

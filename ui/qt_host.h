@@ -40,11 +40,15 @@ class QtHost : public Host {
     std::vector<std::string> CommandLineWords() const override;
     std::string ProgramFolder() const override;
     std::string Translate(const char* text) const override { return m_translator.Translate(text); }
-    int StopSignal() const override { return m_stopSignal ? m_stopSignal() : 0; }
+    int StopSignal() const override;
 
-    // Where a command-line run learns that a signal asked it to stop: the waits for a message
-    // box, a file dialog, a pause or the serial-safe answer then end at once.
+    // Where the program learns that a signal asked it to stop: the waits for a message box, a
+    // file dialog, a pause or the serial-safe answer then end at once.
     void SetStopSource(std::function<int()> stopSignal) { m_stopSignal = std::move(stopSignal); }
+    // The window was closed while a command runs: the command stops as at a signal. From now
+    // on no dialog opens: a message goes to standard error, a file dialog counts as
+    // cancelled, the serial-safe question as No.
+    void StopForClose() { m_closed = true; }
 
   private:
     QWidget* ShownWindow() const;
@@ -56,6 +60,7 @@ class QtHost : public Host {
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_warning;
     std::function<int()> m_stopSignal;
+    bool m_closed = false;
 };
 
 // "Description (*.Ext)|*.ext|..." as a Qt name filter: the description without its pattern

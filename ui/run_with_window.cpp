@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <iostream>
 
@@ -18,7 +19,9 @@ namespace tovrel {
 
 namespace {
 
-FormHandlers HandlersOf(TovrelForm& form) {
+constexpr int kStopWatchMs = 100;
+
+FormHandlers HandlersOf(TovrelForm& form, QtHost& host) {
     FormHandlers handlers;
     handlers.ConfButton_Click = [&form] { form.ConfButton_Click(); };
     handlers.ResetButton_Click = [&form] { form.ResetButton_Click(); };
@@ -31,7 +34,22 @@ FormHandlers HandlersOf(TovrelForm& form) {
         form.Form_QueryUnload();
         QCoreApplication::quit();
     };
+    handlers.CloseDuringCommand = [&form, &host] {
+        host.StopForClose();
+        form.CloseDuringCommand();
+    };
     return handlers;
+}
+
+// A stop signal to the window does what its close box does; the signal is looked for every
+// tenth of a second, outside a command and within one alike.
+void CloseOnStopSignal(QWidget& window, const std::function<int()>& stopSignal) {
+    if (!stopSignal) return;
+    auto* watch = new QTimer(&window);
+    QObject::connect(watch, &QTimer::timeout, &window, [&window, stopSignal] {
+        if (stopSignal() != 0) window.close();
+    });
+    watch->start(kStopWatchMs);
 }
 
 // A command-line run never shows the window, so its log goes to standard output as well,
@@ -48,7 +66,7 @@ void EchoStatus(MainWindowModel& model) {
 int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
                   std::function<int()> stopSignal) {
     QtHost host(line.classicWords);
-    host.SetStopSource(std::move(stopSignal));
+    host.SetStopSource(stopSignal);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     TovrelForm* named = nullptr;  // the form, once made, names the port for the trace
@@ -65,9 +83,10 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
     TovrelForm form(host, *port, store);
     named = &form;
     form.SetLineOptions(line.options.before, line.options.after);
-    MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form));
+    MainWindowView window(form.mainWindow(), form.panel(), HandlersOf(form, host));
     if (host.CommandLineWords().empty()) {
         host.SetWindow(&window);
+        CloseOnStopSignal(window, stopSignal);
     } else {
         EchoStatus(form.mainWindow());  // and the window never shows
     }

@@ -12,7 +12,8 @@ inline constexpr int kExitTraceNotCreated = 2;
 // The program with its window: starts the form (which may run a whole command-line download
 // of the classic words of line, and end there), then shows the window until it is closed.
 // The developer's options of line (--before, --after, --trace) apply. stopSignal, when given,
-// tells a command-line run that a signal asked it to stop (0 while none did). Returns the exit
+// tells that a signal asked the program to stop (0 while none did): a command-line run then
+// stops as a headless one does, and the window closes as by its close box. Returns the exit
 // status.
 int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
                   std::function<int()> stopSignal = {});

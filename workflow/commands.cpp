@@ -28,7 +28,8 @@ void TovrelForm::ResetButton_Click() {
         m_mainWindow.SetPelliconText("");
         AppendLine(kFailedText);
         CloseCommPort(m_link);
-        Warn(ResetErrorMessage());
+        // After a stop nobody needs the checklist: the reset was cut short on purpose.
+        if (m_host.StopSignal() == 0) Warn(ResetErrorMessage());
     }
     // Closing twice after a failure is harmless.
     CloseCommPort(m_link);
@@ -36,6 +37,7 @@ void TovrelForm::ResetButton_Click() {
 }
 
 void TovrelForm::RunButton_Click() {
+    m_portLost = false;
     m_mainWindow.DisableButtons();
     if (!OpenCommPort(m_link)) {
         StepFailed(BoardStep::Reset);
@@ -47,7 +49,7 @@ void TovrelForm::RunButton_Click() {
     const bool started = Run(m_link);
     if (!started) StepFailed(BoardStep::Run);
     AppendLine(started ? kShortOKText : kShortFailedText);
-    AfterLinesStep();
+    if (!PortLost()) AfterLinesStep();
     CloseCommPort(m_link);
     m_mainWindow.EnableButtons();
 }

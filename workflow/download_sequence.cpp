@@ -1,17 +1,11 @@
-// The Download button: reset, fast baud rate, erase, code, verify, data, security bits,
-// bootload mode, back to 9600 baud, run.
-#include <limits>
-#include <optional>
-
+// The Download button: reset, fast baud rate, the files, erase, code, verify, data, security
+// bits, bootload mode, back to 9600 baud, run.
 #include "core/crystal.h"
-#include "core/numbers.h"
 #include "core/options.h"
 #include "flash/device_control.h"
 #include "flash/download.h"
 #include "flash/erase.h"
 #include "flash/verify.h"
-#include "image/dataflash_file_check.h"
-#include "image/hex_file_check.h"
 #include "link/baud_rate.h"
 #include "link/reset.h"
 #include "workflow/tovrel_form.h"
@@ -27,24 +21,12 @@ constexpr std::int16_t kLockBit = 1;
 constexpr std::int16_t kSecureBit = 2;
 constexpr std::int16_t kSerialSafeBit = 4;
 
-// The expected checksum as the log shows it: the checksum box's text as a 32-bit integer.
-// The box only ever holds a number once it has lost the focus; should it still hold
-// something else, the value taken over at that moment stands in for it.
-std::int32_t ExpectedChecksumOf(const std::string& text, std::int32_t takenOver) {
-    if (!BeginsWithNumber(text)) return takenOver;
-    const double value = RoundHalfEven(LeadingNumber(text));
-    if (!(value >= std::numeric_limits<std::int32_t>::min() &&
-          value <= std::numeric_limits<std::int32_t>::max())) {
-        return takenOver;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 }  // namespace
 
 void TovrelForm::DownloadButton_Click() {
     m_failed = false;
     m_atFastRate = false;
+    m_portLost = false;
     m_report = {};
     m_unitData.reset();
     m_step = BoardStep::Reset;
@@ -57,19 +39,25 @@ void TovrelForm::DownloadButton_Click() {
         return;
     }
     if (SlowCrystal()) m_settings.FastBaudrateOption = false;
-    // A stop skips the steps still to come, as a failure does; the rate still goes back.
+    // A stop skips the steps still to come, as a failure does; the rate still goes back. A
+    // port that failed under the command takes nothing more at all.
     using Step = void (TovrelForm::*)();
-    for (const Step step : {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::EraseStep,
-                            &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
-                            &TovrelForm::SerialNumberStep, &TovrelForm::UnitDataWriteStep,
-                            &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
-        if (Stopped()) break;
+    for (const Step step :
+         {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::FilesStep, &TovrelForm::SerialAddressStep,
+          &TovrelForm::EraseStep, &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
+          &TovrelForm::SerialNumberStep, &TovrelForm::UnitDataWriteStep,
+          &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
+        if (Stopped() || PortLost()) break;
         (this->*step)();
     }
-    BaudrateBackStep();
-    RunStep();
-    AfterLinesStep();
+    if (!PortLost()) BaudrateBackStep();
+    if (!PortLost()) {
+        RunStep();
+        AfterLinesStep();
+    }
     CloseCommPort(m_link);
+    m_codeFile.reset();
+    m_dataFile.reset();
     EndOfSequence();
 }
 
@@ -88,6 +76,18 @@ bool TovrelForm::Stopped() {
     m_settings.OperationOK = false;
     m_report.stopped = true;
     StepFailed(m_step);
+    return true;
+}
+
+bool TovrelForm::PortLost() {
+    if (m_portLost) return true;
+    const std::string reason = m_link.port.LineError();
+    if (reason.empty()) return false;
+    m_portLost = true;
+    m_settings.OperationOK = false;
+    StepFailed(m_step);
+    AppendLine(PortLostLine(
+        PortFailureDetails(PortName(m_link), m_link.portPath(m_settings.Comport), reason)));
     return true;
 }
 
@@ -117,8 +117,9 @@ void TovrelForm::SwitchToFastBaudrate() {
 }
 
 void TovrelForm::EraseStep() {
+    // Nothing is erased for a file that cannot be written.
+    if (!m_settings.OperationOK) return;
     EnterStep(BoardStep::Erase);
-    m_settings.OperationOK = true;
     Append(kErasingCodeText);
     const bool ok = EraseFunction(m_link);
     const std::string scope = m_settings.EraseMode ? kEraseCodeAndDataText : kEraseCodeOnlyText;
@@ -133,40 +134,10 @@ void TovrelForm::CodeDownloadStep() {
     Settings& s = m_settings;
     if (s.DownloadMode == kDownloadDataOnly || !s.OperationOK) return;
     EnterStep(BoardStep::Code);
-    s.HexFileName = ChooseFile(s.CmdHexFileName, kHexFileFilter);
-    if (s.HexFileName.empty()) {
-        s.OperationOK = false;
-        StepFailed(BoardStep::Code);
-        return;
-    }
-    // Read once: the check, the download, the verify and its files all use this reading.
-    const std::optional<TextFile> file = m_readFile(m_host, s.HexFileName);
-    CheckHexFile(file);
-    if (!s.OperationOK) return;
-    WriteCode(*file);
-    if (Stopped()) return;
-    VerifyStep(*file);
-}
-
-void TovrelForm::CheckHexFile(const std::optional<TextFile>& file) {
-    Settings& s = m_settings;
-    // A file that could not be read (its message is shown) fails like one that fails its check.
-    s.HexFileChecksum = 0;
-    s.ChecksumMismatch = false;
-    const bool checked = file && HexFileCheckFunction(s, m_host, *file, m_panel.Check1.checked);
-    if (file) m_report.checksum = s.HexFileChecksum;
-    if (!checked) {
-        AppendLine(kHexFileErrorLine);
-        if (s.ChecksumMismatch) {
-            const std::int32_t expected =
-                ExpectedChecksumOf(m_panel.HexFileCHKSUM.text, s.ExpectedChecksum);
-            AppendLine(ChecksumMismatchLine(expected, s.HexFileName, s.HexFileChecksum));
-        }
-        s.OperationOK = false;
-        StepFailed(BoardStep::Code);
-    }
-    // Also after failed record checks: the sum still tells the user which file was read.
-    if (!s.ChecksumMismatch) AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
+    AppendLine(ChecksumLine(s.HexFileName, s.HexFileChecksum));
+    WriteCode(*m_codeFile);
+    if (Stopped() || PortLost()) return;
+    VerifyStep(*m_codeFile);
 }
 
 void TovrelForm::WriteCode(const TextFile& file) {
@@ -179,8 +150,9 @@ void TovrelForm::WriteCode(const TextFile& file) {
     }
     // The standard download is the fallback after a failed quick download too. With
     // OperationOK already false it sends nothing and reports a second "..........Failed", so
-    // the log shows two failure lines for one failed download, as it always has.
-    if (!s.QuickDownloadOption || !s.OperationOK) {
+    // the log shows two failure lines for one failed download, as it always has; not after a
+    // port that failed, which ends the command.
+    if (!s.QuickDownloadOption || (!s.OperationOK && !PortLost())) {
         s.OperationOK = StandardDownloadMode(m_link, m_mainWindow, file);
         AppendLine(s.OperationOK ? kLongOKText : kLongFailedText);
     }
@@ -214,22 +186,8 @@ void TovrelForm::DataDownloadStep() {
     Settings& s = m_settings;
     if (!s.OperationOK || s.DownloadMode == kDownloadCodeOnly) return;
     EnterStep(BoardStep::Data);
-    s.DataFileName = ChooseFile(s.CmdDataFileName, kDataFileFilter);
-    if (s.DataFileName.empty()) {
-        s.OperationOK = false;
-        StepFailed(BoardStep::Data);
-        return;
-    }
-    const std::optional<TextFile> file = m_readFile(m_host, s.DataFileName);
-    if (!file || !DataflashFileCheckFunction(s, m_host, *file)) {
-        s.OperationOK = false;
-        StepFailed(BoardStep::Data);
-        Warn(InvalidDataflashFileMessage());
-        AppendLine(DataFileFailedLine(s.DataFileName));
-        return;
-    }
     Append(DownloadingDataText(s.DataFileName));
-    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *file);
+    s.OperationOK = DataDownloadMode(m_link, m_mainWindow, *m_dataFile);
     if (!s.OperationOK) {
         StepFailed(BoardStep::Data);
         Warn(DataDownloadErrorMessage());
@@ -291,10 +249,17 @@ void TovrelForm::BaudrateBackStep() {
 }
 
 void TovrelForm::RunStep() {
-    if (Stopped() || !m_settings.OperationOK || !m_settings.RunAfterDownload) return;
+    Settings& s = m_settings;
+    if (Stopped() || !s.OperationOK || !s.RunAfterDownload) return;
     EnterStep(BoardStep::Run);
     Append(kStartingUserCodeText);
+    // /B put E000, where bootload mode enters the code, over the line's own run address. A
+    // device without that mode never got the bootload frame: its code starts where /R or
+    // /R:hhhh says.
+    const std::int32_t entry = s.RunAddress;
+    if (s.CmdRunAddress && !s.BootloadOption) s.RunAddress = *s.CmdRunAddress;
     const bool ok = Run(m_link);
+    s.RunAddress = entry;
     if (!ok) StepFailed(BoardStep::Run);
     AppendLine(ok ? kShortOKText : kShortFailedText);
 }
@@ -311,11 +276,6 @@ void TovrelForm::EndOfSequence() {
     }
     // A command-line run keeps the buttons disabled until the form closes.
     Pause(m_link, static_cast<float>(m_settings.BatchPauseSeconds));
-}
-
-std::string TovrelForm::ChooseFile(const std::string& commandLinePath, const char* filter) {
-    if (!commandLinePath.empty()) return commandLinePath;
-    return m_host.OpenFileDialog(filter);
 }
 
 }  // namespace tovrel

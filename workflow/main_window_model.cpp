@@ -7,11 +7,25 @@ namespace tovrel {
 void MainWindowModel::AppendStatus(const std::string& text, bool endLine) {
     std::string appended = text;
     if (endLine) appended += kLineEnd;
+    if (endLine && !m_waitingLine.empty()) {
+        appended += m_waitingLine + kLineEnd;
+        m_waitingLine.clear();
+    }
     m_status += appended;
     // The caret at the end keeps the last line in view.
     m_caret = static_cast<int>(m_status.size());
     if (onStatusAppended) onStatusAppended(appended);
     Changed();
+}
+
+void MainWindowModel::AppendWholeLine(const std::string& text) {
+    if (m_status.empty() || m_status.back() == '\n') {
+        AppendStatus(text, true);
+        return;
+    }
+    // Never inside a step's line: "ERASING CODE " waits for its "AND DATA... OK".
+    if (!m_waitingLine.empty()) m_waitingLine += kLineEnd;
+    m_waitingLine += text;
 }
 
 void MainWindowModel::SetPelliconText(const std::string& text) {

@@ -15,6 +15,9 @@ class MainWindowModel : public ProgressSink {
   public:
     // Appends text to the status log, then CR LF when endLine; the caret goes to the end.
     void AppendStatus(const std::string& text, bool endLine = false);
+    // Appends text as a line of its own: at once when the log stands at the start of a line,
+    // else as soon as the line under way has ended.
+    void AppendWholeLine(const std::string& text);
     const std::string& Status() const { return m_status; }
     int StatusCaret() const { return m_caret; }
 
@@ -52,6 +55,7 @@ class MainWindowModel : public ProgressSink {
   private:
     void Changed();
     std::string m_status;
+    std::string m_waitingLine;
     int m_caret = 0;
     std::string m_pelliconText;
     Buttons m_buttons;

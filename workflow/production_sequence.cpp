@@ -1,7 +1,6 @@
 // The bench's steps in the download: a serial number and unit data for each board.
 #include "core/bytes.h"
 #include "core/numbers.h"
-#include "core/options.h"
 #include "flash/download.h"
 #include "flash/frames.h"
 #include "image/dataflash_file_check.h"
@@ -37,7 +36,12 @@ std::optional<std::size_t> LineWriting(const std::vector<std::string>& lines,
 bool TovrelForm::PrepareBoardStep() {
     if (m_production == nullptr) return true;
     const std::optional<std::uint16_t> address = m_production->SerialAddress();
-    if (address && !SerialAddressFree(*address)) return false;
+    if (address && *address > m_settings.DataSize) {
+        EnterStep(BoardStep::Serial);
+        Warn(SerialAddressBeyondDataMessage(*address));
+        StepFailed(BoardStep::Serial);
+        return false;
+    }
     if (!m_production->HasUnitData()) return true;
     if (address && !TakeSerialNumber()) return false;
     EnterStep(BoardStep::UnitData);
@@ -56,30 +60,18 @@ bool TovrelForm::PrepareBoardStep() {
     return false;
 }
 
-// The number's address lies in this device's data flash, and the data file writes nothing
-// there: both frames would land on one place, which then holds neither.
-bool TovrelForm::SerialAddressFree(std::uint16_t address) {
+// Once the data file is read, before the erase: it writes nothing at the number's address.
+// Both frames would land on one place, which would then hold neither.
+void TovrelForm::SerialAddressStep() {
+    if (m_production == nullptr || !m_settings.OperationOK || !m_dataFile) return;
+    const std::optional<std::uint16_t> address = m_production->SerialAddress();
+    if (!address) return;
+    const std::optional<std::size_t> line = LineWriting(DataflashLines(*m_dataFile), *address);
+    if (!line) return;
     EnterStep(BoardStep::Serial);
-    if (address > m_settings.DataSize) {
-        Warn(SerialAddressBeyondDataMessage(address));
-        StepFailed(BoardStep::Serial);
-        return false;
-    }
-    const Settings& s = m_settings;
-    if (s.DownloadMode == kDownloadCodeOnly || s.CmdDataFileName.empty()) return true;
-    EnterStep(BoardStep::Data);
-    const std::optional<TextFile> file = m_readFile(m_host, s.CmdDataFileName);
-    if (!file) {
-        // Its message was shown; the data step would fail on it after the erase.
-        if (!Stopped()) StepFailed(BoardStep::Data);
-        return false;
-    }
-    const std::optional<std::size_t> line = LineWriting(DataflashLines(*file), address);
-    if (!line) return true;
-    EnterStep(BoardStep::Serial);
-    Warn(SerialAddressTakenMessage(address, s.CmdDataFileName, *line));
+    Warn(SerialAddressTakenMessage(*address, m_settings.DataFileName, *line));
+    m_settings.OperationOK = false;
     StepFailed(BoardStep::Serial);
-    return false;
 }
 
 bool TovrelForm::TakeSerialNumber() {

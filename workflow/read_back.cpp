@@ -39,6 +39,7 @@ std::optional<std::string> TovrelForm::ReadBackRun(const std::string& file) {
     SetInputArgs(m_panel, m_settings, m_host.CommandLineWords());
     m_failed = false;
     m_atFastRate = false;
+    m_portLost = false;
     if (m_host.StopSignal() != 0) return kResetStep;
     ResetButton_Click();
     m_mainWindow.DisableButtons();
@@ -52,13 +53,16 @@ std::optional<std::string> TovrelForm::ReadBackRun(const std::string& file) {
     };
     SwitchToFastBaudrate();
     note(kBaudrateStep);
-    if (!Stopped()) ReadCodeStep(file);
+    if (!Stopped() && !PortLost()) ReadCodeStep(file);
     note(kReadStep);
-    BaudrateBackStep();
-    note(kBaudrateStep);
-    // Lines that cannot be let go fail the read-back as a whole, though the file is written.
-    AfterLinesStep();
-    note(kReadStep);
+    // A port that failed takes nothing more.
+    if (!PortLost()) {
+        BaudrateBackStep();
+        note(kBaudrateStep);
+        // Lines that cannot be let go fail the read-back as a whole, though the file is written.
+        AfterLinesStep();
+        note(kReadStep);
+    }
     CloseCommPort(m_link);
     return failedStep;
 }

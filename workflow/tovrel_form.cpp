@@ -111,6 +111,8 @@ void TovrelForm::Form_QueryUnload() {
     m_unloaded = true;
 }
 
+void TovrelForm::CloseDuringCommand() { m_mainWindow.AppendWholeLine(kClosingDuringCommandLine); }
+
 void TovrelForm::ConfButton_Click() {
     m_mainWindow.DisableButtons();
     m_panel.UpdateConfigurationData();

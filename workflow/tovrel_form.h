@@ -64,6 +64,9 @@ class TovrelForm {
     void ConfButton_Click();
     void OKButton_Click();
     void CancelButton_Click();
+    // The close box while a command runs: the host stops the command at its next safe point
+    // and the program ends with it; the log says so.
+    void CloseDuringCommand();
 
     // Modem-line sequences from the command line; they win over the settings file's [Lines].
     // Called before Form_Load.
@@ -102,19 +105,28 @@ class TovrelForm {
     // failed step: what is still to come is skipped, up to the way back to 9600 baud and the
     // close. True once it was asked for.
     bool Stopped();
+    // A port that failed under the command (hung up, an I/O error, the device gone) ends it at
+    // once: one line names the port and the system's reason, and nothing more is tried on it.
+    // True once that happened.
+    bool PortLost();
     // Steps of the download sequence, in their order.
     void EnterStep(BoardStep step);
     bool OpenPortForDownload();
     bool SlowCrystal() const;
     void SwitchToFastBaudrate();
+    // The download file and the data file, as the download mode wants them, chosen, read and
+    // checked before the erase; a file that cannot be used fails the step with its lines.
+    void FilesStep();
+    bool PrepareCodeFile();
+    bool CheckHexFile(const std::optional<TextFile>& file);
+    bool PrepareDataFile();
     void EraseStep();
     void CodeDownloadStep();
-    void CheckHexFile(const std::optional<TextFile>& file);
     void WriteCode(const TextFile& file);
     void VerifyStep(const TextFile& file);
     void DataDownloadStep();
     bool PrepareBoardStep();
-    bool SerialAddressFree(std::uint16_t address);
+    void SerialAddressStep();
     bool TakeSerialNumber();
     void SerialNumberStep();
     void UnitDataWriteStep();
@@ -146,6 +158,10 @@ class TovrelForm {
     bool m_unloaded = false;
     bool m_failed = false;
     bool m_atFastRate = false;  // the device took the fast rate in this download
+    bool m_portLost = false;    // the port failed under this download
+    // The files of this download, read and checked before the erase.
+    std::optional<TextFile> m_codeFile;
+    std::optional<TextFile> m_dataFile;
     ProductionSteps* m_production = nullptr;
     FileReader m_readFile = ReadTextFile;
     DownloadReport m_report;

@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--read", "OUT.BIN", "--json"},
                 {},
                 "--read cannot be used with --json"},
-        LineRow{"NoFile", {"--ports", "COM1"}, {}, "no download file given"}),
+        LineRow{"NoFile", {"--ports", "COM1"}, {}, "no download file given"},
+        LineRow{"NothingAfterTheEnd", {"--"}, {}, "no download file given"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineSequence, ReadsStepsAndWritesThemBack) {

@@ -55,7 +55,8 @@ struct FaultCase {
     std::string words;
     std::vector<CaseFile> files;
     int status;
-    Words out;          // lines on standard output in this order; from its blank first line: all
+    // Lines on standard output in this order; from its blank first line: all ("{tty}" as below).
+    Words out;
     std::string err;    // standard error, exactly ("{tty}" is the device's terminal)
     std::string state;  // the device's memory at the end (see DescribeState); empty: not checked
     Received received = {};

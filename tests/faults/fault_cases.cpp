@@ -18,6 +18,8 @@ const std::string kWithDisplay = "DISPLAY=:99 QT_QPA_PLATFORM=offscreen XDG_RUNT
 const std::string kQuietQt = "QT_LOGGING_RULES=default.warning=false ";
 const std::string kAll = "ACBWQVESFU";
 const Received kNothingSent{"", 0, "ID?" + kAll};
+// A file refused before the erase: the board keeps its program.
+const Received kNothingErased{"", 0, "ACWQE"};
 
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -89,8 +91,9 @@ const std::string kVerified = "VERIFYING USER CODE: ... OK", kBack = "Baudrate =
 const std::string kSlowFailed = "Baudrate = 9600... failed";
 const Words kGood{"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kBack};
 const Words kGoodData{"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kData, kBack};
-const Words kHexRejected{kErased, "failed......error in hex file"};
-const Words kDataFailed{kCoded, kDataRejected, kBack};
+const Words kHexRejected{kUp, "failed......error in hex file", kBack};
+const Words kDataFailed{kUp, kDataRejected, kBack};
+const std::string kPortLost = "PORT ERROR: COM1 ({tty}): Input/output error";
 const std::string kBadHex = "Warning: Invalid Hex File\n";
 const std::string kBadData = "Warning: Invalid Dataflash TXT File\n";
 const std::string kBaudError = "Warning: Error encountered while changing baudrate\n";
@@ -197,6 +200,17 @@ FaultCase Bench(FaultCase row, Words moreSims) {
     return row;
 }
 
+// A row that also checks a file of its folder afterwards; one whose files cannot grow beyond
+// a limit (standard output included).
+FaultCase WithFileAfter(FaultCase row, const std::string& file, Words lines) {
+    row.fileAfter = {file, std::move(lines)};
+    return row;
+}
+FaultCase Limited(FaultCase row, long fileSizeLimit) {
+    row.fileSizeLimit = fileSizeLimit;
+    return row;
+}
+
 // Every line of text with the port in front, as a bench run with --ports writes it.
 std::string Prefixed(const std::string& port, const std::string& text) {
     std::string out;
@@ -224,8 +238,9 @@ std::vector<FaultCase> BenchRows() {
      {"--silent", ""}),
     Bench({"BenchPortUnplugged", "a port whose device hangs up mid-download fails at that step; "
      "the other port's board is programmed", "--hangup-after=Q:2", "--ports COM1,COM3 " + kCode,
-     {GoodHex()}, 1, {"COM1: RESULT FAILED (code), device Zerk8QA version 2.05, serial -, {s} s",
-     "COM3" + kBoardOK + "-, {s} s"}, Prefixed("COM1", kBaudError), ""}, {""}),
+     {GoodHex()}, 1, {"COM1: " + kPortLost,
+     "COM1: RESULT FAILED (code), device Zerk8QA version 2.05, serial -, {s} s",
+     "COM3" + kBoardOK + "-, {s} s"}, "", ""}, {""}),
     {"BenchLoopTwoBoards", "--count 2: programs a board, sees it gone when its code runs, waits "
      "for the next one and programs it", "--new-board-after=U:*:300", "--count 2 " + kCode + " /R",
      {GoodHex()}, 0, {"COM1" + kBoardOK + "-, {s} s", "STARTING USER CODE: ... OK",
@@ -257,6 +272,44 @@ std::vector<FaultCase> BenchRows() {
      "{time},COM1,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}",
      "{time},COM3,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}"}};
     rows.insert(rows.end(), {killed, shared});
+    // What a loop must keep: one reading of the files, the numbers, the sequences, the patience.
+    rows.insert(rows.end(), {
+    {"BenchPipeForEveryBoard", "reads the download file once for the whole loop: from a pipe the "
+     "second board gets the same code", "--new-board-after=U:*:300", "--count 2 /dev/stdin /R",
+     {{"-", ExampleHex}}, 0, {"COM1" + kBoardOK + "-, {s} s", "COM1" + kBoardOK + "-, {s} s",
+     "TOTAL: 2 boards, 2 OK, 0 FAILED"}, "", kCodeFile},
+    WithFileAfter({"BenchUnitDataToldItsNumber", "tells the unit-data command the board's serial "
+     "number (TOVREL_SERIAL)", "", "--unit-data echo${IFS}$TOVREL_SERIAL>{dir}/told;echo${IFS}"
+     "8,0,0,0,0 " + kNumbers + kCode, {GoodHex()}, 0, {"DOWNLOADING SERIAL NUMBER [1001]: ... OK",
+     "DOWNLOADING UNIT DATA:..........OK"}, "", "code file, data other, security FF, bootload FF"},
+     "told", {"1001"}),
+    {"BenchAfterSequenceOfItsOwn", "runs --after's sequence at the end, --before's before the "
+     "reset (here a line a pseudo-terminal lacks fails only the end)", "",
+     "--ports COM1 --before=W0 --after=D0 " + kCode, {GoodHex()}, 1,
+     {"COM1: RESULT FAILED (run), device Zerk8QA version 2.05, serial -, {s} s"},
+     Prefixed("COM1", "Warning: Cannot set DTR on COM1 ({tty}): Inappropriate ioctl for device\n"),
+     kCodeFile},
+    {"BenchOneLostReplyIsNoBoardGone", "counts a board gone after a second without an answer, "
+     "not after one lost answer", "--drop-reply=ID:4 --new-board-after=ID:6:1500",
+     "--count 2 " + kCode, {GoodHex()}, 0, {"COM1" + kBoardOK + "-, {s} s",
+     "COM1" + kBoardOK + "-, {s} s", "TOTAL: 2 boards, 2 OK, 0 FAILED"}, "", kCodeFile,
+     {"ID", 10, ""}},
+    // The unit data takes the number before the erase, which the device (one that stays at
+    // 9600 baud) refuses.
+    WithFileAfter({"BenchFailedBoardGivesItsNumberBack", "gives the number of a board that failed "
+     "before the number reached it to the next board", "--id=Kaz 8QC    205 --reply-byte=A:1:15 "
+     "--new-board-after=A:1:1500", "--count 2 --unit-data echo${IFS}8,0,0,0,0 " + kNumbers + kCode
+     + " /R", {GoodHex()}, 1, {"COM1: RESULT FAILED (erase), device Zerk8QC version 2.05, serial "
+     "-, {s} s", "COM1: RESULT OK, device Zerk8QC version 2.05, serial 1001, {s} s",
+     "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "",
+     "code file, data other, security FF, bootload FF"}, "numbers.txt", {"next 1002", "free"}),
+    // The limit holds standard output too: the log is near it already, the output far below.
+    Limited({"BenchLogLineLost", "ends with status 1 when a board's log line cannot be written, "
+     "though the board is good", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
+     Text("time,port,result,step,device,serial,file,checksum,seconds\n" + std::string(900, 'x') +
+     "\n")}}, 1, {kCoded},
+     "Warning: Cannot write to the production log {dir}/log.csv\nNo space left on device\n",
+     kCodeFile}, 1000)});
     rows.insert(rows.end(), {
     {"BenchBoardPulledAtTheFastRate", "a board pulled mid-download leaves the port at 115200 baud "
      "(the way back unanswered); the loop polls at the boot rate again and programs the next board",
@@ -266,9 +319,9 @@ std::vector<FaultCase> BenchRows() {
     {"BenchSerialAddressInTheDataFile", "refuses a serial number whose address the data file also "
      "writes, naming both, before anything is erased; no number is spent", "",
      kNumbers + kCodeAndData, {GoodHex(), Data([] { return ExampleData() + "600,01,02,03,04\r\n"; })},
-     1, {"RESETTING PART: OK"}, "Warning: The serial number's data-flash address 600 (--serial-at) "
-     "is written by other data too: nothing is erased\n{dir}/data.txt, line 5\n", kUntouched,
-     {"ID", 2, kAll}, Port::Sim, {}, {}, {}, {"numbers.txt", {"free"}}}});
+     1, {"", kConfig, kResetOk, kUp, kBack}, "Warning: The serial number's data-flash address 600 "
+     "(--serial-at) is written by other data too: nothing is erased\n{dir}/data.txt, line 5\n",
+     kUntouched, {"ID", 2, "ACWQVESFU"}, Port::Sim, {}, {}, {}, {"numbers.txt", {"free"}}}});
     // A number file reached through two links: both runs share the one file.
     FaultCase linked{"BenchSerialFileThroughLinks", "follows a number file's symbolic link to the "
      "real file, so two stations that share it through links never give one number twice", "",
@@ -376,9 +429,17 @@ std::vector<FaultCase> Rows() {
     {"ShortVerifyAnswer", "counts a short page read as one failed read and reads again",
      "--short-reply=V:1:100", kCodeVerify, {GoodHex()}, 0, {kCoded, kVerified, kBack}, "",
      kCodeFile},
-    {"HangUpDuringDownload", "ends at once with status 1; the log shows the code download failed",
+    {"HangUpDuringDownload", "ends at once with status 1: the code download failed, then one line "
+     "names the port and the system's reason; nothing more is tried",
      "--hangup-after=Q:2", kCode, {GoodHex()}, 1,
-     {kFailedTwice, kFailed, "Baudrate = 115200... failed"}, kBaudError, ""},
+     {"", kConfig, kResetOk, kUp, kErased, kSum, kFailedTwice, kPortLost}, "", ""},
+    {"HangUpDuringVerify", "the same when the line hangs up during the verify: no data, no run, "
+     "no way back to 9600", "--hangup-after=V:3", kCodeAndData + " /V /R",
+     {GoodHex(), Data(ExampleData)}, 1, {"", kConfig, kResetOk, kUp, kErased, kSum, kCoded,
+     "VERIFYING USER CODE: ... failed", kPortLost}, "", ""},
+    {"FastSwitchRefused", "returns from the rate it had before the refused switch: the code goes "
+     "down at 9600, the way back succeeds", "--reply-byte=B:1:15", kCode, {GoodHex()}, 1,
+     {"Baudrate = 9600... failed", kErased, kSum, kCoded, kBack}, kBaudError, kCodeFile},
     {"StandardDownloadVerified", "writes the file record by record (a profile without the quick "
      "download) and reads it back", "--id=Kaz 8QB    205", kCodeVerify, {GoodHex()}, 0,
      {kCoded, kVerified, kBack}, "", kCodeFile},
@@ -404,6 +465,13 @@ std::vector<FaultCase> Rows() {
      "", kCode, {GoodHex()}, 1, {kConfig}, Held("{tty}): Permission denied"), kUntouched,
      kNothingSent, Port::NoPermission},
     // The command line, and the program's start.
+    {"BootloadWithoutBootloadMode", "ignores /B on a device whose profile has no bootload mode: "
+     "the code starts where /R:hhhh says", "", kCode + " /B /R:0040",
+     {GoodHex(), Profile([] { return ProfileWith("BootloadOption", "BootloadOption = False"); })},
+     0, {kCoded, kBack, "STARTING USER CODE: ... OK"}, "", kCodeFile, {"070E045500004067", 1, ""}},
+    {"DoubleDashEndsTheOptions", "takes the word after \"--\" as the download file, though it "
+     "begins with \"--\"", "", "-- --app.hex /V", {}, 1, kHexRejected,
+     "Warning: Cannot open file --app.hex\n", kUntouched, kNothingErased},
     {"BootloadThenRun", "sets bootload mode and starts the code at E000 in the same run (/B /R)",
      "", kCodeVerify + " /B /R /T:0", {GoodHex()}, 0,
      {"", kConfig, kResetOk, kUp, kErased, kSum, kCoded, kVerified,
@@ -443,10 +511,14 @@ std::vector<FaultCase> Rows() {
      "have (a pseudo-terminal has no modem lines), with the system's reason; sends nothing",
      "", kCode + " --before=R1|D1|W0.05", {GoodHex()}, 1, {"", kConfig, "RESETTING PART: failed"},
      kNoRts + kNoRts + kResetFailed, kUntouched, kNothingSent},
-    {"ReadBackHangUp", "fails the read-back when the line hangs up during the page reads and "
-     "writes no file; status 1", "--hangup-after=V:3", "--read {dir}/back.hex", {}, 1,
-     {"", kConfig, kResetOk, kUp, "READING CODE [{dir}/back.hex]:..........Failed",
-      "Baudrate = 115200... failed"}, kBaudError, kUntouched, {"V", 3, "ACWQVESFU"}},
+    {"ReadBackHangUp", "fails the read-back when the line hangs up during the page reads, names "
+     "the port and writes no file; status 1", "--hangup-after=V:3", "--read {dir}/back.hex", {}, 1,
+     {"", kConfig, kResetOk, kUp, "READING CODE [{dir}/back.hex]:..........Failed", kPortLost}, "",
+     kUntouched, {"V", 3, "ACWQVESFU"}},
+    Limited(WithFileAfter({"ReadBackNotWrittenKeepsTheOldFile", "writes the file aside and "
+     "renames it: a write that fails leaves the old file as it was", "", "--read {dir}/back.bin",
+     {{"back.bin", Text("old\n")}}, 1, {"READING CODE [{dir}/back.bin]:..........Failed", kBack},
+     "Warning: Cannot write file {dir}/back.bin\n", kUntouched}, "back.bin", {"old"}), 1000),
     // Signals, and a log nobody reads.
     {"InterruptedDuringDownload", "finishes the exchange under way, sends no further page, takes "
      "the device back to 9600 baud, closes the port, saves the settings and ends with status 130 "
@@ -467,12 +539,17 @@ std::vector<FaultCase> Rows() {
      "finishes the run and returns its status", "", kCodeVerify, {GoodHex()}, 0, {}, "", kCodeFile,
      {"V", 248, "WQ"}, Port::Sim, {SIGPIPE}},
     // Download files.
-    {"HexEmpty", "accepts it (nothing to check, nothing to send): erases and reports OK",
-     "", kCode, {Hex(Text(""))}, 0,
-     {kErased, "CheckSum of [{dir}/app.hex] is 0hex - 0 Dec", kCoded, kBack}, "", kUntouched,
-     {"A", 1, "WQ"}}};
-    AddVariants(rows, {"Hex", "rejects the file, sends no code", "", kCode, {GoodHex()}, 1,
-                       kHexRejected, kBadHex, kUntouched, {"A", 1, "WQ"}}, kDamages);
+    {"HexEmpty", "rejects it as no program, before anything is erased", "", kCode,
+     {Hex(Text(""))}, 1, {kUp, "failed......error in hex file",
+     "CheckSum of [{dir}/app.hex] is 0hex - 0 Dec", kBack}, kBadHex, kUntouched, kNothingErased},
+    {"HexExtendedAddressNotZero", "rejects a file with data above 64 KB (an extended address "
+     "record that is not 0) before anything is erased", "", kCode,
+     {Hex([] { return ":020000040001F9\r\n" + ExampleHex(); })}, 1, kHexRejected,
+     "Warning Hex File: Hex file {dir}/app.hex holds an extended address record that is not 0: "
+     "its data lies above 64 KB, where no device of this family has code flash. Nothing of it is "
+     "sent\n", kUntouched, kNothingErased}};
+    AddVariants(rows, {"Hex", "rejects the file before anything is erased", "", kCode, {GoodHex()},
+                       1, kHexRejected, kBadHex, kUntouched, kNothingErased}, kDamages);
     rows.insert(rows.end(), {
     {"HexMillionLines", "checks all of it and downloads it", "", kCode, {Hex(MillionLines)}, 0,
      {kErased, "CheckSum of [{dir}/app.hex] is 1E218D00hex - 505515264 Dec", kCoded}, "",
@@ -488,20 +565,20 @@ std::vector<FaultCase> Rows() {
      {"CheckSum of [/dev/stdin] is 11D00hex - 72960 Dec",
       "DOWNLOADING CODE [/dev/stdin]:..........OK", kVerified, kBack}, "", kCodeFile,
      {"Q", 3, "W"}},
-    {"HexEndless", "reads no more than 64 MiB: says the file is too large, sends no code",
+    {"HexEndless", "reads no more than 64 MiB: says the file is too large, erases nothing",
      "", "/dev/zero", {}, 1, kHexRejected, "Warning: File /dev/zero is larger than 64 MiB, far "
-     "beyond any download file: nothing of it is sent\n", kUntouched, {"A", 1, "WQ"}},
-    {"HexBeyondCodeSize", "rejects the file, sends no code", "", kCode,
+     "beyond any download file: nothing of it is sent\n", kUntouched, kNothingErased},
+    {"HexBeyondCodeSize", "rejects the file before anything is erased", "", kCode,
      {Hex([] { return HexRecord(0xF800, 0x11) + "\r\n" + ExampleHex(); })}, 1,
-     kHexRejected, "Warning Hex File: Hex File too big\n", kUntouched, {"A", 1, "WQ"}},
-    {"HexMissing", "reports it cannot open the file, sends no code", "", kCode, {}, 1,
-     kHexRejected, "Warning: Cannot open file {dir}/app.hex\n", kUntouched, {"A", 1, "WQ"}},
+     kHexRejected, "Warning Hex File: Hex File too big\n", kUntouched, kNothingErased},
+    {"HexMissing", "reports it cannot open the file, erases nothing", "", kCode, {}, 1,
+     kHexRejected, "Warning: Cannot open file {dir}/app.hex\n", kUntouched, kNothingErased},
     // Data-flash files.
-    {"DataEmpty", "accepts it, sends no data and reports OK", "", kCodeAndData,
-     {GoodHex(), Data(Text(""))}, 0, kGoodData, "", kCodeFile, {"Q", 1, "E"}}});
-    AddVariants(rows, {"Data", "rejects the file, sends no data", "", kCodeAndData,
-                       {GoodHex(), Data(ExampleData)}, 1, kDataFailed, kBadData, kCodeFile,
-                       {"Q", 1, "E"}}, kDamages);
+    {"DataEmpty", "rejects it as no data before anything is erased", "", kCodeAndData,
+     {GoodHex(), Data(Text(""))}, 1, kDataFailed, kBadData, kUntouched, kNothingErased}});
+    AddVariants(rows, {"Data", "rejects the file before anything is erased", "", kCodeAndData,
+                       {GoodHex(), Data(ExampleData)}, 1, kDataFailed, kBadData, kUntouched,
+                       kNothingErased}, kDamages);
     AddVariants(rows, {"Data", "", "", kCodeAndData, {GoodHex(), Data(ExampleData)}, 0, kGoodData,
                        "", kBothFiles}, kSpellings);
     rows.insert(rows.end(), {
@@ -513,6 +590,13 @@ std::vector<FaultCase> Rows() {
      {GoodHex(), Data([] { return ExampleData() + "640,01,02,03,04\r\n"; })}, 1,
      {kCoded, "DOWNLOADING DATA [{dir}/data.txt]:..........Failed", kBack},
      "Warning: Error encountered while dowloading the data, please retry.\n", kBothFiles},
+    // On a bench port's own thread, where no signal interrupts a blocking open.
+    {"DataFifoWithoutWriter", "waits for a data file that is a FIFO nobody writes to until the "
+     "stop signal, which ends the wait at once: nothing erased, back to 9600 baud, status 143",
+     "", "--ports COM1 " + kCodeAndData, {GoodHex(), {"data.txt", {}, CaseFile::Made::Fifo}}, 143,
+     {"COM1: " + kUp, "COM1: " + kBack, "COM1: RESULT INTERRUPTED (data), device Zerk8QA version "
+     "2.05, serial -, {s} s"}, "tovrel: stopped by SIGTERM\n", kUntouched,
+     {"ID", 2, "ACWQVESFU"}, Port::Sim, {SIGTERM, "B", 1, 2}},
     // Device profiles.
     {"ProfileEmpty", "runs on without its values: both rate changes fail (each logged as "
      "\"Baudrate = 9600... failed\"), the code still goes down, status 1",

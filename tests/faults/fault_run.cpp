@@ -116,9 +116,10 @@ std::string Normalized(const std::string& text) {
 }
 
 // Whole lines in this order; from the log's blank first line on, every line.
-void ExpectOut(const std::string& out, const Words& lines, const std::string& dir) {
+void ExpectOut(const std::string& out, const Words& lines, const std::string& dir,
+               const std::string& tty = "") {
     std::string all;
-    for (const std::string& line : lines) all += Replaced(line, dir) + "\n";
+    for (const std::string& line : lines) all += Replaced(line, dir, tty) + "\n";
     if (!lines.empty() && lines[0].empty()) {
         EXPECT_EQ(out, all);
         return;
@@ -126,7 +127,7 @@ void ExpectOut(const std::string& out, const Words& lines, const std::string& di
     const std::string text = "\n" + out;
     std::size_t from = 0;
     for (const std::string& line : lines) {
-        const std::string whole = "\n" + Replaced(line, dir) + "\n";
+        const std::string whole = "\n" + Replaced(line, dir, tty) + "\n";
         from = text.find(whole, from);
         ASSERT_NE(from, std::string::npos) << "missing in order: [" << whole << "]\n" << out;
         from += whole.size() - 1;
@@ -314,7 +315,7 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         EXPECT_EQ(second.status, 0) << second.out << second.err;
     }
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
-    ExpectOut(Normalized(run.out), row.out, dir);
+    ExpectOut(Normalized(run.out), row.out, dir, sim.Path());
     ExpectOut(Normalized(second.out), row.second.out, dir);
     if (!row.fileAfter.first.empty()) {
         std::istringstream text(Normalized(m_dir.Read(row.fileAfter.first)));

@@ -19,6 +19,14 @@ const ShownMessage kInvalid{"Invalid Hex File", "Warning"};
 const ShownMessage kTooBig{"Hex File too big", "Warning Hex File"};
 const ShownMessage kMismatch{"Checksum of file to download does not match required checksum ",
                              "Tovrel - Hex File Error"};
+const ShownMessage kExtended{
+    "Hex file file holds an extended address record that is not 0: its data lies above 64 KB, "
+    "where no device of this family has code flash. Nothing of it is sent",
+    "Warning Hex File"};
+const ShownMessage kUnknownType{
+    "Hex file file holds a record of a type Intel HEX does not define (above 05): nothing of it "
+    "is sent",
+    "Warning Hex File"};
 const ShownMessage kDataTooLarge{
     "A data flash memory address specified in the text file is larger than that allowed for "
     "this Pellicon",
@@ -79,9 +87,22 @@ const CheckCase kChecks[] = {
     {"ShortLineOverTheSizeAndUnmarked", Hex, HexFile({"X08F8", kEnd}), false,
      {kInvalid, kTooBig}},
     {"LowerCaseEndRecord", Hex, HexFile({kOne, ":00000001ff"}), true},
-    // Lines no frame can carry: too short, or more data than the one-byte length holds.
+    // Too short for a record, or more data than the one-byte count holds; 255 bytes fit.
     {"TooShortLine", Hex, HexFile({":00", kEnd}), false, {kInvalid}},
-    {"TooLongLine", Hex, HexFile({Record(0, Bytes(252, 1)), kEnd}), false, {kInvalid}},
+    {"LongestRecord", Hex, HexFile({Record(0, Bytes(255, 1)), kEnd}), true},
+    {"LongerThanItsCount", Hex, HexFile({Record(0, Bytes(255, 1)) + "01", kEnd}), false,
+     {kInvalid}},
+    // Address records place nothing; one that moves the data above 64 KB refuses the file.
+    {"ZeroAddressRecordsPass", Hex, HexFile({Record(0, {0, 0}, 4), Record(0, {0, 0}, 2), kOne,
+     Record(0, {0, 0, 0, 0}, 5), Record(0, {0x12, 0x34, 0, 0}, 3), kEnd}), true},
+    {"LinearAddressNotZero", Hex, HexFile({Record(0, {0, 1}, 4), kOne, kEnd}), false, {kExtended}},
+    {"SegmentAddressNotZero", Hex, HexFile({kOne, Record(0, {0x10, 0}, 2), kEnd}), false,
+     {kExtended}},
+    {"TypeBeyond05", Hex, HexFile({kOne, Record(0, {1}, 6), kEnd}), false, {kUnknownType}},
+    // Nothing to write is nothing to erase for.
+    {"EmptyFile", Hex, "", false, {kInvalid}, 0},
+    {"EndAndAddressRecordsOnly", Hex, HexFile({Record(0, {0, 0}, 4), kEnd}), false, {kInvalid}},
+    {"RecordsWithoutData", Hex, HexFile({":00001000F0", kEnd}), false, {kInvalid}},
     // Trailing blanks would make the downloads send the checksum and more as data.
     {"TrailingBlanks", Hex, HexFile({Record(0, {1, 2}) + "  ", kEnd}), false, {kInvalid}},
     {"DataAddressEqualToDataSize", Data, "0,1,2,3,4\r\n100,1,2,3,4\r\n", true},
@@ -91,6 +112,8 @@ const CheckCase kChecks[] = {
     {"DataEmptyLineBeforeTheLast", Data, "0,1,2,3,4\r\n\r\n5,1,2,3,4\r\n", false},
     {"DataLineWithoutComma", Data, "0,1,2,3,4\r\n5\r\n6,1\r\n", false},
     {"DataStopsAtTheFirstBadLine", Data, "0,1,2,3,4\r\nbad\r\n1,1\r\n999,9\r\n", false},
+    {"DataEmpty", Data, "\r\n", false},
+    {"DataNoteOnly", Data, "no data here\r\n", false},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Files, FileCheck, ::testing::ValuesIn(kChecks),
