@@ -97,6 +97,7 @@ struct Preparation {
 bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
     const LongOptions& o = line.options;
     const QtTranslator translator;
+    if (RefuseSameDevices(o, store, translator)) return false;
     if (!TraceFilesMade(line, translator)) return false;
     if (o.serialFirst) {
         std::string path = o.serialFile;
