@@ -2,10 +2,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iostream>
 #include <system_error>
 
 #include "adapters/qt_serial_port.h"
+#include "adapters/qt_translator.h"
 #include "adapters/sysfs_ports.h"
+#include "core/user_texts.h"
 #include "link/traced_serial_port.h"
 
 namespace tovrel {
@@ -22,11 +25,15 @@ std::unique_ptr<SerialPort> MakeSerialPort(const std::string& traceFile,
         error = std::generic_category().message(errno);
         return nullptr;
     }
-    // One write per line, flushed at once: a crash loses no line and never half of one.
-    auto sink = [file](const std::string& line) {
+    // One write per line, flushed at once: a crash loses no line and never half of one. A
+    // trace that cannot be written (a full disk) is said once; the run goes on without it.
+    auto sink = [file, traceFile, said = false](const std::string& line) mutable {
         const std::string whole = line + '\n';
-        std::fwrite(whole.data(), 1, whole.size(), file.get());
-        std::fflush(file.get());
+        const bool written = std::fwrite(whole.data(), 1, whole.size(), file.get()) == whole.size();
+        if ((std::fflush(file.get()) == 0 && written) || said) return;
+        said = true;
+        std::cerr << kCommandPrefix << Tr(QtTranslator(), kCannotWriteTraceError, traceFile) << ": "
+                  << std::generic_category().message(errno) << '\n';
     };
     return std::make_unique<TracedSerialPort>(std::move(port), std::move(sink),
                                               std::move(portName));

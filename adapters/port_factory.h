@@ -11,7 +11,8 @@ namespace tovrel {
 
 // The serial port of a run, the one way every run makes it: the Qt port, wrapped in a
 // protocol trace into traceFile when one is named. The trace file is created anew and each line
-// reaches it as soon as it is complete, so that it survives a crash. portName names the port
+// reaches it as soon as it is complete, so that it survives a crash; a trace that cannot be
+// written any more is said once on standard error. portName names the port
 // the next open is for ("COM1"), for the trace. Empty, with the system's reason in error, when
 // the trace file cannot be created. Like every Qt device, the port belongs to the thread that
 // makes it.

@@ -131,6 +131,7 @@ DatabaseUser DatabaseUserOf(const LongOptions& o) {
 bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
     const LongOptions& o = line.options;
     const QtTranslator translator;
+    if (RefuseSameDevices(o, store, translator)) return false;
     if (!TraceFilesMade(line, translator)) return false;
     if (!o.database.empty()) {
         std::string problem;

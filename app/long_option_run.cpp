@@ -9,7 +9,9 @@
 #include "app/read_back_run.h"
 #include "app/record_query_run.h"
 #include "app/stop_signals.h"
+#include "core/os_files.h"
 #include "core/user_texts.h"
+#include "link/port_names.h"
 #ifdef TOVREL_WITH_WINDOW
 #include "ui/run_with_window.h"
 #endif
@@ -53,6 +55,26 @@ int ReportTraceFailure(const Translator& translator, const std::string& file,
     std::cerr << kCommandPrefix << Tr(translator, kCannotCreateTraceError, file) << ": " << reason
               << '\n';
     return kExitUsage;
+}
+
+std::optional<int> RefuseSameDevices(const LongOptions& options, const SettingsStore& store,
+                                     const Translator& translator) {
+    const std::vector<std::string>& ports = options.ports;
+    std::vector<std::string> devices;
+    for (const std::string& port : ports) {
+        const int comport = ComportOfName(port);
+        devices.push_back(comport != 0 ? PortDevicePath(comport, store)
+                                       : options.DevicePathOf(port));
+    }
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        for (std::size_t k = 0; k < i; ++k) {
+            if (!SameFile(devices[k], devices[i])) continue;
+            std::cerr << kCommandPrefix
+                      << Tr(translator, kSameDeviceError, ports[k] + " and " + ports[i]) << '\n';
+            return kExitUsage;
+        }
+    }
+    return std::nullopt;
 }
 
 int RunWithLongOptions(const ParsedCommandLine& given, int argc, char** argv, bool display) {

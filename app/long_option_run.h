@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "config/long_options.h"
+#include "core/settings.h"
 #include "core/translator.h"
 
 namespace tovrel::app {
@@ -21,6 +24,12 @@ inline constexpr int kExitUsage = 2;
 // and answers the exit status of a command line that cannot be used.
 int ReportTraceFailure(const Translator& translator, const std::string& file,
                        const std::string& reason);
+
+// Two entries of --ports that lead to one device (a link and its target, a path spelt with a
+// double slash, COMn mapped onto a path also listed): said on standard error, and the exit
+// status of a command line that cannot be used. Nothing when every port is a device of its own.
+std::optional<int> RefuseSameDevices(const LongOptions& options, const SettingsStore& store,
+                                     const Translator& translator);
 
 // The program with a display: the window, or a command-line run whose message boxes wait for
 // the operator. A signal stops it as a headless run is stopped, waits for a message box or a

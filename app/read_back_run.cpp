@@ -177,10 +177,13 @@ int RunReadBack(int argc, char** argv, const ParsedCommandLine& line) {
         runs.push_back({port, PerPortFileName(o.readFile, port),
                         o.traceFile.empty() ? "" : PerPortFileName(o.traceFile, port)});
     }
-    if (const std::optional<int> status = CheckTraceFiles(runs)) return *status;
-    CatchStopSignals();
     // The serial ports and the settings stores are Qt devices and need the application object.
     QCoreApplication application(argc, argv);
+    if (const std::optional<int> status = RefuseSameDevices(o, QtSettingsStore(), QtTranslator())) {
+        return *status;
+    }
+    if (const std::optional<int> status = CheckTraceFiles(runs)) return *status;
+    CatchStopSignals();
     const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
     int status = 0;
     if (o.Bench()) {

@@ -1,5 +1,6 @@
 #include "config/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <functional>
@@ -165,7 +166,17 @@ void CommandLine::ApplyCrystal(const std::string& word) {
     m_panel.SetText(m_panel.FrequencyTextbox, word.substr(first + 1, length));
 }
 
+// Every pattern ApplySwitches looks for.
+constexpr std::string_view kSwitchPatterns[] = {"/D",    "/B",   "/R",   "/V",   "/R:@@@@", "/C:#",
+                                                "/C:##", "/T:#", "/S:#", "/M:#", "/X:*"};
+
 }  // namespace
+
+bool IsClassicSwitch(const std::string& word) {
+    const std::string upper = UpperCase(word);
+    return std::any_of(std::begin(kSwitchPatterns), std::end(kSwitchPatterns),
+                       [&upper](std::string_view pattern) { return Matches(upper, pattern); });
+}
 
 std::int16_t CommandLineComport(const std::vector<std::string>& words, std::int16_t comport) {
     for (std::size_t i = kFirstSwitchWord; i < words.size(); ++i) {

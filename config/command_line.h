@@ -17,6 +17,10 @@ namespace tovrel {
 void SetInputArgs(ConfigurationPanel& panel, Settings& settings,
                   const std::vector<std::string>& words);
 
+// Whether the word is one of the switches SetInputArgs applies ("/V", "/c:3", "/X:16"...):
+// anything else in a line of switches only would be a file.
+bool IsClassicSwitch(const std::string& word);
+
 // The port the /C switches of these words select, by the rules SetInputArgs applies; comport
 // when they select none.
 std::int16_t CommandLineComport(const std::vector<std::string>& words, std::int16_t comport);

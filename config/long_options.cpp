@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "config/command_line.h"
 #include "core/settings.h"
 #include "core/user_texts.h"
 #include "link/serial_ports.h"
@@ -177,6 +178,19 @@ std::optional<Problem> CheckQuery(const ParsedCommandLine& line) {
     return std::nullopt;
 }
 
+// Two ports whose own files (--read, --trace) would have one name: their names end alike.
+std::optional<Problem> PerPortFileClash(const LongOptions& o) {
+    for (const std::string& file : {o.readFile, o.traceFile}) {
+        if (file.empty()) continue;
+        std::set<std::string> names;
+        for (const std::string& port : o.ports) {
+            const std::string name = PerPortFileName(file, port);
+            if (!names.insert(name).second) return Problem{kPerPortFileClashError, name};
+        }
+    }
+    return std::nullopt;
+}
+
 // The rules between options, once every word has been read.
 std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
     const LongOptions& o = line.options;
@@ -198,9 +212,13 @@ std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
     if (!o.serialFirst && !o.serialFile.empty()) {
         return Problem{kAddressWithoutSerialError, "--serial-file"};
     }
+    if (o.Bench()) {
+        if (std::optional<Problem> clash = PerPortFileClash(o)) return clash;
+    }
     if (!o.readFile.empty()) {
-        if (!words.empty() && words.front().rfind('/', 0) != 0) {
-            return Problem{kReadWithFileError, words.front()};
+        // A read-back has switches only: a download file is refused wherever it lies.
+        for (const std::string& word : words) {
+            if (!IsClassicSwitch(word)) return Problem{kReadWithFileError, word};
         }
         if (o.loop) return Problem{kReadWithBenchError, "--loop"};
         if (o.serialFirst) return Problem{kReadWithBenchError, "--serial"};

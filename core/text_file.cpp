@@ -1,49 +1,25 @@
 #include "core/text_file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <string_view>
 
+#include "core/os_files.h"
 #include "core/user_texts.h"
 
 namespace tovrel {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-constexpr const char* kTemporarySuffix = ".tmp";
-constexpr std::size_t kReadChunk = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-enum class Reading { Whole, Failed, TooLarge };
-
-// stdio rather than a stream: a folder opens on some systems and only the read fails, and
-// ferror tells that apart from an empty file. A pipe gives its bytes until the writer closes.
-Reading ReadWholeFile(const std::string& path, std::string& text) {
-    if (path.find('\0') != std::string::npos) return Reading::Failed;  // names no file
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return Reading::Failed;
-    for (;;) {
-        const std::size_t old = text.size();
-        text.resize(old + kReadChunk);
-        const std::size_t got = std::fread(text.data() + old, 1, kReadChunk, file.get());
-        text.resize(old + got);
-        if (text.size() > kMaxFileBytes) return Reading::TooLarge;
-        if (got < kReadChunk) break;
+// Writes the content into a file of its own beside path; its name, or empty when that failed.
+std::string WrittenAside(const std::string& path, std::string_view content) {
+    std::error_code error;
+    std::optional<TemporaryFile> temporary = CreateTemporaryBeside(path, error);
+    if (!temporary) return {};
+    if (WriteAll(temporary->fd.get(), content) || temporary->fd.Close()) {
+        RemoveFile(temporary->path);
+        return {};
     }
-    return std::ferror(file.get()) ? Reading::Failed : Reading::Whole;
-}
-
-// Writes and closes the file, answering whether every byte reached it.
-bool WriteAll(const std::string& path, std::string_view content) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    const bool written =
-        std::fwrite(content.data(), 1, content.size(), file.get()) == content.size();
-    return std::fclose(file.release()) == 0 && written;
+    return temporary->path;
 }
 
 }  // namespace
@@ -72,13 +48,16 @@ std::vector<std::string> TextLines(std::string text) {
 
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
     std::string text;
-    if (ReadWholeFile(path, text) != Reading::Whole) return std::nullopt;
+    if (ReadWholeFile(path, kMaxFileBytes, {}, text) != Reading::Whole) return std::nullopt;
     return TextLines(std::move(text));
 }
 
 std::optional<TextFile> ReadTextFile(Host& host, const std::string& path) {
     std::string text;
-    switch (ReadWholeFile(path, text)) {
+    // A stop ends the wait for a FIFO's writer (or a device's bytes); the run then ends as
+    // stopped, without a message about the file.
+    switch (ReadWholeFile(
+        path, kMaxFileBytes, [&host] { return host.StopSignal() != 0; }, text)) {
         case Reading::Whole:
             return TextFile{path, TextLines(std::move(text))};
         case Reading::Failed:
@@ -86,6 +65,8 @@ std::optional<TextFile> ReadTextFile(Host& host, const std::string& path) {
             break;
         case Reading::TooLarge:
             ShowMessage(host, FileTooLargeMessage(path));
+            break;
+        case Reading::Stopped:
             break;
     }
     return std::nullopt;
@@ -105,13 +86,11 @@ std::size_t ContentLineCount(const std::vector<std::string>& lines) {
 }
 
 bool WriteFileWhole(Host& host, const std::string& path, std::string_view content) {
-    const std::string temporary = path + kTemporarySuffix;
-    std::error_code error;
-    if (WriteAll(temporary, content)) {
-        std::filesystem::rename(temporary, path, error);
-        if (!error) return true;
+    const std::string temporary = WrittenAside(path, content);
+    if (!temporary.empty()) {
+        if (!RenameOver(temporary, path)) return true;
+        RemoveFile(temporary);
     }
-    std::filesystem::remove(temporary, error);
     ShowMessage(host, CannotWriteFileMessage(path));
     return false;
 }

@@ -39,13 +39,16 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
 
 // Reads the whole file once, a pipe or a device as well as a plain file. Shows a message
 // naming the file and answers empty when it cannot be read or holds more than kMaxFileBytes.
+// A FIFO without a writer (or a device without bytes) is waited for only until the host's
+// stop signal: then the answer is empty, without a message.
 std::optional<TextFile> ReadTextFile(Host& host, const std::string& path);
 
 // A line read as one text field: leading blanks are dropped and a comma ends the field.
 std::string_view TextField(std::string_view line);
 
-// Replaces the file at path with content as a whole: the content goes to a file beside it
-// that then takes its name, so a reader never sees a half-written file or a stale tail.
+// Replaces the file at path with content as a whole: the content goes to a new file of its own
+// beside it (never through a link planted there) that then takes its name, so a reader never
+// sees a half-written file or a stale tail.
 // Shows a message naming the path and answers false when that fails.
 bool WriteFileWhole(Host& host, const std::string& path, std::string_view content);
 

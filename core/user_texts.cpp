@@ -212,6 +212,16 @@ UserMessage SerialAddressBeyondDataMessage(std::uint16_t address) {
         std::to_string(address), kWarningTitle);
 }
 
+UserMessage SerialAddressTakenMessage(std::uint16_t address, const std::string& source,
+                                      std::size_t line) {
+    UserMessage message =
+        Own("The serial number's data-flash address %1 (--serial-at) is written by other data too: "
+            "nothing is erased",
+            std::to_string(address), kWarningTitle);
+    message.details = source + ", line " + std::to_string(line);
+    return message;
+}
+
 UserMessage SerialNumbersFailedMessage(const std::string& details) {
     return Own("No serial number could be reserved for this board: %1", details, kWarningTitle);
 }

@@ -91,6 +91,9 @@ UserMessage BadStoredLinesMessage(bool before, const std::string& badStep);
 // The production bench. Details carry the system's reason, or the command's exit and its
 // standard error.
 UserMessage SerialAddressBeyondDataMessage(std::uint16_t address);
+// Other data writes the number's address too; the details name where: "<source>, line <n>".
+UserMessage SerialAddressTakenMessage(std::uint16_t address, const std::string& source,
+                                      std::size_t line);
 UserMessage SerialNumbersFailedMessage(const std::string& details);
 UserMessage SerialNumberNotReturnedMessage(std::uint32_t number, const std::string& details);
 UserMessage UnitDataFailedMessage(const std::string& command, const std::string& details);
@@ -203,6 +206,9 @@ inline constexpr const char* kListPortsAloneError =
 // The listing found no serial port at all.
 inline constexpr const char* kNoSerialPortsNote = "no serial ports found";
 inline constexpr const char* kRepeatedPortError = "--ports: %1 is listed twice";
+inline constexpr const char* kPerPortFileClashError =
+    "--ports: two ports would write into one file, %1 (their names end alike)";
+inline constexpr const char* kSameDeviceError = "--ports: %1 name one device";
 inline constexpr const char* kPortsWithSwitchError = "%1 cannot be used together with --ports";
 inline constexpr const char* kBadCountError = "--count: \"%1\" is not a whole number from 1 up";
 inline constexpr const char* kBadSerialError =
@@ -248,6 +254,8 @@ inline constexpr const char* kUnitDataLineNote = "line %1 is no data-flash line 
 inline constexpr const char* kPortWaitNote = "waiting for %1 to open again";
 // The trace file cannot be created; the system's reason follows after ": ".
 inline constexpr const char* kCannotCreateTraceError = "--trace: cannot create \"%1\"";
+// A trace that cannot be written any more, said once; the system's reason follows.
+inline constexpr const char* kCannotWriteTraceError = "--trace: cannot write to \"%1\"";
 
 // The usage, one translatable piece per paragraph; blank lines go between them.
 extern const char* const kUsageParagraphs[6];

@@ -36,7 +36,8 @@ void CloseCommPort(Link& link) {
 }
 
 bool SetModemLines(Link& link, const LineSequence& sequence) {
-    const std::optional<LineFailure> failure = RunLineSequence(link.port, sequence);
+    const std::optional<LineFailure> failure =
+        RunLineSequence(link.port, sequence, [&link] { return link.host.StopSignal() != 0; });
     if (!failure) return true;
     const int comport = link.settings.Comport;
     ShowMessage(link.host,

@@ -54,7 +54,8 @@ std::optional<LineSequence> StoredLineSequence(const SettingsStore& store, const
     return ParseLineSequence(store.Read(kSettingsApplication, kLinesSection, key, ""), badStep);
 }
 
-std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence) {
+std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence,
+                                           const std::function<bool()>& stopped) {
     for (const LineStep& step : sequence) {
         std::error_code error;
         switch (step.kind) {
@@ -65,7 +66,7 @@ std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence&
                 error = port.SetRts(step.asserted);
                 break;
             case LineStep::Kind::Wait:
-                port.Sleep(step.seconds);
+                port.Sleep(step.seconds, stopped);
                 break;
         }
         if (error) return LineFailure{step.kind, error};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,9 +58,11 @@ struct LineFailure {
     std::error_code error;
 };
 
-// Runs the steps in order on the open port, the waits through port.Sleep. Stops at the first
+// Runs the steps in order on the open port, the waits through port.Sleep, each cut short once
+// stopped answers true (the line steps still run, so lines set are let go). Stops at the first
 // line that cannot be set and answers it; nothing when every step ran.
-std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence);
+std::optional<LineFailure> RunLineSequence(SerialPort& port, const LineSequence& sequence,
+                                           const std::function<bool()>& stopped = {});
 
 // The sequence written back in the form ParseLineSequence reads ("R1|D1|W0.05").
 std::string LineSequenceText(const LineSequence& sequence);

@@ -89,7 +89,8 @@ Presence BoardPresence(Link& link, bool quiet) {
     // Withheld after a stop, like every message; the port is fine then.
     if (link.host.StopSignal() != 0) return Presence::Silent;
     // As before every reset message: a board held in reset by the lines never answers.
-    const bool linesSet = quiet ? !RunLineSequence(link.port, link.lines.before)
+    const bool linesSet = quiet ? !RunLineSequence(link.port, link.lines.before,
+                                                   [&link] { return link.host.StopSignal() != 0; })
                                 : SetModemLines(link, link.lines.before);
     if (!linesSet) return Presence::LinesFailed;
     link.port.DiscardInput();

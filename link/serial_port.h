@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -45,11 +47,18 @@ class SerialPort {
     // pseudo-terminal has none) or is not open.
     virtual std::error_code SetDtr(bool asserted) = 0;
     virtual std::error_code SetRts(bool asserted) = 0;
-    // Holds the lines as they are for the given time: the waits between line changes, which
-    // the chip needs to see a reset. Real time here; a fake port only notes it.
-    virtual void Sleep(double seconds) {
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    // Holds the lines as they are for the given time, or until stopped answers true (a stop
+    // signal ends the wait at once): the waits between line changes, which the chip needs to
+    // see a reset. Real time here; a fake port only notes it.
+    virtual void Sleep(double seconds, const std::function<bool()>& stopped) {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                         std::chrono::duration<double>(seconds));
+        for (Clock::time_point now; !(stopped && stopped()) && (now = Clock::now()) < end;) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(end - now, kSleepSlice));
+        }
     }
+    static constexpr std::chrono::milliseconds kSleepSlice{20};
 };
 
 }  // namespace tovrel

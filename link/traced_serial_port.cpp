@@ -145,9 +145,9 @@ std::error_code TracedSerialPort::SetRts(bool asserted) {
     return Lines("RTS", asserted, m_inner->SetRts(asserted));
 }
 
-void TracedSerialPort::Sleep(double seconds) {
+void TracedSerialPort::Sleep(double seconds, const std::function<bool()>& stopped) {
     Note("wait " + Decimal(seconds, std::nullopt) + " s");
-    m_inner->Sleep(seconds);
+    m_inner->Sleep(seconds, stopped);
 }
 
 }  // namespace tovrel

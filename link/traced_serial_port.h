@@ -46,7 +46,7 @@ class TracedSerialPort : public SerialPort {
     std::string LineError() const override { return m_inner->LineError(); }
     std::error_code SetDtr(bool asserted) override;
     std::error_code SetRts(bool asserted) override;
-    void Sleep(double seconds) override;
+    void Sleep(double seconds, const std::function<bool()>& stopped) override;
 
   private:
     void Line(const std::string& text);

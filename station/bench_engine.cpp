@@ -251,6 +251,8 @@ void BenchEngine::RunPort(std::size_t index) {
 void BenchEngine::RunLoop(Port& port) {
     BenchOutput& output = *m_services.output;
     port.form.LoadForBench(false);
+    // The rate every board's boot loader starts at, as the first board is reached.
+    const std::int32_t bootRate = port.form.settings().PCBaudrate;
     BoardWatch watch(port.form.link(), [this] { return WantsBoards(); });
     for (;;) {
         output.Phase(port.name, PortPhase::Waiting);
@@ -263,6 +265,9 @@ void BenchEngine::RunLoop(Port& port) {
             port.form.DownloadButton_Click();
             return EndBoard(port, start);
         }();
+        // A board pulled at the fast rate leaves the port there (its way back was not
+        // answered); the next board answers only at the boot rate.
+        port.form.settings().PCBaudrate = bootRate;
         if (!WantsBoards()) return;
         // A board whose code was started answers no more: it is as good as gone. Unless the
         // lines bring every board into its boot loader before the reset message: then only
@@ -276,8 +281,25 @@ void BenchEngine::RunLoop(Port& port) {
     }
 }
 
-// The board's record: a number whose board failed goes back, the record is committed in every
-// store, and only then is the result told. A store that cannot take it fails the board.
+// The one place that decides what becomes of a board's number, whichever store keeps them: it
+// goes back for the next board only when it certainly never reached this one (no frame with
+// it went out). Once one did, the number is spent whatever became of the board, and the
+// board's record shows it.
+void BenchEngine::SettleSerialNumber(Port& port, const DownloadReport& report, BoardResult& r) {
+    if (!report.serial) return;
+    if (report.serialSent) {
+        r.serial = report.serial;
+        return;
+    }
+    const std::string problem = m_services.production.serials->GiveBack(*report.serial);
+    if (!problem.empty()) {
+        ShowMessage(port.host, SerialNumberNotReturnedMessage(*report.serial, problem));
+        m_problems = true;
+    }
+}
+
+// The board's record: its number settled, the record committed in every store, and only then
+// the result told. A store that cannot take the record fails the board.
 BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
     port.listener.Flush();
     const DownloadReport& report = port.form.LastDownload();
@@ -292,15 +314,7 @@ BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
     r.checksum = report.checksum;
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.ended = std::chrono::system_clock::now();
-    if (report.serial && r.outcome == BoardOutcome::OK) {
-        r.serial = report.serial;
-    } else if (report.serial) {
-        const std::string problem = m_services.production.serials->GiveBack(*report.serial);
-        if (!problem.empty()) {
-            ShowMessage(port.host, SerialNumberNotReturnedMessage(*report.serial, problem));
-            m_problems = true;
-        }
-    }
+    SettleSerialNumber(port, report, r);
     for (BoardRecordStore* store : m_services.records) {
         const std::string reason = store->Record(r);
         if (reason.empty()) continue;

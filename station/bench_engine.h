@@ -19,6 +19,8 @@
 
 namespace tovrel {
 
+struct DownloadReport;
+
 // One port of a bench: COMn (comport 1 to 32) or a device path (comport 0, also for the
 // adapter of a usb:SERIAL), by the name given.
 struct BenchPort {
@@ -96,6 +98,7 @@ class BenchEngine {
     void RunPort(std::size_t index);
     void RunLoop(Port& port);
     BoardResult EndBoard(Port& port, std::chrono::steady_clock::time_point start);
+    void SettleSerialNumber(Port& port, const DownloadReport& report, BoardResult& result);
     void Record(std::size_t index, const BoardResult& result);
     int StopLevel() const;
     bool WantsBoards() const;

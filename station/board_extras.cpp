@@ -64,7 +64,10 @@ std::optional<std::vector<std::string>> BoardExtras::UnitData(Host& host, const 
                                                                   {"TOVREL_DEVICE", board.device}};
     if (board.serial) variables.emplace_back("TOVREL_SERIAL", std::to_string(*board.serial));
     const CommandOutcome outcome =
-        RunShellCommand(m_plan.unitData, variables, m_plan.unitDataTimeout);
+        RunShellCommand(m_plan.unitData, variables, m_plan.unitDataTimeout,
+                        [&host] { return host.StopSignal() != 0; });
+    // A stop ends the board as stopped; the command is not what failed.
+    if (outcome.stopped) return std::nullopt;
     if (!outcome.Succeeded()) {
         ShowMessage(host, UnitDataFailedMessage(
                               m_plan.unitData,

@@ -31,6 +31,7 @@ class BoardExtras : public ProductionSteps {
     std::optional<std::uint32_t> TakeSerial(Host& host) override;
     bool HasUnitData() const override { return !m_plan.unitData.empty(); }
     std::optional<std::vector<std::string>> UnitData(Host& host, const Board& board) override;
+    std::string UnitDataSource() const override { return "--unit-data " + m_plan.unitData; }
 
   private:
     const ProductionPlan& m_plan;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/os_files.h"
 #include "station/board_result.h"
 
 namespace tovrel {
@@ -18,18 +19,33 @@ constexpr char kLineEnd = '\n';
 
 std::string SystemReason() { return std::strerror(errno); }
 
-// Writes the text whole in one call, then to the disk; the reason when that failed.
+// Takes the file's lock, again after an interruption; the reason when it cannot.
+std::string Lock(int fd, int operation) {
+    while (flock(fd, operation) != 0) {
+        if (errno != EINTR) return SystemReason();
+    }
+    return {};
+}
+
+// Writes the text whole in one call, then to the disk; the reason when that failed. A write
+// that left only part of the text is cut back off: the next line must not be glued onto it.
+// The caller holds the file's lock, so no other writer's line stands after the part.
 std::string WriteWhole(int fd, const std::string& text) {
+    std::error_code error;
+    const std::optional<long long> length = FileLength(fd, error);
+    if (!length) return error.message();
     ssize_t written;
     do {
         written = write(fd, text.data(), text.size());
     } while (written < 0 && errno == EINTR);
-    if (written < 0) return SystemReason();
-    // A short write leaves a partial line; the rest must not follow later, where another
-    // writer's line may already stand.
-    if (static_cast<std::size_t>(written) != text.size()) return std::strerror(ENOSPC);
-    if (fsync(fd) != 0) return SystemReason();
-    return {};
+    std::string reason = written < 0 ? SystemReason() : std::string();
+    // A short write is a full disk (or the file-size limit): the rest has no room either.
+    if (written >= 0 && static_cast<std::size_t>(written) != text.size()) {
+        reason = std::strerror(ENOSPC);
+        if (const std::error_code cut = TruncateTo(fd, *length)) reason += "; " + cut.message();
+    }
+    if (reason.empty() && fsync(fd) != 0) reason = SystemReason();
+    return reason;
 }
 
 }  // namespace
@@ -42,11 +58,13 @@ std::unique_ptr<ProductionLog> ProductionLog::Open(const std::string& path, std:
     }
     std::unique_ptr<ProductionLog> log(new ProductionLog(path, fd));
     struct stat status {};
-    if (flock(fd, LOCK_EX) != 0 || fstat(fd, &status) != 0) {
+    reason = Lock(fd, LOCK_EX);
+    if (!reason.empty()) return nullptr;
+    if (fstat(fd, &status) != 0) {
         reason = SystemReason();
-        return nullptr;
+    } else if (status.st_size == 0) {
+        reason = WriteWhole(fd, std::string(kCsvHeader) + kLineEnd);
     }
-    if (status.st_size == 0) reason = WriteWhole(fd, std::string(kCsvHeader) + kLineEnd);
     flock(fd, LOCK_UN);
     if (!reason.empty()) return nullptr;
     return log;
@@ -55,7 +73,10 @@ std::unique_ptr<ProductionLog> ProductionLog::Open(const std::string& path, std:
 ProductionLog::~ProductionLog() { close(m_fd); }
 
 std::string ProductionLog::Append(const std::string& line) {
-    return WriteWhole(m_fd, line + kLineEnd);
+    if (std::string reason = Lock(m_fd, LOCK_EX); !reason.empty()) return reason;
+    std::string reason = WriteWhole(m_fd, line + kLineEnd);
+    flock(m_fd, LOCK_UN);
+    return reason;
 }
 
 }  // namespace tovrel

@@ -9,8 +9,8 @@ namespace tovrel {
 
 // The production log: one CSV line per board, appended so that several ports and several
 // Tovrel processes can share one file. Each line reaches the file in one write on a descriptor
-// opened for appending, so lines never mix, and is on the disk before the board's result is
-// told to anyone.
+// opened for appending, under a lock on the file, so lines never mix, and is on the disk before
+// the board's result is told to anyone. A line the disk had no room for is cut back off whole.
 class ProductionLog : public BoardRecordStore {
   public:
     // Opens path for appending, making it when missing, and writes the header when the file

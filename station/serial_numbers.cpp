@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,13 +11,14 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/os_files.h"
+
 namespace tovrel {
 namespace {
 
 constexpr const char* kNextKey = "next";
 constexpr const char* kFreeKey = "free";
 constexpr const char* kLockSuffix = ".lock";
-constexpr const char* kAsideSuffix = ".new";
 constexpr std::uint64_t kBeyondLast = std::uint64_t{UINT32_MAX} + 1;
 constexpr mode_t kFileMode = 0644;
 constexpr std::size_t kMaxFileBytes = 1 << 20;
@@ -29,29 +31,43 @@ std::optional<std::uint64_t> Number(const std::string& word, std::uint64_t most)
     return value;
 }
 
-// An open descriptor, closed when it goes.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) close(m_fd);
+std::string Problem(const std::string& path, const std::error_code& error) {
+    return path + ": " + error.message();
+}
+std::string Problem(const std::string& path) {
+    return Problem(path, {errno, std::generic_category()});
+}
+
+// The lock every change holds, on a file of its own beside the numbers (never through a link
+// planted under its name). Invalid, with the problem, when it cannot be had.
+FileDescriptor TakeLock(const std::string& lockPath, std::string& problem) {
+    FileDescriptor lock(
+        open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kFileMode));
+    if (!lock) {
+        problem = Problem(lockPath);
+        return lock;
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
+    while (flock(lock.get(), LOCK_EX) != 0) {
+        if (errno == EINTR) continue;
+        problem = Problem(lockPath);
+        return FileDescriptor();
+    }
+    return lock;
+}
 
-  private:
-    int m_fd;
-};
-
-std::string Problem(const std::string& path) { return path + ": " + std::strerror(errno); }
-
-// The whole file; empty when it is missing. False with the problem when it cannot be read.
-bool ReadWhole(const std::string& path, std::string& text, std::string& problem) {
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT) return true;
+// The whole file. False with the problem when it cannot be read; missing tells a file that is
+// not there.
+bool ReadWhole(const std::string& path, std::string& text, bool& missing, std::string& problem) {
+    // Not through a link, and never waiting on a FIFO someone put in its place.
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    missing = !file && errno == ENOENT;
+    struct stat status {};
+    if (!file || fstat(file.get(), &status) != 0) {
         problem = Problem(path);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        problem = path + ": not a regular file";
         return false;
     }
     char buffer[4096];
@@ -70,31 +86,20 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& problem)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Replaces the file as a whole and makes it last: a crash leaves the old file or the new one.
 std::string ReplaceWhole(const std::string& path, const std::string& text) {
-    const std::string aside = path + kAsideSuffix;
-    {
-        const Descriptor file(
-            open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kFileMode));
-        if (file.get() < 0 || !WriteAll(file.get(), text) || fsync(file.get()) != 0) {
-            return Problem(aside);
-        }
+    std::error_code error;
+    std::optional<TemporaryFile> aside = CreateTemporaryBeside(path, error);
+    if (!aside) return Problem(path, error);
+    if (!error) error = WriteAll(aside->fd.get(), text);
+    if (!error) error = SyncToDisk(aside->fd.get());
+    if (!error) error = aside->fd.Close();
+    if (!error) error = RenameOver(aside->path, path);
+    if (error) {
+        RemoveFile(aside->path);
+        return Problem(aside->path, error);
     }
-    if (rename(aside.c_str(), path.c_str()) != 0) return Problem(path);
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    const Descriptor directory(
-        open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() < 0 || fsync(directory.get()) != 0) return Problem(folder.string());
+    if (const std::error_code folder = SyncFolderOf(path)) return Problem(path, folder);
     return {};
 }
 
@@ -125,6 +130,9 @@ std::optional<SerialNumberState> ParseSerialNumbers(const std::string& text) {
             return std::nullopt;
         }
     }
+    // Every number ever given out lies below next: a free one that does not was never given
+    // out, and taking it would clash with the next number.
+    if (!state.free.empty() && *state.free.rbegin() >= state.next.value_or(0)) return std::nullopt;
     return state;
 }
 
@@ -148,20 +156,42 @@ std::optional<std::uint32_t> TakeSerialNumber(SerialNumberState& state, std::uin
     return static_cast<std::uint32_t>(number);
 }
 
+// The file is found once, at the first change: its links followed, so that every station that
+// reaches it through a link shares this one file, its lock and its folder. It must be a
+// regular file or a new one in an existing folder; a missing folder is made (a fresh settings
+// folder may not be there yet).
+std::string SerialNumberFile::Find() {
+    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    std::error_code error;
+    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    std::optional<std::string> real = ResolveLinks(m_path, error);
+    if (!real) return Problem(m_path, error);
+    bool exists = false;
+    if (!IsRegularFile(*real, exists, error) && (exists || error)) {
+        return error ? Problem(*real, error) : *real + ": not a regular file";
+    }
+    m_path = *real;
+    m_found = true;
+    return {};
+}
+
 template <typename Change>
 std::string SerialNumberFile::Update(Change change) {
     const std::lock_guard<std::mutex> turn(m_mutex);
-    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
-    std::error_code ignored;
-    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
-    const std::string lockPath = m_path + kLockSuffix;
-    const Descriptor lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kFileMode));
-    if (lock.get() < 0) return Problem(lockPath);
-    while (flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) return Problem(lockPath);
+    // Once found, the file has been written: from then on a missing file has gone, and
+    // starting again at the first number would hand out numbers that are on boards.
+    const bool mayBeNew = !m_found;
+    if (!m_found) {
+        if (std::string problem = Find(); !problem.empty()) return problem;
     }
-    std::string text, problem;
-    if (!ReadWhole(m_path, text, problem)) return problem;
+    std::string problem;
+    const FileDescriptor lock = TakeLock(m_path + kLockSuffix, problem);
+    if (!lock) return problem;
+    std::string text;
+    bool missing = false;
+    if (!ReadWhole(m_path, text, missing, problem) && !(missing && mayBeNew)) {
+        return missing ? m_path + ": the file has gone since this run began" : problem;
+    }
     std::optional<SerialNumberState> state = ParseSerialNumbers(text);
     if (!state) return m_path + ": not a serial-number file (lines \"next N\" and \"free N ...\")";
     if (const std::string refused = change(*state); !refused.empty()) return refused;

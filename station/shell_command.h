@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,23 +14,27 @@ struct CommandOutcome {
     std::string startProblem;  // why it could not be started
     int exitStatus = -1;       // when it exited
     int signal = 0;            // when a signal ended it
-    bool timedOut = false;     // stopped (SIGKILL to its process group) after the time-out
+    bool timedOut = false;     // killed after the time-out
+    bool stopped = false;      // killed at a stop
     bool tooMuch = false;      // standard output beyond the limit was dropped
     std::string out, err;
 
     bool Succeeded() const {
-        return started && !timedOut && !tooMuch && signal == 0 && exitStatus == 0;
+        return started && !timedOut && !stopped && !tooMuch && signal == 0 && exitStatus == 0;
     }
 };
 
 inline constexpr std::size_t kCommandOutputLimit = 1 << 20;
 
 // Runs command through /bin/sh -c with the program's environment plus (or in place of) the
-// given variables, standard input from /dev/null, and waits for it at most timeout. The
-// command runs in a process group of its own, so a time-out stops whatever it started, and a
-// Ctrl-C meant for the bench does not reach it. Safe to call from several threads at once.
+// given variables, standard input from /dev/null, and waits for it at most timeout, from its
+// start to the end of its shell, or until stopped answers true. The command runs in a session
+// of its own, so a Ctrl-C meant for the bench does not reach it, and a time-out or a stop kills
+// whatever it started: its process group, its session, its descendants and the sessions they
+// made. Safe to call from several threads at once.
 CommandOutcome RunShellCommand(const std::string& command,
                                const std::vector<std::pair<std::string, std::string>>& variables,
-                               std::chrono::milliseconds timeout);
+                               std::chrono::milliseconds timeout,
+                               const std::function<bool()>& stopped = {});
 
 }  // namespace tovrel

@@ -49,6 +49,8 @@ bool TovrelForm::PrepareCodeFile() {
     }
     // Read once: the check, the download, the verify and its files all use this reading.
     m_codeFile = m_readFile(m_host, s.HexFileName);
+    // A stop that ended the wait for a file (a FIFO without a writer) is no bad file.
+    if (!m_codeFile && Stopped()) return false;
     if (CheckHexFile(m_codeFile)) return true;
     m_codeFile.reset();
     StepFailed(BoardStep::Code);
@@ -86,6 +88,7 @@ bool TovrelForm::PrepareDataFile() {
         return false;
     }
     m_dataFile = m_readFile(m_host, s.DataFileName);
+    if (!m_dataFile && Stopped()) return false;
     if (m_dataFile && DataflashFileCheckFunction(s, m_host, *m_dataFile)) return true;
     m_dataFile.reset();
     StepFailed(BoardStep::Data);

@@ -34,7 +34,7 @@ void TovrelForm::DownloadButton_Click() {
     ResetButton_Click();
     m_mainWindow.DisableButtons();
     if (m_settings.ResetOK) m_report.device = IdentificationDisplay(m_settings);
-    if (!m_settings.ResetOK || Stopped() || !UnitDataStep() || !OpenPortForDownload()) {
+    if (!m_settings.ResetOK || Stopped() || !PrepareBoardStep() || !OpenPortForDownload()) {
         EndOfSequence();
         return;
     }
@@ -43,8 +43,8 @@ void TovrelForm::DownloadButton_Click() {
     // port that failed under the command takes nothing more at all.
     using Step = void (TovrelForm::*)();
     for (const Step step :
-         {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::FilesStep, &TovrelForm::EraseStep,
-          &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
+         {&TovrelForm::SwitchToFastBaudrate, &TovrelForm::FilesStep, &TovrelForm::SerialAddressStep,
+          &TovrelForm::EraseStep, &TovrelForm::CodeDownloadStep, &TovrelForm::DataDownloadStep,
           &TovrelForm::SerialNumberStep, &TovrelForm::UnitDataWriteStep,
           &TovrelForm::SecurityBitsStep, &TovrelForm::BootloadStep}) {
         if (Stopped() || PortLost()) break;

@@ -1,7 +1,10 @@
 // The bench's steps in the download: a serial number and unit data for each board.
 #include "core/bytes.h"
+#include "core/numbers.h"
 #include "flash/download.h"
 #include "flash/frames.h"
+#include "image/dataflash_file_check.h"
+#include "image/text_fields.h"
 #include "workflow/tovrel_form.h"
 
 namespace tovrel {
@@ -14,32 +17,66 @@ std::array<std::uint8_t, kDataflashBytesPerLine> SerialBytes(std::uint32_t numbe
             static_cast<std::uint8_t>(number >> kByteBits), static_cast<std::uint8_t>(number)};
 }
 
+// The number (from 1) of the first line that writes the data-flash address; none when no line
+// does. A line whose address no frame can carry writes nothing.
+std::optional<std::size_t> LineWriting(const std::vector<std::string>& lines,
+                                       std::uint16_t address) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const DataflashLine line = ReadDataflashLine(lines[i]);
+        if (line.hasComma && RoundHalfEven(line.address) == address) return i + 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-// Unit data is made right after the identification, before anything is erased: a board whose
-// data cannot be made is left as it came. With serial numbers the command is told its number,
-// so the number is taken first.
-bool TovrelForm::UnitDataStep() {
-    if (m_production == nullptr || !m_production->HasUnitData()) return true;
-    if (m_production->SerialAddress() && !TakeSerialNumber()) return false;
+// The board's own data, made and checked before anything is erased, so that a board whose data
+// cannot go on it is left as it came: the serial number's address, then the unit data. With
+// serial numbers the command is told its number, so the number is taken first.
+bool TovrelForm::PrepareBoardStep() {
+    if (m_production == nullptr) return true;
+    const std::optional<std::uint16_t> address = m_production->SerialAddress();
+    if (address && *address > m_settings.DataSize) {
+        EnterStep(BoardStep::Serial);
+        Warn(SerialAddressBeyondDataMessage(*address));
+        StepFailed(BoardStep::Serial);
+        return false;
+    }
+    if (!m_production->HasUnitData()) return true;
+    if (address && !TakeSerialNumber()) return false;
     EnterStep(BoardStep::UnitData);
     m_unitData =
         m_production->UnitData(m_host, {m_report.device, m_report.serial, m_settings.DataSize});
-    if (m_unitData) return true;
-    StepFailed(BoardStep::UnitData);
+    if (!m_unitData) {
+        if (!Stopped()) StepFailed(BoardStep::UnitData);
+        return false;
+    }
+    const std::optional<std::size_t> line =
+        address ? LineWriting(*m_unitData, *address) : std::nullopt;
+    if (!line) return true;
+    EnterStep(BoardStep::Serial);
+    Warn(SerialAddressTakenMessage(*address, m_production->UnitDataSource(), *line));
+    StepFailed(BoardStep::Serial);
     return false;
 }
 
-// The address is checked against this device's data flash as a data-file line's is, before a
-// number is spent on it.
+// Once the data file is read, before the erase: it writes nothing at the number's address.
+// Both frames would land on one place, which would then hold neither.
+void TovrelForm::SerialAddressStep() {
+    if (m_production == nullptr || !m_settings.OperationOK || !m_dataFile) return;
+    const std::optional<std::uint16_t> address = m_production->SerialAddress();
+    if (!address) return;
+    const std::optional<std::size_t> line = LineWriting(DataflashLines(*m_dataFile), *address);
+    if (!line) return;
+    EnterStep(BoardStep::Serial);
+    Warn(SerialAddressTakenMessage(*address, m_settings.DataFileName, *line));
+    m_settings.OperationOK = false;
+    StepFailed(BoardStep::Serial);
+}
+
 bool TovrelForm::TakeSerialNumber() {
     EnterStep(BoardStep::Serial);
-    const std::uint16_t address = *m_production->SerialAddress();
-    if (address > m_settings.DataSize) {
-        Warn(SerialAddressBeyondDataMessage(address));
-    } else {
-        m_report.serial = m_production->TakeSerial(m_host);
-    }
+    m_report.serial = m_production->TakeSerial(m_host);
     if (m_report.serial) return true;
     StepFailed(BoardStep::Serial);
     return false;
@@ -57,8 +94,12 @@ void TovrelForm::SerialNumberStep() {
     }
     EnterStep(BoardStep::Serial);
     Append(SerialNumberText(*m_report.serial));
-    const bool ok = SendAndAcknowledge(
+    // Once the frame has gone out the number may be on the board, whatever its answer: the
+    // report says so, and the number is spent. Only a frame withheld after a stop left nothing.
+    m_report.serialSent = WriteMessage(
         m_link, BuildDataWriteFrame(*m_production->SerialAddress(), SerialBytes(*m_report.serial)));
+    const bool ok =
+        m_report.serialSent && ReadReply(m_link, 1) != 0 && m_settings.RxBuffer[0] == kAck;
     AppendLine(ok ? kShortOKText : kShortFailedText);
     if (!ok) {
         m_settings.OperationOK = false;

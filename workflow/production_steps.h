@@ -29,8 +29,10 @@ class ProductionSteps {
         std::int16_t dataSize = 0;            // the highest data-flash address a line may name
     };
     // The identified board's unit data as checked data-flash lines; none, with the reason
-    // shown, when there is none to write.
+    // shown (or after a stop), when there is none to write.
     virtual std::optional<std::vector<std::string>> UnitData(Host& host, const Board& board) = 0;
+    // Where the unit data comes from, for a message about one of its lines.
+    virtual std::string UnitDataSource() const = 0;
 };
 
 }  // namespace tovrel

@@ -24,7 +24,8 @@ struct DownloadReport {
     BoardStep failedStep = BoardStep::None;  // the first step that failed
     bool stopped = false;                    // a stop cut it short
     std::string device;                      // the identified device's text; empty: none
-    std::optional<std::uint32_t> serial;     // the number the board was given
+    std::optional<std::uint32_t> serial;     // the number taken for the board
+    bool serialSent = false;                 // the frame with it went out: it may be on it
     std::optional<std::int32_t> checksum;    // the download file's sum, once it was read
 };
 
@@ -131,7 +132,8 @@ class TovrelForm {
     void WriteCode(const TextFile& file);
     void VerifyStep(const TextFile& file);
     void DataDownloadStep();
-    bool UnitDataStep();
+    bool PrepareBoardStep();
+    void SerialAddressStep();
     bool TakeSerialNumber();
     void SerialNumberStep();
     void UnitDataWriteStep();

@@ -90,9 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "--after: bad step \"W61\" (steps are D0, D1, R0, R1 or W<seconds>, separated by "
                 "|)"},
         LineRow{"ReadWithFile",
-                {"--read", "OUT.BIN", "A.HEX"},
+                {"--read", "OUT.BIN", "/V", "/work/A.HEX"},
                 {},
-                "--read takes no download file: \"A.HEX\""},
+                "--read takes no download file: \"/work/A.HEX\""},
         LineRow{"ReadWithJson",
                 {"--read", "OUT.BIN", "--json"},
                 {},

@@ -10,6 +10,9 @@
 #include <thread>
 
 #include "databases/open_database.h"
+#include "databases/postgres_connection.h"
+#include "databases/sqlite_connection.h"
+#include "station/production_report.h"
 #include "testbed/processes.h"
 #include "testbed/sim_files.h"
 #include "tests/databases/database_fixture.h"
@@ -83,6 +86,31 @@ TEST_P(BenchDatabase, TwoBenchesOfTwoPortsShareTheNumbers) {
               "0, \"first_pass_yield\": 1.000, \"failed_steps\": {}}\n"
               "{\"day\": \"DAY\", \"station\": \"bench-2\", \"boards\": 3, \"ok\": 3, \"failed\": "
               "0, \"first_pass_yield\": 1.000, \"failed_steps\": {}}\n");
+}
+
+// A board that fails after its number went out keeps it: its row shows the number, and the
+// next board gets the next one.
+TEST_P(BenchDatabase, ANumberThatReachedAFailedBoardIsSpent) {
+    AddDevices(1, {"--reply-byte=U:1:15", "--new-board-after=U:*:1500"});
+    Words words{"--count", "2", "--db", m_target, "--station", "bench-1", kHex, "/R"};
+    words.insert(words.end(), kNumbers.begin(), kNumbers.end());
+    const ProgramRun run = Tovrel(words);
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_EQ(Serials(run.out), std::multiset<std::uint32_t>{1002});
+    const ProgramRun history = Tovrel({"--history", "1001", "--db", m_target});
+    EXPECT_EQ(
+        std::regex_replace(history.out, std::regex(R"(\d{4}-\d\d-\d\dT[\d:]+Z|\d+\.\d,)"), "T"),
+        std::string(kHistoryHeader) + "\nT,COM1,FAILED,run,Zerk8QA version 2.05,1001," + kHex +
+            ",11D00,Tbench-1,6.7.0\n");
+    std::string reason;
+    const std::unique_ptr<SqlConnection> raw =
+        GetParam() == Backend::Sqlite
+            ? std::unique_ptr<SqlConnection>(SqliteConnection::Open(m_target, false, reason))
+            : PostgresConnection::Open(m_target, false, reason);
+    ASSERT_TRUE(raw) << reason;
+    std::vector<SqlRow> states;
+    ASSERT_EQ(raw->Execute("SELECT state FROM tovrel_serials ORDER BY number", {}, &states), "");
+    EXPECT_EQ(states, (std::vector<SqlRow>{{"used"}, {"used"}}));
 }
 
 // A file the bench may not write is refused before any port is opened.

@@ -15,10 +15,12 @@ using Words = std::vector<std::string>;
 
 // A file written before the run, its name relative to the case's folder ("{dir}" in the
 // words): "-" is standard input, "config/..." the settings folder, "program/..." a copy of
-// the program's folder the program is then run from, and a name ending in "/" a folder.
+// the program's folder the program is then run from, and a name ending in "/" a folder. A
+// link's contents are its target; a FIFO has none.
 struct CaseFile {
     std::string name;
     std::function<std::string()> contents;
+    enum class Made { File, Link, Fifo } made = Made::File;
 };
 
 // The device must have received message n of kind (a trace kind such as W or ID, or the hex
@@ -34,12 +36,14 @@ struct Received {
 // on COM2 while COM1 names a device that does not exist.
 enum class Port { Sim, Held, Missing, NoPermission, OnCom2 };
 
-// A signal sent to the program once the device has received message n of kind. SIGPIPE:
-// standard output goes into a pipe nobody reads instead.
+// A signal sent to the program once the device has received message n of kind, and again
+// every 300 ms until it was sent the given times. SIGPIPE: standard output goes into a pipe
+// nobody reads instead.
 struct Interrupt {
     int signal = 0;
     std::string kind = {};
     int n = 1;
+    int times = 1;
 };
 
 struct FaultCase {

@@ -230,6 +230,9 @@ std::string Prefixed(const std::string& port, const std::string& text) {
     return out;
 }
 
+const std::string kCsvHeader = "time,port,result,step,device,serial,file,checksum,seconds";
+const std::string kEarlierRecord =
+    "2026-12-07T04:49:30Z,COM1,OK,,Zerk8QA version 2.05,,/e/app.hex,11D00,5.9";
 const std::string kBoardOK = ": RESULT OK, device Zerk8QA version 2.05, serial ";
 const std::string kNumbers = "--serial 1001 --serial-at 600 --serial-file {dir}/numbers.txt ";
 
@@ -279,7 +282,7 @@ std::vector<FaultCase> BenchRows() {
      "at once: one header, a whole line each", "", "--log {dir}/log.csv " + kCode, {GoodHex()}, 0,
      {kCoded}, "", kCodeFile}, {""});
     shared.second = {"--log {dir}/log.csv " + kCode + " /C:3", true, {kCoded}};
-    shared.fileAfter = {"log.csv", {"time,port,result,step,device,serial,file,checksum,seconds",
+    shared.fileAfter = {"log.csv", {kCsvHeader,
      "{time},COM1,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}",
      "{time},COM3,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}"}};
     rows.insert(rows.end(), {killed, shared,
@@ -326,12 +329,87 @@ std::vector<FaultCase> BenchRows() {
      "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "",
      "code file, data other, security FF, bootload FF"}, "numbers.txt", {"next 1002", "free"}),
     // The limit holds standard output too: the log is near it already, the output far below.
-    Limited({"BenchLogLineLost", "ends with status 1 when a board's log line cannot be written, "
-     "though the board is good", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
+    Limited({"BenchLogLineLost", "fails a board whose log line cannot be written at step record, "
+     "good as it is on the wire: status 1", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
      Text("time,port,result,step,device,serial,file,checksum,seconds\n" + std::string(900, 'x') +
      "\n")}}, 1, {kCoded},
      "Warning: Cannot write to the production log {dir}/log.csv\nNo space left on device\n",
      kCodeFile}, 1000)});
+    rows.insert(rows.end(), {
+    {"BenchBoardPulledAtTheFastRate", "a board pulled mid-download leaves the port at 115200 baud "
+     "(the way back unanswered); the loop polls at the boot rate again and programs the next board",
+     "--new-board-after=Q:1:4000", "--count 2 " + kCode, {GoodHex()}, 1,
+     {"COM1: RESULT FAILED (code), device Zerk8QA version 2.05, serial -, {s} s",
+      "COM1" + kBoardOK + "-, {s} s", "TOTAL: 2 boards, 1 OK, 1 FAILED"}, kBaudError, kCodeFile},
+    {"BenchSerialAddressInTheDataFile", "refuses a serial number whose address the data file also "
+     "writes, naming both, before anything is erased; no number is spent", "",
+     kNumbers + kCodeAndData, {GoodHex(), Data([] { return ExampleData() + "600,01,02,03,04\r\n"; })},
+     1, {"", kConfig, kResetOk, kUp, kBack}, "Warning: The serial number's data-flash address 600 "
+     "(--serial-at) is written by other data too: nothing is erased\n{dir}/data.txt, line 5\n",
+     kUntouched, {"ID", 2, "ACWQVESFU"}, Port::Sim, {}, {}, {}, {"numbers.txt", {"free"}}}});
+    // A number file reached through two links: both runs share the one file.
+    FaultCase linked{"BenchSerialFileThroughLinks", "follows a number file's symbolic link to the "
+     "real file, so two stations that share it through links never give one number twice", "",
+     "--count 1 --serial 1001 --serial-at 600 --serial-file {dir}/a/link " + kCode,
+     {GoodHex(), {"a/", {}}, {"b/", {}}, {"a/link", Text("../numbers.txt"), CaseFile::Made::Link},
+      {"b/link", Text("../numbers.txt"), CaseFile::Made::Link}}, 0, {"COM1" + kBoardOK + "1001, {s} s"},
+     "", ""};
+    linked.second = {"--count 1 --serial 1001 --serial-at 600 --serial-file {dir}/b/link " + kCode,
+                     false, {"COM1" + kBoardOK + "1002, {s} s"}};
+    linked.fileAfter = {"numbers.txt", {"next 1003", "free"}};
+    // The serial frame went out and was refused: the number is spent, the next board's is new.
+    FaultCase spent{"BenchSerialSpentOnAFailedBoard", "a board that fails once its number's frame "
+     "went out keeps the number in its record; the next board gets the next number",
+     "--reply-byte=E:1:15", "--count 1 " + kNumbers + kCode, {GoodHex()}, 1,
+     {"DOWNLOADING SERIAL NUMBER [1001]: ... failed",
+      "COM1: RESULT FAILED (serial), device Zerk8QA version 2.05, serial 1001, {s} s"}, "", ""};
+    spent.second = {"--count 1 " + kNumbers + kCode, false, {"COM1" + kBoardOK + "1002, {s} s"}};
+    spent.fileAfter = {"numbers.txt", {"next 1003", "free"}};
+    FaultCase gone{"BenchSerialFileGone", "a number file removed mid-run fails the next board at "
+     "step serial, before anything is erased, instead of starting again at FIRST",
+     "--new-board-after=U:*:300", "--count 2 " + kNumbers + "--unit-data rm${IFS}{dir}/numbers.txt "
+     + kCode + " /R", {GoodHex()}, 1, {"COM1" + kBoardOK + "1001, {s} s",
+     "COM1: RESULT FAILED (serial), device Zerk8QA version 2.05, serial -, {s} s",
+     "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "Warning: No serial number could be reserved for this "
+     "board: {dir}/numbers.txt: the file has gone since this run began\n", kUntouched};
+    FaultCase sleeper{"BenchUnitDataStoppedTwice", "a unit-data command that closed its output and "
+     "sleeps on is killed at the second SIGTERM; nothing erased, status 143", "",
+     "--unit-data sh${IFS}{dir}/sleeper.sh " + kCode,
+     {GoodHex(), {"sleeper.sh", Text("exec >&- 2>&-\nexec sleep 100\n")}}, 143,
+     {"RESETTING PART: OK"}, "tovrel: stopped by SIGTERM\n", kUntouched, {"ID", 2, kAll},
+     Port::Sim, {SIGTERM, "ID", 2, 2}};
+    // The file-size limit cuts the new line short; the earlier lines leave room below it for
+    // whatever else the run writes (standard output, the port's lock file).
+    std::string before = kCsvHeader + "\n";
+    for (int i = 0; i < 10; ++i) before += kEarlierRecord + "\n";
+    FaultCase cut{"BenchLogLineCutShort", "a log line the disk has no room for is cut back off "
+     "(the file as it was), said, status 1", "", "--log {dir}/log.csv " + kCode,
+     {GoodHex(), {"log.csv", Text(before)}}, 1, {}, "Warning: Cannot write to the production "
+     "log {dir}/log.csv\nNo space left on device\n", kCodeFile};
+    cut.fileAfter = {"log.csv", Words(10, "{time},COM1,OK,,Zerk8QA version 2.05,,/e/app.hex,11D00,{s}")};
+    cut.fileAfter.second.push_back(kCsvHeader);
+    cut.fileSizeLimit = static_cast<long>(before.size()) + 21;
+    FaultCase planted{"BenchPlantedLink", "writes its number file through a temporary file of its "
+     "own: a symbolic link planted at the old fixed name is never followed", "",
+     "--count 1 " + kNumbers + kCode, {GoodHex(), {"victim.txt", Text("precious\n")},
+      {"numbers.txt.new", Text("victim.txt"), CaseFile::Made::Link}}, 0,
+     {"COM1" + kBoardOK + "1001, {s} s"}, "", ""};
+    planted.fileAfter = {"victim.txt", {"precious"}};
+    rows.insert(rows.end(), {linked, spent, gone, sleeper, cut, planted,
+    {"ReadBackPortsOfOneName", "refuses --ports whose per-port files would be one file (names "
+     "that end alike): status 2, nothing opened", "",
+     "--read {dir}/old.hex --ports {dir}/x/b1,{dir}/y/b1", {}, 2, {}, "tovrel: --ports: two ports "
+     "would write into one file, {dir}/old-b1.hex (their names end alike)\ntovrel: see tovrel "
+     "--help\n", "", kNothingSent},
+    {"BenchOneDeviceTwice", "refuses --ports that name one device twice (here COM1 and COM2 "
+     "mapped to it): status 2, nothing opened", "", "--ports COM1,COM2 " + kCode, {GoodHex()}, 2,
+     {}, "tovrel: --ports: COM1 and COM2 name one device\n", "", kNothingSent},
+    {"TraceOnAFullDisk", "says once that the trace cannot be written and runs on", "",
+     kCode + " --trace /dev/full", {GoodHex()}, 0, kGood, "tovrel: --trace: cannot write to "
+     "\"/dev/full\": No space left on device\n", kCodeFile},
+    {"AfterWaitStopped", "ends an --after wait at the stop signal: status 143 at once", "",
+     kCode + " --after W60", {GoodHex()}, 143, kGood, "tovrel: stopped by SIGTERM\n", kCodeFile,
+     {}, Port::Sim, {SIGTERM, "B", 2}}});
     return rows;
 }
 
@@ -537,6 +615,13 @@ std::vector<FaultCase> Rows() {
      {GoodHex(), Data([] { return ExampleData() + "640,01,02,03,04\r\n"; })}, 1,
      {kCoded, "DOWNLOADING DATA [{dir}/data.txt]:..........Failed", kBack},
      "Warning: Error encountered while dowloading the data, please retry.\n", kBothFiles},
+    // On a bench port's own thread, where no signal interrupts a blocking open.
+    {"DataFifoWithoutWriter", "waits for a data file that is a FIFO nobody writes to until the "
+     "stop signal, which ends the wait at once: nothing erased, back to 9600 baud, status 143",
+     "", "--ports COM1 " + kCodeAndData, {GoodHex(), {"data.txt", {}, CaseFile::Made::Fifo}}, 143,
+     {"COM1: " + kUp, "COM1: " + kBack, "COM1: RESULT INTERRUPTED (data), device Zerk8QA version "
+     "2.05, serial -, {s} s"}, "tovrel: stopped by SIGTERM\n", kUntouched,
+     {"ID", 2, "ACWQVESFU"}, Port::Sim, {SIGTERM, "B", 1, 2}},
     // Device profiles.
     {"ProfileEmpty", "runs on without its values: both rate changes fail (each logged as "
      "\"Baudrate = 9600... failed\"), the code still goes down, status 1",

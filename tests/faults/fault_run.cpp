@@ -29,6 +29,7 @@ constexpr std::size_t kCodeSize = 63488, kDataSize = 2560;
 constexpr int kRunLimitMs = 60000;
 constexpr const char* kSetpriv = "/usr/bin/setpriv";
 constexpr const char* kPrlimit = "/usr/bin/prlimit";
+constexpr auto kSignalGap = std::chrono::milliseconds(300);
 
 // "{dir}" stands for the case's folder, "{tty}" for the device's terminal.
 std::string Replaced(std::string word, const std::string& dir, const std::string& tty = "") {
@@ -184,7 +185,11 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
     // The case's files; returns what goes to standard input.
     std::string WriteFiles(const FaultCase& row) {
         for (const CaseFile& file : row.files) {
-            if (file.name.ends_with('/')) {
+            if (file.made == CaseFile::Made::Link) {
+                fs::create_symlink(file.contents(), m_dir.Path(file.name));
+            } else if (file.made == CaseFile::Made::Fifo) {
+                mkfifo(m_dir.Path(file.name).c_str(), 0600);
+            } else if (file.name.ends_with('/')) {
                 fs::create_directories(m_dir.Path(file.name));
             } else if ((m_written[file.name] = file.contents()), file.name != "-") {
                 m_dir.Write(file.name, m_written[file.name]);
@@ -266,9 +271,13 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
                 {"HOME", dir},
                 {"XDG_CONFIG_HOME", m_dir.Path("config")}});
     if (row.interrupt.signal != 0 && !options.brokenOutput) {
-        options.whileRunning = [&, signalled = false](pid_t pid) mutable {
-            if (!signalled && Count(ReadTrace(trace), row.interrupt.kind) >= row.interrupt.n) {
-                signalled = kill(pid, row.interrupt.signal) == 0;
+        options.whileRunning = [&, sent = 0,
+                                last = std::chrono::steady_clock::time_point()](pid_t pid) mutable {
+            const auto now = std::chrono::steady_clock::now();
+            if (sent == row.interrupt.times || (sent > 0 && now - last < kSignalGap)) return;
+            if (sent > 0 || Count(ReadTrace(trace), row.interrupt.kind) >= row.interrupt.n) {
+                sent += kill(pid, row.interrupt.signal) == 0 ? 1 : 0;
+                last = now;
             }
         };
     }

@@ -207,7 +207,7 @@ TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
     std::array<std::uint8_t, 25> buffer{};
     port.Open("/dev/ttyUSB1", 9600);
     port.SetRts(true);
-    port.Sleep(0.05);
+    port.Sleep(0.05, {});
     port.Write(kResetMessage);
     port.Read(buffer, 25, 500);
     port.Close();

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "station/board_extras.h"
 #include "station/board_result.h"
 #include "station/production_log.h"
 #include "station/serial_numbers.h"
+#include "station/shell_command.h"
 #include "testbed/temp_dir.h"
 #include "tests/support/fake_host.h"
 
@@ -48,7 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
         NumberRow{"NoneLeft", "next 4294967296\n", 0, std::nullopt, ""},
         NumberRow{"Garbage", "next 12x\n", 0, std::nullopt, ""},
         NumberRow{"NegativeFree", "free 1 -2\n", 0, std::nullopt, ""},
-        NumberRow{"NextTwice", "next 1\nnext 2\n", 0, std::nullopt, ""}),
+        NumberRow{"NextTwice", "next 1\nnext 2\n", 0, std::nullopt, ""},
+        NumberRow{"FreeNotBelowNext", "next 1005\nfree 1002 1005\n", 0, std::nullopt, ""},
+        NumberRow{"FreeWithoutNext", "free 7\n", 0, std::nullopt, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Processes that take numbers at once, some killed at any moment: every number a process was
@@ -85,6 +92,24 @@ TEST(SerialNumberFile, NoNumberTwiceAcrossKilledAndConcurrentProcesses) {
     for (int k = 0; k < 5; ++k) given.insert(file.Take(problem).value_or(0));
     EXPECT_EQ(problem, "");
     EXPECT_EQ(std::set<std::uint32_t>(given.begin(), given.end()).size(), given.size());
+}
+
+// Only a regular file (or a new one) holds numbers: a device, a FIFO or a folder in its place
+// is refused before any board, and left as it is.
+TEST(SerialNumberFile, RefusesWhatIsNoRegularFile) {
+    const testbed::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path("folder"));
+    std::filesystem::create_symlink("/dev/null", dir.Path("null-link"));
+    for (const std::string& path : {dir.Path("fifo"), dir.Path("folder"), dir.Path("null-link")}) {
+        EXPECT_NE(SerialNumberFile(path, 1).Check(), "") << path;
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    // A link to a file not there yet is followed: the file is made at its target.
+    std::filesystem::create_symlink("new.txt", dir.Path("new-link"));
+    EXPECT_EQ(SerialNumberFile(dir.Path("new-link"), 1).Check(), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("new-link")));
+    EXPECT_EQ(dir.Read("new.txt"), "free\n");
 }
 
 // Two processes that share one log: one header, every line whole.
@@ -205,8 +230,35 @@ INSTANTIATE_TEST_SUITE_P(
                                   "printf '1,00\\n641,00\\n'",
                                   {"none"},
                                   "line 2 is no data-flash line"},
-                      UnitDataRow{"Hangs", "sleep 5", {"none"}, "did not end within"}),
+                      UnitDataRow{"Hangs", "sleep 5", {"none"}, "did not end within"},
+                      UnitDataRow{"SleepsWithItsOutputClosed",
+                                  "exec >&- 2>&-; sleep 5",
+                                  {"none"},
+                                  "did not end within"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A command's child that made a session of its own is killed with the command at its time-out.
+TEST(ShellCommand, TimeOutKillsAChildInASessionOfItsOwn) {
+    const testbed::TempDir dir;
+    const std::string pidFile = dir.Path("pid");
+    const CommandOutcome outcome =
+        RunShellCommand("setsid sleep 30 & echo $! > " + pidFile + "; exec >&- 2>&-; sleep 30", {},
+                        std::chrono::milliseconds(300));
+    EXPECT_TRUE(outcome.timedOut);
+    const std::string pid = dir.Read("pid");
+    const std::string stat = "/proc/" + pid.substr(0, pid.find('\n')) + "/stat";
+    // Killed: gone, or a zombie nobody reaped yet, once the signal has been taken.
+    const auto alive = [&stat] {
+        std::ifstream in(stat);
+        std::string text;
+        std::getline(in, text);
+        return !text.empty() && text.substr(text.rfind(')') + 2, 1) != "Z";
+    };
+    for (int look = 0; look < 100 && alive(); ++look) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(alive());
+}
 
 }  // namespace
 }  // namespace tovrel::testing

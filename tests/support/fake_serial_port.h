@@ -57,7 +57,7 @@ class FakeSerialPort : public SerialPort {
     void DiscardInput() override { pending_.clear(); }
     std::error_code SetDtr(bool on) override { return SetLine('D', on); }
     std::error_code SetRts(bool on) override { return SetLine('R', on); }
-    void Sleep(double seconds) override {
+    void Sleep(double seconds, const std::function<bool()>&) override {
         char text[32];
         lineSteps.push_back("W" + std::string(text, std::to_chars(text, text + 32, seconds).ptr));
     }
