@@ -18,12 +18,13 @@ mode=${1:-demo}
 case "$mode" in demo | test | sanitize) ;; *) usage ;; esac
 
 # Building and showing the window: compiler, CMake, Qt (with the SVG plugins that draw the
-# window's icon), a virtual display and the fonts the window is drawn with.
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 xvfb xauth
-          fonts-dejavu-core fonts-liberation2)
+# window's icon), the client libraries of the bench's databases (SQLite, PostgreSQL), a
+# virtual display and the fonts the window is drawn with.
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 libsqlite3-dev
+          libpq-dev xvfb xauth fonts-dejavu-core fonts-liberation2)
 # Tests, with the sanitizers; the corpus test compiles its programs with SDCC and packs them
-# with srec_cat.
-[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev sdcc srecord)
+# with srec_cat; the database tests start PostgreSQL servers of their own.
+[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev sdcc srecord postgresql)
 # CI's extras: the formatting check, the fuzz targets (clang with its runtime libraries, the
 # unversioned packages that go with the release's default clang), git to list the files, and
 # the package check.

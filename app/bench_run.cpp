@@ -16,9 +16,14 @@
 #include "app/stop_signals.h"
 #include "config/command_line.h"
 #include "core/user_texts.h"
+#include "databases/open_database.h"
 #include "link/port_names.h"
 #include "station/bench_engine.h"
 #include "station/console_output.h"
+#include "station/line_watch.h"
+#include "station/production_log.h"
+#include "station/production_report.h"
+#include "station/serial_numbers.h"
 #ifdef TOVREL_WITH_WINDOW
 #include <QApplication>
 
@@ -90,16 +95,50 @@ bool Refuse(const Translator& translator, const char* text, const std::string& a
 // Whatever the run needs before its first board; false, with the problem told, when the run
 // cannot start.
 struct Preparation {
+    std::unique_ptr<ProductionDatabase> database;
     std::unique_ptr<SerialNumberFile> serials;
     std::unique_ptr<ProductionLog> log;
+
+    // The numbers from the database or the file; the record into the database, then the log.
+    void UseIn(const LongOptions& o, BenchServices& services) const {
+        if (o.serialFirst) {
+            services.production.serials =
+                database ? static_cast<SerialNumberStore*>(database.get()) : serials.get();
+        }
+        services.production.serialAt = o.serialAt.value_or(0);
+        services.production.unitData = o.unitData;
+        if (database) services.records.push_back(database.get());
+        if (log) services.records.push_back(log.get());
+    }
+
+    // The line's totals of today for the bench window, read on a connection of their own.
+    std::unique_ptr<LineWatch> LineToday(const LongOptions& o) const {
+        if (!database) return nullptr;
+        return std::make_unique<LineWatch>(
+            database->Name(),
+            [target = o.database](std::string& problem) {
+                return OpenRecordReader(target, problem);
+            },
+            [] { return UtcDay(std::chrono::system_clock::now()); });
+    }
 };
+
+// The station a bench writes into the database: --station, else this PC's name.
+DatabaseUser DatabaseUserOf(const LongOptions& o) {
+    return {o.station.empty() ? HostName() : o.station, TOVREL_VERSION, o.serialFirst.value_or(0)};
+}
 
 bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
     const LongOptions& o = line.options;
     const QtTranslator translator;
     if (RefuseSameDevices(o, store, translator)) return false;
     if (!TraceFilesMade(line, translator)) return false;
-    if (o.serialFirst) {
+    if (!o.database.empty()) {
+        std::string problem;
+        prepared.database = OpenProductionDatabase(o.database, DatabaseUserOf(o), problem);
+        if (!prepared.database) return Refuse(translator, kDatabaseError, problem);
+    }
+    if (o.serialFirst && !prepared.database) {
         std::string path = o.serialFile;
         if (path.empty()) {
             const std::string folder = store.Folder(kSettingsApplication);
@@ -141,15 +180,15 @@ int RunPrepared(const ParsedCommandLine& line, bool window) {
     services.host.programFolder = QCoreApplication::applicationDirPath().toStdString();
     services.host.translator = &translator;
     services.host.confirmSerialSafe = SerialSafeConfirmed();
-    services.production.serials = prepared.serials.get();
-    services.production.serialAt = o.serialAt.value_or(0);
-    services.production.unitData = o.unitData;
-    services.log = prepared.log.get();
+    prepared.UseIn(o, services);
     services.output = o.json ? static_cast<BenchOutput*>(&json) : &text;
     services.signalCount = StopCount;
     services.signal = StopSignal;
 #ifdef TOVREL_WITH_WINDOW
-    if (window) return RunBenchWindow(std::move(plan), std::move(services));
+    if (window) {
+        const std::unique_ptr<LineWatch> lineToday = prepared.LineToday(o);
+        return RunBenchWindow(std::move(plan), std::move(services), lineToday.get());
+    }
 #else
     (void)window;
 #endif

@@ -7,6 +7,7 @@
 #include "app/headless_run.h"
 #include "app/port_list_run.h"
 #include "app/read_back_run.h"
+#include "app/record_query_run.h"
 #include "app/stop_signals.h"
 #include "core/os_files.h"
 #include "core/user_texts.h"
@@ -20,7 +21,7 @@ namespace {
 
 bool IsBenchRun(const LongOptions& o) {
     return o.Bench() || o.loop || o.serialFirst || !o.unitData.empty() || !o.logFile.empty() ||
-           o.json;
+           !o.database.empty() || o.json;
 }
 
 // A classic run, window or headless as without long options, with the modem lines and the
@@ -78,6 +79,7 @@ std::optional<int> RefuseSameDevices(const LongOptions& options, const SettingsS
 
 int RunWithLongOptions(const ParsedCommandLine& given, int argc, char** argv, bool display) {
     if (given.options.listPorts) return RunListPorts(argc, argv, given.options.json);
+    if (given.options.Query()) return RunRecordQuery(given);
     ParsedCommandLine line = given;
     if (const std::optional<int> status = FindUsbPorts(line)) return *status;
     if (!line.options.readFile.empty()) return RunReadBack(argc, argv, line);

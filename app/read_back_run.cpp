@@ -179,8 +179,7 @@ int RunReadBack(int argc, char** argv, const ParsedCommandLine& line) {
     }
     // The serial ports and the settings stores are Qt devices and need the application object.
     QCoreApplication application(argc, argv);
-    if (const std::optional<int> status =
-            RefuseSameDevices(o, QtSettingsStore(), QtTranslator())) {
+    if (const std::optional<int> status = RefuseSameDevices(o, QtSettingsStore(), QtTranslator())) {
         return *status;
     }
     if (const std::optional<int> status = CheckTraceFiles(runs)) return *status;

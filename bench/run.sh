@@ -5,9 +5,9 @@
 #   ./bench/run.sh [--csv FILE] [--quick] [--floor] [--only TEXT] [--work DIR]
 #
 # --quick runs only the cases at 115200 baud, the bench cases over 1, 4 and 8 devices
-# included (about a minute and a half); the full set adds the single-device cases at
-# 9600 baud and the two downloads through a USB adapter's 1 and 16 ms latency timer, and
-# takes about eleven minutes. --floor replays every case once
+# included, with and without a database (about two and a half minutes); the full set adds
+# the single-device cases at 9600 baud and the two downloads through a USB adapter's 1 and
+# 16 ms latency timer, and takes about twelve minutes. --floor replays every case once
 # more with a bare client, to show the gaps the test bed itself leaves (twice the time).
 # --only runs the cases whose name contains TEXT; --work keeps the inputs, logs and
 # traces in DIR.
@@ -15,5 +15,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset default >/dev/null
-cmake --build --preset default --target tovrel-bench >/dev/null
+cmake --build --preset default --target tovrel-bench tovrel-store-bench >/dev/null
 exec build/bin/tovrel-bench "$@"

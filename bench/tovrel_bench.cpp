@@ -13,8 +13,10 @@
 // program's CPU time (user + system). With --floor each case is replayed once more by a
 // bare client that only writes the same messages and reads the answers, which gives the
 // gaps the test bed itself leaves between answer and next message. The bench cases run one
-// program over 1, 4 and 8 devices at once (--ports), each its own simulator; their figures
-// are those of the device whose wire span was longest.
+// program over 1, 4 and 8 devices at once (--ports), each its own simulator, and over 1 and 8
+// with a serial number and a row for each board in SQLite and in PostgreSQL (--db: a file in
+// the case's folder, a local server of the benchmark's own); their figures are those of the
+// device whose wire span was longest.
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,7 @@
 #include "bench/bench_replay.h"
 #include "bench/bench_table.h"
 #include "bench/bench_trace.h"
+#include "testbed/postgres_cluster.h"
 #include "testbed/processes.h"
 #include "testbed/temp_dir.h"
 
@@ -74,6 +77,9 @@ struct Case {
 constexpr long kAdapterTimersMs[] = {1, 16};
 
 constexpr int kBenchDevices[] = {1, 4, 8};
+constexpr int kDatabaseDevices[] = {1, 8};
+constexpr const char* kSqlite = "sqlite";
+constexpr const char* kPostgres = "postgresql";
 
 std::vector<Case> Cases(const BenchInputs& in, bool quick) {
     const std::string verifyOk = "VERIFYING USER CODE: ... OK";
@@ -92,6 +98,18 @@ std::vector<Case> Cases(const BenchInputs& in, bool quick) {
                          {"--ports", "{ports}", in.program16, "/M:1", "/V"},
                          verifyOk,
                          devices});
+    }
+    // The same with a number and a row for each board, in SQLite and in PostgreSQL.
+    for (const char* database : {kSqlite, kPostgres}) {
+        for (const int devices : kDatabaseDevices) {
+            cases.push_back({"bench " + std::to_string(devices) + " x quick+V " + database,
+                             kFastRate,
+                             kQuickFast,
+                             {"--ports", "{ports}", "--db", database, "--serial", "1",
+                              "--serial-at", "600", in.program16, "/M:1", "/V"},
+                             verifyOk,
+                             devices});
+        }
     }
     if (quick) return cases;
     const std::size_t fastCount = cases.size();
@@ -177,6 +195,20 @@ std::optional<TraceFigures> SlowestDevice(const std::vector<std::string>& traces
     return slowest;
 }
 
+// A new database for a case: an SQLite file in its folder, or a database on a local
+// PostgreSQL server of the benchmark's own (durable, as a real one), started once.
+std::string DatabaseTarget(const std::string& kind, const std::string& folder) {
+    if (kind == kSqlite) return folder + "/line.db";
+    static std::unique_ptr<testbed::PostgresCluster> server;
+    static int databases = 0;
+    if (!server) server = std::make_unique<testbed::PostgresCluster>(true);
+    if (!server->Started()) {
+        std::fprintf(stderr, "tovrel-bench: %s\n", server->Error().c_str());
+        return {};
+    }
+    return server->NewDatabase("case" + std::to_string(++databases));
+}
+
 Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     Row row;
     row.name = c.name;
@@ -204,7 +236,17 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
         ports += (i == 1 ? "COM" : ",COM") + std::to_string(i);
     }
     std::vector<std::string> words{options.binDir + "/tovrel"};
-    for (const std::string& word : c.words) words.push_back(word == "{ports}" ? ports : word);
+    for (const std::string& word : c.words) {
+        if (word == kSqlite || word == kPostgres) {
+            words.push_back(DatabaseTarget(word, folder));
+            if (words.back().empty()) {
+                row.result = "no database";
+                return row;
+            }
+        } else {
+            words.push_back(word == "{ports}" ? ports : word);
+        }
+    }
     words.push_back("/T:0");
     const testbed::ProgramRun run =
         testbed::RunProgram(words, env, {.outFile = folder + "/log", .errFile = folder + "/err"});

@@ -42,6 +42,18 @@ std::optional<Number> WholeNumber(const std::string& text, Number least, Number 
     return value;
 }
 
+// "YYYY-MM-DD", a day of the calendar.
+bool IsDay(const std::string& text) {
+    constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    const std::optional<int> year = WholeNumber(text.substr(0, 4), 0, 9999);
+    const std::optional<int> month = WholeNumber(text.substr(5, 2), 1, 12);
+    const std::optional<int> day = WholeNumber(text.substr(8, 2), 1, 31);
+    if (!year || !month || !day || *day > kDays[*month - 1]) return false;
+    const bool leap = (*year % 4 == 0 && *year % 100 != 0) || *year % 400 == 0;
+    return *month != 2 || *day <= 28 || leap;
+}
+
 bool EndsWith(const std::string& text, std::string_view tail) {
     return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
 }
@@ -68,16 +80,20 @@ class OptionReader {
             o.serialAt = WholeNumber<std::uint16_t>(value, 0, UINT16_MAX);
             return o.serialAt ? std::nullopt : std::optional<Problem>({kBadSerialAtError, value});
         }
+        if (name == "--history") {
+            o.history = WholeNumber<std::uint32_t>(value, 0, UINT32_MAX);
+            return o.history ? std::nullopt : std::optional<Problem>({kBadHistoryError, value});
+        }
+        if (name == "--since" && !IsDay(value)) return Problem{kBadSinceError, value};
         if (name == "--before") return Sequence(value, o.before, kBadBeforeStepError);
         if (name == "--after") return Sequence(value, o.after, kBadAfterStepError);
         if (name == "--read" && !EndsWith(value, ".hex") && !EndsWith(value, ".bin")) {
             return Problem{kBadReadFileError, value};
         }
-        const std::map<std::string, std::string*> texts = {{"--serial-file", &o.serialFile},
-                                                           {"--unit-data", &o.unitData},
-                                                           {"--log", &o.logFile},
-                                                           {"--read", &o.readFile},
-                                                           {"--trace", &o.traceFile}};
+        const std::map<std::string, std::string*> texts = {
+            {"--serial-file", &o.serialFile}, {"--unit-data", &o.unitData}, {"--log", &o.logFile},
+            {"--read", &o.readFile},          {"--trace", &o.traceFile},    {"--db", &o.database},
+            {"--station", &o.station},        {"--since", &o.since}};
         *texts.at(name) = value;
         return std::nullopt;
     }
@@ -115,14 +131,51 @@ class OptionReader {
     LongOptions& m_options;
 };
 
-const std::set<std::string> kFlags = {"--loop", "--json", "--list-ports"};
+const std::set<std::string> kFlags = {"--loop", "--json", "--report", "--list-ports"};
 const std::set<std::string> kValued = {"--ports",       "--count",     "--serial", "--serial-at",
                                        "--serial-file", "--unit-data", "--log",    "--before",
-                                       "--after",       "--read",      "--trace"};
+                                       "--after",       "--read",      "--trace",  "--db",
+                                       "--station",     "--since",     "--history"};
 
 bool IsComportSwitch(const std::string& word) {
     const std::string upper = Lower(word);
     return upper.rfind("/c:", 0) == 0;
+}
+
+// The first option given that a question to the production record cannot be asked with.
+std::string OptionBesideQuery(const LongOptions& o) {
+    const std::pair<bool, const char*> options[] = {{o.report && o.history, "--history"},
+                                                    {!o.ports.empty(), "--ports"},
+                                                    {o.loop, o.count ? "--count" : "--loop"},
+                                                    {o.serialFirst.has_value(), "--serial"},
+                                                    {o.serialAt.has_value(), "--serial-at"},
+                                                    {!o.serialFile.empty(), "--serial-file"},
+                                                    {!o.unitData.empty(), "--unit-data"},
+                                                    {!o.logFile.empty(), "--log"},
+                                                    {o.before.has_value(), "--before"},
+                                                    {o.after.has_value(), "--after"},
+                                                    {!o.readFile.empty(), "--read"},
+                                                    {!o.traceFile.empty(), "--trace"},
+                                                    {o.history && !o.station.empty(), "--station"}};
+    for (const auto& [given, name] : options) {
+        if (given) return name;
+    }
+    return {};
+}
+
+// --report and --history read the record and download nothing.
+std::optional<Problem> CheckQuery(const ParsedCommandLine& line) {
+    const LongOptions& o = line.options;
+    const char* name = o.report ? "--report" : "--history";
+    if (const std::string beside = OptionBesideQuery(o); !beside.empty()) {
+        return Problem{o.report ? kReportWithOptionError : kHistoryWithOptionError, beside};
+    }
+    if (!line.classicWords.empty()) {
+        return Problem{o.report ? kReportWithFileError : kHistoryWithFileError,
+                       line.classicWords.front()};
+    }
+    if (o.database.empty()) return Problem{kNeedsDatabaseError, name};
+    return std::nullopt;
 }
 
 // Two ports whose own files (--read, --trace) would have one name: their names end alike.
@@ -142,6 +195,12 @@ std::optional<Problem> PerPortFileClash(const LongOptions& o) {
 std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
     const LongOptions& o = line.options;
     const std::vector<std::string>& words = line.classicWords;
+    if (o.Query()) return CheckQuery(line);
+    if (!o.since.empty()) return Problem{kSinceWithoutReportError, ""};
+    if (!o.station.empty() && o.database.empty()) return Problem{kNeedsDatabaseError, "--station"};
+    if (!o.serialFile.empty() && !o.database.empty()) {
+        return Problem{kSerialFileWithDatabaseError, ""};
+    }
     if (o.Bench()) {
         // Word 0 is the download file, never a switch; a read-back has no download file.
         for (std::size_t i = o.readFile.empty() ? 1 : 0; i < words.size(); ++i) {
@@ -164,8 +223,9 @@ std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
         if (o.loop) return Problem{kReadWithBenchError, "--loop"};
         if (o.serialFirst) return Problem{kReadWithBenchError, "--serial"};
         if (!o.unitData.empty()) return Problem{kReadWithBenchError, "--unit-data"};
-        // The production log and JSON report downloads; a read-back writes neither.
+        // The production log, the database and JSON report downloads; a read-back writes none.
         if (!o.logFile.empty()) return Problem{kReadWithBenchError, "--log"};
+        if (!o.database.empty()) return Problem{kReadWithBenchError, "--db"};
         if (o.json) return Problem{kReadWithBenchError, "--json"};
     } else if (o.Any() && words.empty()) {
         return Problem{kNoDownloadFileError, ""};
@@ -178,7 +238,8 @@ std::optional<Problem> CheckCombinations(const ParsedCommandLine& line) {
 bool LongOptions::Any() const {
     return !ports.empty() || loop || count || serialFirst || serialAt || !serialFile.empty() ||
            !unitData.empty() || !logFile.empty() || json || before || after || !readFile.empty() ||
-           !traceFile.empty() || listPorts;
+           !traceFile.empty() || !database.empty() || !station.empty() || report || history ||
+           !since.empty() || listPorts;
 }
 
 void ResolveUsbPorts(ParsedCommandLine& line, const std::vector<DetectedPort>& found) {
@@ -239,9 +300,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& words) {
         if (!given.insert(name).second) return fail({kRepeatedOptionError, name});
         if (kFlags.count(name)) {
             if (equals != std::string::npos) return fail({kUnknownOptionError, word});
-            (name == "--loop"   ? line.options.loop
-             : name == "--json" ? line.options.json
-                                : line.options.listPorts) = true;
+            (name == "--loop"     ? line.options.loop
+             : name == "--json"   ? line.options.json
+             : name == "--report" ? line.options.report
+                                  : line.options.listPorts) = true;
             continue;
         }
         const bool hasValue = equals != std::string::npos || i + 1 < words.size();

@@ -12,8 +12,9 @@
 namespace tovrel {
 
 // What the long options of a command line ask for beyond a classic run: a production bench
-// (several ports, a loop, serial numbers, a log, JSON) and the developer's tools (modem-line
-// sequences, read-back, a protocol trace). A run without any of them is a classic run.
+// (several ports, a loop, serial numbers, a log, a database, JSON), the questions to the
+// production record, and the developer's tools (modem-line sequences, read-back, a protocol
+// trace). A run without any of them is a classic run.
 struct LongOptions {
     std::vector<std::string> ports;  // --ports, each COMn, usb:SERIAL or a device path, as given
     // The device each usb:SERIAL of ports leads to, once the adapters have been looked at.
@@ -30,12 +31,19 @@ struct LongOptions {
     std::optional<LineSequence> after;         // --after SEQUENCE
     std::string readFile;                      // --read FILE (.hex or .bin)
     std::string traceFile;                     // --trace FILE
+    std::string database;                      // --db TARGET: an SQLite file or a URI
+    std::string station;                       // --station NAME; empty: the host's name
+    bool report = false;                       // --report
+    std::string since;                         // --since YYYY-MM-DD (with --report)
+    std::optional<std::uint32_t> history;      // --history SERIAL
     bool listPorts = false;                    // --list-ports
 
     // True when any long option was given.
     bool Any() const;
     // True when the run is a bench run over the --ports list.
     bool Bench() const { return !ports.empty(); }
+    // True when the line asks the production record (--report, --history), downloading nothing.
+    bool Query() const { return report || history.has_value(); }
     // The device a port of the list opens: a usb:SERIAL's adapter, else the port as given.
     std::string DevicePathOf(const std::string& port) const {
         const auto found = usbPaths.find(port);

@@ -225,9 +225,21 @@ inline constexpr const char* kBadReadFileError = "--read: \"%1\" must end in .he
 inline constexpr const char* kReadWithFileError = "--read takes no download file: \"%1\"";
 inline constexpr const char* kReadWithBenchError = "--read cannot be used with %1";
 inline constexpr const char* kNoDownloadFileError = "no download file given";
+inline constexpr const char* kBadSinceError = "--since: \"%1\" is not a day YYYY-MM-DD";
+inline constexpr const char* kBadHistoryError =
+    "--history: \"%1\" is not a serial number from 0 to 4294967295";
+inline constexpr const char* kNeedsDatabaseError = "%1 needs --db";
+inline constexpr const char* kSinceWithoutReportError = "--since needs --report";
+inline constexpr const char* kSerialFileWithDatabaseError =
+    "--serial-file cannot be used with --db: the numbers come from the database";
+inline constexpr const char* kReportWithFileError = "--report takes no download file: \"%1\"";
+inline constexpr const char* kHistoryWithFileError = "--history takes no download file: \"%1\"";
+inline constexpr const char* kReportWithOptionError = "--report cannot be used with %1";
+inline constexpr const char* kHistoryWithOptionError = "--history cannot be used with %1";
 // A bench run that cannot start: what it needs from the files is not there.
 inline constexpr const char* kLogFileError = "--log: %1";
 inline constexpr const char* kSerialFileError = "--serial-file: %1";
+inline constexpr const char* kDatabaseError = "--db: %1";
 inline constexpr const char* kNoSerialFolderError =
     "--serial: neither HOME nor XDG_CONFIG_HOME is set, so there is no folder for "
     "serial-numbers.txt; name the file with --serial-file";

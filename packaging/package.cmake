@@ -20,6 +20,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 # captions fit their controls.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, fonts-liberation2")
+# The bench's databases: their client libraries (dpkg-shlibdeps adds their versions too).
+if(TOVREL_DATABASES)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsqlite3-0, libpq5")
+endif()
 # The C and C++ runtime versions come from the programs themselves.
 find_program(TOVREL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TOVREL_DPKG_SHLIBDEPS)

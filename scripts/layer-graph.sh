@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Lowest first. adapters/ stands beside the logic: only ui/ and app/ use it.
-layers=(core link image flash config workflow station adapters ui app)
+# Lowest first. adapters/ and databases/ stand beside the logic: only ui/ and app/ use them.
+layers=(core link image flash config workflow station databases adapters ui app)
 
 git ls-files '*.cpp' '*.h' | grep -E "^($(IFS='|'; echo "${layers[*]}"))/" |
     xargs grep -H -o '^#include "[a-z_]*/' |

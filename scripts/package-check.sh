@@ -52,11 +52,12 @@ install_package() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --reinstall "./$deb"
 }
 
-depends_on_qt() {
+depends_on_runtime() {
     local depends
     depends=$(dpkg-deb -f build/package/tovrel_*.deb Depends) || return 1
     echo "Depends: $depends"
-    for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6svg6 fonts-liberation2 libc6 libstdc++6; do
+    for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6svg6 fonts-liberation2 libc6 libstdc++6 \
+             libsqlite3-0 libpq5; do
         grep -q "\b$p\b" <<<"$depends" || { echo "missing $p"; return 1; }
     done
 }
@@ -83,6 +84,14 @@ manual_page() {
     for section in "COMMAND LINE" "PORT MAPPING" "EXIT STATUS" "FILES"; do
         grep -q "^$section" <<<"$text" || { echo "no section $section"; return 1; }
     done
+}
+
+# An empty file is an SQLite database without the bench's tables: nothing to report.
+report_on_empty_record() {
+    local out
+    : >"$work/line.db"
+    out=$("$prefix/bin/tovrel" --report --db "$work/line.db") || return 1
+    [ -z "$out" ] || { echo "$out"; return 1; }
 }
 
 start_simulator() {
@@ -112,7 +121,7 @@ headless_download() {
 
 check "package builds (cpack -G DEB)" build_package
 [ -n "$(ls build/package/tovrel_*.deb 2>/dev/null)" ] || finish
-check "package depends on the Qt 6 runtime" depends_on_qt
+check "package depends on the Qt 6 runtime and the database clients" depends_on_runtime
 echo "package-check: $(dpkg-deb -f build/package/tovrel_*.deb Package Version Depends | paste -sd' ')"
 check "package installs (apt-get install)" install_package
 dpkg-query -W -f='${Status}' tovrel 2>/dev/null | grep -q "install ok installed" || finish
@@ -120,6 +129,7 @@ check "installed files in $prefix" installed_files
 check "desktop entry validates" desktop-file-validate "$prefix/share/applications/tovrel.desktop"
 check "man tovrel" manual_page
 check "installed tovrel --version" "$prefix/bin/tovrel" --version
+check "installed tovrel --report reads an SQLite record" report_on_empty_record
 check "installed pellicon-sim starts" start_simulator
 [ -n "$sim_pid" ] && check "installed tovrel downloads examples/blinky.hex headless with /V" \
     headless_download

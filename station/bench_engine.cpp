@@ -298,8 +298,8 @@ void BenchEngine::SettleSerialNumber(Port& port, const DownloadReport& report, B
     }
 }
 
-// The board's record: its number settled, the log line on the disk, and only then the result
-// told.
+// The board's record: its number settled, the record committed in every store, and only then
+// the result told. A store that cannot take the record fails the board.
 BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
     port.listener.Flush();
     const DownloadReport& report = port.form.LastDownload();
@@ -315,12 +315,12 @@ BoardResult BenchEngine::EndBoard(Port& port, Clock::time_point start) {
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.ended = std::chrono::system_clock::now();
     SettleSerialNumber(port, report, r);
-    if (m_services.log != nullptr) {
-        const std::string reason = m_services.log->Append(CsvLine(r));
-        if (!reason.empty()) {
-            ShowMessage(port.host, ProductionLogFailedMessage(m_services.log->Path(), reason));
-            m_problems = true;
-        }
+    for (BoardRecordStore* store : m_services.records) {
+        const std::string reason = store->Record(r);
+        if (reason.empty()) continue;
+        ShowMessage(port.host, ProductionLogFailedMessage(store->Name(), reason));
+        if (r.outcome == BoardOutcome::OK) r.outcome = BoardOutcome::Failed;
+        if (r.step == BoardStep::None) r.step = BoardStep::Record;
     }
     Record(port.index, r);
     m_services.output->BoardEnded(r);

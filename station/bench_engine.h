@@ -15,7 +15,7 @@
 #include "station/bench_output.h"
 #include "station/board_extras.h"
 #include "station/port_host.h"
-#include "station/production_log.h"
+#include "station/production_store.h"
 
 namespace tovrel {
 
@@ -60,7 +60,8 @@ struct BenchServices {
     SettingsStore* store = nullptr;  // read only: a bench run never saves settings
     PortHostContext host;            // its output and stopSignal are the engine's own
     ProductionPlan production;
-    ProductionLog* log = nullptr;
+    // Where each board's record goes, in this order: a database, the CSV log.
+    std::vector<BoardRecordStore*> records;
     BenchOutput* output = nullptr;
     // Signals asking for a stop so far (the first: no new boards; the second: the boards in
     // progress stop too), and the first of them.
@@ -112,7 +113,7 @@ class BenchEngine {
     std::mutex m_resultsMutex;
     std::vector<std::optional<BoardResult>> m_lastResults;
     BenchTotals m_totals;
-    std::atomic<bool> m_problems{false};  // a log line or a number that could not be written
+    std::atomic<bool> m_problems{false};  // a number that could not go back
     struct SharedFiles;
     std::unique_ptr<SharedFiles> m_files;
     std::unique_ptr<SettingsStore> m_store;

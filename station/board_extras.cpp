@@ -54,7 +54,7 @@ std::optional<std::uint16_t> BoardExtras::SerialAddress() const {
 
 std::optional<std::uint32_t> BoardExtras::TakeSerial(Host& host) {
     std::string problem;
-    const std::optional<std::uint32_t> number = m_plan.serials->Take(problem);
+    const std::optional<std::uint32_t> number = m_plan.serials->Reserve(m_port, problem);
     if (!number) ShowMessage(host, SerialNumbersFailedMessage(problem));
     return number;
 }

@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "station/serial_numbers.h"
+#include "station/production_store.h"
 #include "workflow/production_steps.h"
 
 namespace tovrel {
 
 // What every port of a bench shares for its boards' numbers and unit data.
 struct ProductionPlan {
-    SerialNumberFile* serials = nullptr;  // null: boards get no number
+    SerialNumberStore* serials = nullptr;  // null: boards get no number
     std::uint16_t serialAt = 0;
     std::string unitData;  // the command; empty: none
     std::chrono::milliseconds unitDataTimeout{60000};
 };
 
-// The production steps of one port: numbers from the shared file, unit data from the command,
+// The production steps of one port: numbers from the shared store, unit data from the command,
 // which is told the port, the device and the number in TOVREL_PORT, TOVREL_DEVICE and
 // TOVREL_SERIAL.
 class BoardExtras : public ProductionSteps {

@@ -18,26 +18,6 @@ constexpr const char* kReplacementCharacter = "\xEF\xBF\xBD";
 
 std::string OrUnknown(const std::string& text) { return text.empty() ? kUnknown : text; }
 
-// A field quoted when it holds a separator, a quote or a line break, its quotes doubled.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string field(1, kCsvQuote);
-    for (char c : text) {
-        if (c == kCsvQuote) field += kCsvQuote;
-        field += c;
-    }
-    return field + kCsvQuote;
-}
-
-std::string IsoTime(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[sizeof "2026-12-07T10:04:05Z"];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
 // The length of the UTF-8 sequence at text[i]; 0 when it is none.
 std::size_t Utf8Length(const std::string& text, std::size_t i) {
     const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
@@ -79,6 +59,26 @@ std::string JsonPort(const std::string& port) { return "{\"port\": " + JsonStrin
 
 }  // namespace
 
+// A field quoted when it holds a separator, a quote or a line break, its quotes doubled.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string field(1, kCsvQuote);
+    for (char c : text) {
+        if (c == kCsvQuote) field += kCsvQuote;
+        field += c;
+    }
+    return field + kCsvQuote;
+}
+
+std::string UtcTime(std::chrono::system_clock::time_point time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[sizeof "2026-12-07T10:04:05Z"];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
 const char* OutcomeName(BoardOutcome outcome) {
     switch (outcome) {
         case BoardOutcome::OK:
@@ -112,7 +112,7 @@ std::string TotalLine(const BenchTotals& t) {
 }
 
 std::string CsvLine(const BoardResult& r) {
-    const std::string fields[] = {IsoTime(r.ended),
+    const std::string fields[] = {UtcTime(r.ended),
                                   r.port,
                                   OutcomeName(r.outcome),
                                   BoardStepName(r.step),

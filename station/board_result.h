@@ -42,6 +42,10 @@ std::string TotalLine(const BenchTotals& totals);
 inline constexpr const char* kCsvHeader =
     "time,port,result,step,device,serial,file,checksum,seconds";
 std::string CsvLine(const BoardResult& result);
+// A CSV field: quoted when it holds a separator, a quote or a line break, its quotes doubled.
+std::string CsvField(const std::string& text);
+// "2026-12-07T04:49:30Z": the time in UTC, to the second.
+std::string UtcTime(std::chrono::system_clock::time_point time);
 
 // One JSON object per line, for machines.
 std::string JsonStatusLine(const std::string& port, const std::string& line);

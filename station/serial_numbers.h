@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "station/production_store.h"
+
 namespace tovrel {
 
 // What the serial-number file holds: the next number never given out yet, and the numbers
@@ -33,7 +35,7 @@ std::optional<std::uint32_t> TakeSerialNumber(SerialNumberState& state, std::uin
 // the file before it goes to a board: a run killed at any moment never gives a number twice.
 // A path through symbolic links is followed once, at the first change: the real file, its
 // folder and its lock are used from then on. Whether a number goes back is not decided here.
-class SerialNumberFile {
+class SerialNumberFile : public SerialNumberStore {
   public:
     SerialNumberFile(std::string path, std::uint32_t first)
         : m_path(std::move(path)), m_first(first) {}
@@ -44,9 +46,12 @@ class SerialNumberFile {
     std::string Check();
     // A number for a board; none, with the problem in problem, when there is none.
     std::optional<std::uint32_t> Take(std::string& problem);
+    std::optional<std::uint32_t> Reserve(const std::string&, std::string& problem) override {
+        return Take(problem);
+    }
     // A number that never reached its board goes back for the next board. The problem, or
     // empty.
-    std::string GiveBack(std::uint32_t number);
+    std::string GiveBack(std::uint32_t number) override;
     // The real file, once the first change found it.
     const std::string& Path() const { return m_path; }
 

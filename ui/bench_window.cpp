@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "station/console_output.h"
 #include "ui/look.h"
@@ -202,7 +203,16 @@ void BenchWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-int RunBenchWindow(BenchPlan plan, BenchServices services) {
+// The database in use and the line's boards of today, kept fresh by the run's timer.
+QLabel* LineLabel(BenchWindow& window, LineWatch& line) {
+    auto* label = new QLabel(ToQString(line.Text()));
+    label->setObjectName(QStringLiteral("Database"));
+    auto* layout = static_cast<QVBoxLayout*>(window.layout());
+    layout->insertWidget(1, label);
+    return label;
+}
+
+int RunBenchWindow(BenchPlan plan, BenchServices services, LineWatch* line) {
     QApplication::setWindowIcon(ProgramIcon());
     std::vector<std::string> names;
     for (const BenchPort& port : plan.ports) names.push_back(port.name);
@@ -211,6 +221,13 @@ int RunBenchWindow(BenchPlan plan, BenchServices services) {
     QueuedOutput queued(window, model);
     OutputPair both(*services.output, queued);
     services.output = &both;
+    // The watch hears each board end, to count it at once.
+    std::optional<OutputPair> withLine;
+    QLabel* lineLabel = nullptr;
+    if (line != nullptr) {
+        services.output = &withLine.emplace(both, *line);
+        lineLabel = LineLabel(window, *line);
+    }
     const std::function<int()> signalCount = services.signalCount;
     BenchEngine engine(std::move(plan), std::move(services));
 
@@ -229,6 +246,7 @@ int RunBenchWindow(BenchPlan plan, BenchServices services) {
     };
     QTimer finish;
     QObject::connect(&finish, &QTimer::timeout, &window, [&] {
+        if (lineLabel != nullptr) lineLabel->setText(ToQString(line->Text()));
         if (!engine.Running() || !engine.Finished()) return;
         status = engine.Wait();
         // After what the run told at its end (its summaries, its totals), which is queued.

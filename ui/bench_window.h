@@ -6,6 +6,7 @@
 
 #include "station/bench_engine.h"
 #include "station/bench_model.h"
+#include "station/line_watch.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -56,7 +57,8 @@ class BenchWindow : public QWidget {
 
 // Runs the bench in its window: the run starts at once, Start and Stop run and end it again,
 // and the window stays until it is closed (or a signal ended the run). The console output in
-// services keeps going as well. Returns the last run's status.
-int RunBenchWindow(BenchPlan plan, BenchServices services);
+// services keeps going as well. With a database, line shows it and the line's boards of
+// today below the title. Returns the last run's status.
+int RunBenchWindow(BenchPlan plan, BenchServices services, LineWatch* line = nullptr);
 
 }  // namespace tovrel

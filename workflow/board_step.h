@@ -16,14 +16,15 @@ enum class BoardStep {
     Security,
     Bootload,
     Run,
-    Read,  // read-back
+    Read,    // read-back
+    Record,  // the bench's record of the board: the log, the database
 };
 
 // "reset", "baudrate", ..., "unit-data", ...; empty for None.
 constexpr const char* BoardStepName(BoardStep step) {
     constexpr const char* kNames[] = {"",         "reset", "baudrate", "erase",     "code",
                                       "verify",   "data",  "serial",   "unit-data", "security",
-                                      "bootload", "run",   "read"};
+                                      "bootload", "run",   "read",     "record"};
     return kNames[static_cast<int>(step)];
 }
 

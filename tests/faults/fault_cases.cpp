@@ -285,7 +285,18 @@ std::vector<FaultCase> BenchRows() {
     shared.fileAfter = {"log.csv", {kCsvHeader,
      "{time},COM1,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}",
      "{time},COM3,OK,,Zerk8QA version 2.05,,{dir}/app.hex,11D00,{s}"}};
-    rows.insert(rows.end(), {killed, shared});
+    rows.insert(rows.end(), {killed, shared,
+    {"BenchDatabaseUnreachable", "--db with a PostgreSQL server that cannot be reached: status 2 "
+     "with libpq's reason, before any port is opened", "",
+     "--db postgresql:///line?host={dir}/nowhere --count 1 " + kCode, {GoodHex()}, 2, {},
+     "tovrel: --db: postgresql:///line?host={dir}/nowhere: connection to server on socket "
+     "\"{dir}/nowhere/.s.PGSQL.5432\" failed: No such file or directory Is the server running "
+     "locally and accepting connections on that socket?\n", kUntouched, kNothingSent},
+    {"BenchDatabaseFolderMissing", "--db with an SQLite file in a folder that does not exist: "
+     "status 2 with the reason, before any port is opened", "",
+     "--db {dir}/no/line.db --count 1 " + kCode, {GoodHex()}, 2, {},
+     "tovrel: --db: {dir}/no/line.db: unable to open database file (No such file or directory)\n",
+     kUntouched, kNothingSent}});
     // What a loop must keep: one reading of the files, the numbers, the sequences, the patience.
     rows.insert(rows.end(), {
     {"BenchPipeForEveryBoard", "reads the download file once for the whole loop: from a pipe the "
@@ -318,8 +329,8 @@ std::vector<FaultCase> BenchRows() {
      "TOTAL: 2 boards, 1 OK, 1 FAILED"}, "",
      "code file, data other, security FF, bootload FF"}, "numbers.txt", {"next 1002", "free"}),
     // The limit holds standard output too: the log is near it already, the output far below.
-    Limited({"BenchLogLineLost", "ends with status 1 when a board's log line cannot be written, "
-     "though the board is good", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
+    Limited({"BenchLogLineLost", "fails a board whose log line cannot be written at step record, "
+     "good as it is on the wire: status 1", "", "--log {dir}/log.csv " + kCode, {GoodHex(), {"log.csv",
      Text("time,port,result,step,device,serial,file,checksum,seconds\n" + std::string(900, 'x') +
      "\n")}}, 1, {kCoded},
      "Warning: Cannot write to the production log {dir}/log.csv\nNo space left on device\n",

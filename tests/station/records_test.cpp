@@ -12,6 +12,7 @@
 #include "station/board_extras.h"
 #include "station/board_result.h"
 #include "station/production_log.h"
+#include "station/serial_numbers.h"
 #include "station/shell_command.h"
 #include "testbed/temp_dir.h"
 #include "tests/support/fake_host.h"
