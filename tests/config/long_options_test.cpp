@@ -158,7 +158,7 @@ TEST(UsbPorts, ResolvedOnlyToExactlyOneAdapter) {
     for (const auto& [found, problem] : refusals) {
         ParsedCommandLine refused = ParseCommandLine({"--ports", "usb:A1,usb:B2", "A.HEX"});
         ResolveUsbPorts(refused, found);
-        EXPECT_EQ(refused.errorText, problem);
+        EXPECT_STREQ(refused.errorText, problem);
         EXPECT_EQ(refused.errorArgument, "B2");
     }
 }
