@@ -304,7 +304,7 @@ std::string DeviceText(const std::string& model, const std::string& major,
     return "Zerk8" + model + " version " + major + "." + minor;
 }
 
-const char* const kUsageParagraphs[6] = {
+const char* const kUsageParagraphs[7] = {
     "Usage: tovrel                          open the main window\n"
     "       tovrel HEXFILE [DATAFILE] [SWITCH...]\n"
     "                                       download unattended, then end\n"
@@ -374,6 +374,9 @@ const char* const kUsageParagraphs[6] = {
     "that begins with \"--\" must name an option, so a mistyped one is never taken for a\n"
     "file. A command line that cannot be used ends with status 2. With --ports every line\n"
     "begins with its port, and a summary line per board follows. In a bench run the\n"
-    "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n"};
+    "first SIGINT or SIGTERM takes no new board, the second stops the boards in progress.\n",
+    "More: man tovrel, and the pages in docs/ beside the README (window.md,\n"
+    "command-line.md, bench.md, database.md, developers-bench.md, simulated-device.md,\n"
+    "performance.md, reliability.md, windows.md).\n"};
 
 }  // namespace tovrel

@@ -258,6 +258,6 @@ inline constexpr const char* kCannotCreateTraceError = "--trace: cannot create \
 inline constexpr const char* kCannotWriteTraceError = "--trace: cannot write to \"%1\"";
 
 // The usage, one translatable piece per paragraph; blank lines go between them.
-extern const char* const kUsageParagraphs[6];
+extern const char* const kUsageParagraphs[7];
 
 }  // namespace tovrel

@@ -39,7 +39,8 @@ class FlashMemory {
     std::uint8_t BootloadMode() const { return m_bootload; }
 
     // State file: a short text header, an empty line, then the raw code flash and the
-    // raw data flash (the README's "State file" section). Save replaces the file in one rename.
+    // raw data flash ("State file" in docs/simulated-device.md). Save replaces the file in one
+    // rename.
     bool Save(const std::string& path, std::string& error) const;
     // A missing file leaves the erased device; a file of other sizes is an error.
     bool Load(const std::string& path, std::string& error);

@@ -168,7 +168,7 @@ TEST_P(Store, NoNumberTwiceWhileProcessesAreKilledTakingThem) {
     EXPECT_TRUE(next && !kept.count(*next)) << problem;
 }
 
-// On a real server the benches get only the rights the README gives: their tables made once
+// On a real server the benches get only the rights docs/database.md gives: their tables made once
 // by the line's owner, rows read and written by the bench's role, the record read by a reader.
 class Rights : public Store {};
 
