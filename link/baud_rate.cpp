@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 #include "core/crystal.h"
 #include "core/numbers.h"
@@ -22,6 +23,11 @@ constexpr int kByteLimit = 255;
 // The pair for 9600 baud on a 20 MHz crystal, whatever the profile says.
 constexpr std::uint8_t kT3Con9600At20MHz = 0x86;
 constexpr std::uint8_t kT3Fd9600At20MHz = 0x01;
+// The rates of the Windows rate table and the faster ones UART drivers offer beside it.
+constexpr std::array<std::int64_t, 19> kStandardRates{
+    110,   300,   600,   1200,   2400,   4800,   9600,   14400,  19200, 28800,
+    38400, 56000, 57600, 115200, 128000, 230400, 256000, 460800, 921600};
+constexpr std::int64_t kStandardRatePercent = 1;
 
 // Switches the device with 'B' and the given timer pair; true when it answered 06.
 bool SendBaudrateFrame(Link& link, std::uint8_t t3con, std::uint8_t t3fd,
@@ -71,6 +77,16 @@ double RoundToValue(double nValue, double nCeiling, bool RoundUp) {
     const double r = RoundHalfEven(q - w);
     const double result = (w + r) * nCeiling;
     return std::isfinite(result) ? result : 0;
+}
+
+std::int32_t StandardBaudRate(std::int32_t baudRate) {
+    for (const std::int64_t rate : kStandardRates) {
+        // The rates lie further apart than 2 %, so at most one is this close.
+        if (std::abs(baudRate - rate) * 100 <= kStandardRatePercent * rate) {
+            return static_cast<std::int32_t>(rate);
+        }
+    }
+    return baudRate;
 }
 
 std::optional<std::int32_t> PcBaudrateForCrystal(double fcoreHz) {

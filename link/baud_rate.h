@@ -26,6 +26,11 @@ std::optional<std::int32_t> PcBaudrateForCrystal(double fcoreHz);
 // d of PcBaudrateForCrystal: 132710400 / fcoreHz rounded half to even, sign and all.
 double CrystalDivisor(double fcoreHz);
 
+// The rate a PC's serial driver is given for baudRate on Windows: the standard rate within
+// 1 % of it (9599 and 14399 become 9600 and 14400), where drivers of plain UARTs cannot do
+// better anyway; any other rate as it is.
+std::int32_t StandardBaudRate(std::int32_t baudRate);
+
 // Sets T3CON and T3FD for FastBaudrate at fcore. False, with both 0, when the clock is too
 // slow for the computation or a value would not fit its byte.
 bool CalcT3Values(Settings& settings);

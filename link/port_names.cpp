@@ -1,8 +1,36 @@
 #include "link/port_names.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace tovrel {
+namespace {
+
+constexpr std::string_view kComPrefix = "COM";
+constexpr std::string_view kDeviceNamespace = "\\\\.\\";
+
+bool IsComName(const std::string& name) {
+    if (name.size() <= kComPrefix.size()) return false;
+    const bool prefixed =
+        std::equal(kComPrefix.begin(), kComPrefix.end(), name.begin(),
+                   [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); });
+    return prefixed && std::all_of(name.begin() + kComPrefix.size(), name.end(), [](char c) {
+               return std::isdigit(static_cast<unsigned char>(c)) != 0;
+           });
+}
+
+// The port a COMn stands for when nothing maps it.
+std::string OnBoardPort(int comport) {
+#ifdef _WIN32
+    return Win32DevicePath(ComportName(comport));
+#else
+    // Serial devices count from 0 where the list counts from 1.
+    return "/dev/ttyS" + std::to_string(comport - 1);
+#endif
+}
+
+}  // namespace
 
 std::string ComportName(int comport) { return "COM" + std::to_string(comport); }
 
@@ -10,23 +38,21 @@ std::string PortVariable(int comport) { return "TOVREL_" + ComportName(comport);
 
 PortMapping MapComport(int comport, const SettingsStore& store) {
     const std::string name = ComportName(comport);
-#ifdef _WIN32
-    (void)store;
-    return {name, PortSource::Default};
-#else
     if (const char* fromEnvironment = std::getenv(PortVariable(comport).c_str());
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
         return {fromEnvironment, PortSource::Environment};
     }
     std::string fromStore = store.Read(kSettingsApplication, kPortsSection, name, "");
     if (!fromStore.empty()) return {fromStore, PortSource::Settings};
-    // Serial devices count from 0 where the list counts from 1.
-    return {"/dev/ttyS" + std::to_string(comport - 1), PortSource::Default};
-#endif
+    return {OnBoardPort(comport), PortSource::Default};
 }
 
 std::string PortDevicePath(int comport, const SettingsStore& store) {
     return MapComport(comport, store).path;
+}
+
+std::string Win32DevicePath(const std::string& device) {
+    return IsComName(device) ? std::string(kDeviceNamespace) + device : device;
 }
 
 }  // namespace tovrel

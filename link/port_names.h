@@ -18,13 +18,18 @@ struct PortMapping {
     PortSource source = PortSource::Default;
 };
 
-// The device that the list entry "COM" + comport stands for. On Windows that is the port
-// COMn itself. Elsewhere the environment variable TOVREL_COMn wins, then the key COMn in
-// the store's "Ports" section, then /dev/ttyS(n-1), the n-th on-board port.
+// The device that the list entry "COM" + comport stands for: the environment variable
+// TOVREL_COMn wins, then the key COMn in the store's "Ports" section, then the n-th on-board
+// port: /dev/ttyS(n-1) on Linux, \\.\COMn on Windows.
 PortMapping MapComport(int comport, const SettingsStore& store);
 std::string PortDevicePath(int comport, const SettingsStore& store);
 
 // "TOVREL_COM3": the environment variable that maps COMn.
 std::string PortVariable(int comport);
+
+// The name Windows opens a port by: "COM12" (any case) becomes "\\.\COM12", since only the
+// device namespace reaches the ports above COM9; every other name (already "\\.\COM3", or
+// another device a mapping names) stays as it is.
+std::string Win32DevicePath(const std::string& device);
 
 }  // namespace tovrel

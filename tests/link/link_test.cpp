@@ -7,6 +7,7 @@
 #include "link/baud_rate.h"
 #include "link/device_profile.h"
 #include "link/loader_frame.h"
+#include "link/port_names.h"
 #include "link/reset.h"
 #include "link/traced_serial_port.h"
 #include "testbed/temp_dir.h"
@@ -226,6 +227,26 @@ TEST(TracedPort, WritesEachEventOnALineOfItsOwn) {
                          "# 1.000000 close", "# 1.125000 rate 115200",
                          "1.250000 TX 070E0143BC C 115200", "1.375000 RX 06 C 115200",
                          "# 1.500000 lines DTR 0 failed: Inappropriate ioctl for device"}));
+}
+
+// A rate is set as the standard one exactly up to 1 % away from it, on either side.
+TEST(StandardBaudRate, TakesTheStandardRateWithinOnePercent) {
+    const std::vector<std::pair<std::int32_t, std::int32_t>> rows{
+        {9599, 9600},   {14399, 14400},   {9504, 9600},   {9696, 9600},
+        {9503, 9503},   {9697, 9697},     {16457, 16457}, {56001, 56000},
+        {57599, 57600}, {115199, 115200}, {28, 28},       {0, 0}};
+    for (const auto& [asked, set] : rows) EXPECT_EQ(StandardBaudRate(asked), set) << asked;
+}
+
+// Only a plain COM name goes into the device namespace; every other name is opened as given.
+TEST(Win32DevicePath, PutsComNamesIntoTheDeviceNamespace) {
+    for (const std::string name : {"COM1", "COM12", "com3"}) {
+        EXPECT_EQ(Win32DevicePath(name), "\\\\.\\" + name);
+    }
+    for (const std::string name :
+         {"\\\\.\\COM3", "COM", "COMX", "COM1a", "\\\\.\\CNCA0", "/dev/ttyS0"}) {
+        EXPECT_EQ(Win32DevicePath(name), name);
+    }
 }
 
 }  // namespace
