@@ -103,6 +103,12 @@ std::error_code RenameOver(const std::string& from, const std::string& to) {
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
+void MakeFoldersFor(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ignored;
+    if (!folder.empty()) fs::create_directories(folder, ignored);
+}
+
 FileDescriptor OpenLockFile(const std::string& path, std::error_code& error) {
     FileDescriptor lock(
         open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kSharedFileMode));

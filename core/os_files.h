@@ -51,6 +51,9 @@ std::error_code SyncFolderOf(const std::string& path);
 // from takes the name to, in one step: a reader sees the old file or the new one.
 std::error_code RenameOver(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);
+// Makes the folders on the way to path that are missing, as far as it can: what it could not
+// make shows when the file is used.
+void MakeFoldersFor(const std::string& path);
 
 // A file whose lock the processes that share another file take: made when missing, opened for
 // reading and writing, never through a symbolic link planted under its name.

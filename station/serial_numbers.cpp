@@ -1,7 +1,6 @@
 #include "station/serial_numbers.h"
 
 #include <charconv>
-#include <filesystem>
 #include <sstream>
 
 #include "core/os_files.h"
@@ -125,9 +124,8 @@ std::optional<std::uint32_t> TakeSerialNumber(SerialNumberState& state, std::uin
 // regular file or a new one in an existing folder; a missing folder is made (a fresh settings
 // folder may not be there yet).
 std::string SerialNumberFile::Find() {
-    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    MakeFoldersFor(m_path);
     std::error_code error;
-    if (!folder.empty()) std::filesystem::create_directories(folder, error);
     std::optional<std::string> real = ResolveLinks(m_path, error);
     if (!real) return Problem(m_path, error);
     bool exists = false;
