@@ -25,6 +25,7 @@ std::optional<std::uint64_t> Number(const std::string& word, std::uint64_t most)
 std::string Problem(const std::string& path, const std::error_code& error) {
     return path + ": " + error.message();
 }
+
 // The lock every change holds, on a file of its own beside the numbers (never through a link
 // planted under its name). Invalid, with the problem, when it cannot be had.
 FileDescriptor TakeLock(const std::string& lockPath, std::string& problem) {
