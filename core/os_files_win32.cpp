@@ -345,7 +345,9 @@ RegularReading ReadRegularFile(const std::string& path, std::size_t limit, std::
         return error ? RegularReading::Failed : RegularReading::NotRegular;
     }
     // A file kept in the cloud is read through the filter that fetches it.
-    if ((GetFileAttributesW(Wide(path).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(file.get(), &information) &&
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         file = Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
         if (!file) {
             error = SystemError();
