@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "app/stop_signals.h"
-#include "core/wide_text_win32.h"
+#include "core/win32.h"
 
 namespace tovrel::app {
 namespace {

@@ -12,10 +12,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
-#include <utility>
 
 #include "core/os_files.h"
-#include "core/wide_text_win32.h"
+#include "core/win32.h"
 
 namespace tovrel {
 namespace {
@@ -41,33 +40,13 @@ constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 std::error_code SystemError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
 std::error_code RuntimeError() { return {errno, std::generic_category()}; }
 
-// A handle of the system, closed when it goes.
-class Handle {
-  public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle() {
-        if (*this) CloseHandle(m_handle);
-    }
-    Handle(Handle&& other) noexcept : m_handle(other.release()) {}
-    Handle& operator=(Handle&& other) noexcept {
-        std::swap(m_handle, other.m_handle);
-        return *this;
-    }
-    HANDLE get() const { return m_handle; }
-    HANDLE release() { return std::exchange(m_handle, INVALID_HANDLE_VALUE); }
-    explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE m_handle;
-};
-
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
 // CreateFileW on the UTF-8 path. A path with a NUL in it names no file.
 Handle Open(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
     if (path.find('\0') != std::string::npos) {
         SetLastError(ERROR_INVALID_NAME);
-        return Handle(INVALID_HANDLE_VALUE);
+        return Handle();
     }
     return Handle(
         CreateFileW(Wide(path).c_str(), access, kShareAll, nullptr, disposition, flags, nullptr));

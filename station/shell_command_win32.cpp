@@ -7,9 +7,8 @@
 #include <cwctype>
 #include <mutex>
 #include <thread>
-#include <utility>
 
-#include "core/wide_text_win32.h"
+#include "core/win32.h"
 #include "station/shell_command.h"
 
 namespace tovrel {
@@ -27,22 +26,6 @@ std::mutex g_startTurn;
 std::string SystemMessage(DWORD error) {
     return std::error_code(static_cast<int>(error), std::system_category()).message();
 }
-
-// A handle of the system, closed when it goes.
-struct Handle {
-    HANDLE handle = nullptr;
-    Handle() = default;
-    explicit Handle(HANDLE h) : handle(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~Handle() {
-        if (handle != nullptr) CloseHandle(handle);
-    }
-    Handle(Handle&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-    Handle& operator=(Handle&&) = delete;
-    void Close() {
-        if (handle != nullptr) CloseHandle(handle);
-        handle = nullptr;
-    }
-};
 
 std::wstring NameOf(const std::wstring& entry) {
     // "=C:=C:\work": a name that starts with '=' is the drive's current folder.
@@ -96,7 +79,7 @@ void Drain(Sink& sink, Readers& readers) {
     DWORD n = 0;
     // Until the last writer is gone (a write of no bytes reads as none and is no end). Beyond
     // the limit the bytes are read and dropped, so the command is not blocked.
-    while (ReadFile(sink.pipe.handle, buffer, sizeof buffer, &n, nullptr)) {
+    while (ReadFile(sink.pipe.get(), buffer, sizeof buffer, &n, nullptr)) {
         if (sink.text.size() + n > kCommandOutputLimit) {
             sink.beyondLimit = true;
             continue;
@@ -120,8 +103,8 @@ bool MustEnd(Clock::time_point deadline, const std::function<bool()>& stopped,
 bool MakePipe(Handle& ours, Handle& theirs) {
     HANDLE read = nullptr, write = nullptr;
     if (!CreatePipe(&read, &write, nullptr, 0)) return false;
-    ours.handle = read;
-    theirs.handle = write;
+    ours = Handle(read);
+    theirs = Handle(write);
     return true;
 }
 
@@ -135,9 +118,8 @@ Handle KillingJob() {
     Handle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job.handle != nullptr &&
-        !SetInformationJobObject(job.handle, JobObjectExtendedLimitInformation, &limits,
-                                 sizeof limits)) {
+    if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                        sizeof limits)) {
         job.Close();
     }
     return job;
@@ -183,7 +165,7 @@ bool Start(const std::string& command, std::wstring environment, Handle& job, HA
         }
     }
     // Outside the job (a system that refuses it) only the shell itself can be ended.
-    if (job.handle != nullptr && !AssignProcessToJobObject(job.handle, process.hProcess)) {
+    if (job && !AssignProcessToJobObject(job.get(), process.hProcess)) {
         job.Close();
     }
     ResumeThread(process.hThread);
@@ -224,12 +206,12 @@ CommandOutcome RunShellCommand(const std::string& command,
     Sink out, err;
     Handle outEnd, errEnd;
     const Handle input = NulForReading();
-    if (input.handle == nullptr || !MakePipe(out.pipe, outEnd) || !MakePipe(err.pipe, errEnd)) {
+    if (!input || !MakePipe(out.pipe, outEnd) || !MakePipe(err.pipe, errEnd)) {
         outcome.startProblem = SystemMessage(GetLastError());
         return outcome;
     }
     Handle job = KillingJob();
-    HANDLE handles[3] = {input.handle, outEnd.handle, errEnd.handle};
+    HANDLE handles[3] = {input.get(), outEnd.get(), errEnd.get()};
     PROCESS_INFORMATION process{};
     outcome.started =
         Start(command, EnvironmentBlock(variables), job, handles, process, outcome.startProblem);
@@ -242,18 +224,18 @@ CommandOutcome RunShellCommand(const std::string& command,
     std::thread errReader(Drain, std::ref(err), std::ref(readers));
     Collect(readers, deadline, stopped, outcome);
     // The time counts to the shell's end: output closed early does not end the command.
-    if (outcome.timedOut || outcome.stopped || !Ended(shell.handle, deadline, stopped, outcome)) {
-        if (job.handle == nullptr || !TerminateJobObject(job.handle, kKilledStatus)) {
-            TerminateProcess(shell.handle, kKilledStatus);
+    if (outcome.timedOut || outcome.stopped || !Ended(shell.get(), deadline, stopped, outcome)) {
+        if (!job || !TerminateJobObject(job.get(), kKilledStatus)) {
+            TerminateProcess(shell.get(), kKilledStatus);
         }
     }
-    WaitForSingleObject(shell.handle, INFINITE);
+    WaitForSingleObject(shell.get(), INFINITE);
     // Whatever the command left running ends with the job, and with it the pipes' last writer.
-    if (job.handle != nullptr) TerminateJobObject(job.handle, kKilledStatus);
+    if (job) TerminateJobObject(job.get(), kKilledStatus);
     outReader.join();
     errReader.join();
     DWORD status = 0;
-    if (GetExitCodeProcess(shell.handle, &status)) outcome.exitStatus = static_cast<int>(status);
+    if (GetExitCodeProcess(shell.get(), &status)) outcome.exitStatus = static_cast<int>(status);
     outcome.out = std::move(out.text);
     outcome.err = std::move(err.text);
     outcome.tooMuch = out.beyondLimit;

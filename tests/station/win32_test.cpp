@@ -1,5 +1,5 @@
 // Windows only: the bench's shared files and its unit-data command on the system's own calls.
-#include "core/wide_text_win32.h"
+#include "core/win32.h"
 // After windows.h:
 #include <gtest/gtest.h>
 #include <tlhelp32.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 // Windows only: the system's header, without the macros min and max that would break
-// std::min, and the conversions between the program's UTF-8 and the system's UTF-16.
+// std::min; the conversions between the program's UTF-8 and the system's UTF-16; a handle.
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tovrel {
 
@@ -38,5 +39,32 @@ inline std::string Narrow(std::wstring_view wide) {
                         nullptr, nullptr);
     return text;
 }
+
+// A handle of the system, closed when it goes. Invalid (null) also for what CreateFileW gives
+// when it fails.
+class Handle {
+  public:
+    explicit Handle(HANDLE handle = nullptr)
+        : m_handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~Handle() { Close(); }
+    Handle(Handle&& other) noexcept : m_handle(other.release()) {}
+    Handle& operator=(Handle&& other) noexcept {
+        std::swap(m_handle, other.m_handle);
+        return *this;
+    }
+    HANDLE get() const { return m_handle; }
+    HANDLE release() { return std::exchange(m_handle, nullptr); }
+    explicit operator bool() const { return m_handle != nullptr; }
+    // Closes it now (the last error stays as it was).
+    void Close() {
+        if (m_handle == nullptr) return;
+        const DWORD error = GetLastError();
+        CloseHandle(std::exchange(m_handle, nullptr));
+        SetLastError(error);
+    }
+
+  private:
+    HANDLE m_handle;
+};
 
 }  // namespace tovrel
