@@ -4,7 +4,7 @@
 //   Ctrl-C                          SIGINT   2  (130)
 //   Ctrl-Break                      SIGTERM 15  (143), what a program or a script sends a
 //                                   console program to end it, as kill does on Linux
-//   console closed, logoff, shutdown SIGHUP   1  (129), the terminal gone
+//   console closed, shutdown        SIGHUP   1  (129), the terminal gone
 #include <atomic>
 #include <cstdlib>
 
@@ -37,7 +37,6 @@ int SignalOf(DWORD event) {
         case CTRL_BREAK_EVENT:
             return kSigTerm;
         case CTRL_CLOSE_EVENT:
-        case CTRL_LOGOFF_EVENT:
         case CTRL_SHUTDOWN_EVENT:
             return kSigHup;
         default:
@@ -46,6 +45,8 @@ int SignalOf(DWORD event) {
 }
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
+    // Only a service hears a logoff, and of any user: it says nothing about this run.
+    if (event == CTRL_LOGOFF_EVENT) return TRUE;
     const int signal = SignalOf(event);
     if (signal == 0) return FALSE;
     int none = 0;
