@@ -6,7 +6,8 @@ namespace tovrel::app {
 // the exchange under way ends, nothing more is sent but the way back to 9600 baud, the port
 // closes and the settings are saved. A second such signal ends the program at once. A reader
 // of the log that went away (SIGPIPE) stops only the log. Signals ignored when the program
-// started (nohup, a background job) stay ignored.
+// started (nohup, a background job) stay ignored. On Windows the console's Ctrl-C, Ctrl-Break
+// and its closing (or the system's shutdown) stand for SIGINT, SIGTERM and SIGHUP.
 void CatchStopSignals();
 // For the window: as above, but SIGINT and SIGTERM are heard even when ignored at the start (a
 // window started in the background of a script): a user who sends them means the close box.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,9 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // More links than this in a row is a loop, as the system itself counts.
 constexpr int kMostLinks = 40;
 constexpr mode_t kNewFileMode = 0666;  // less the umask, as any new file
+// The files several benches share: written by their owner, read by anyone.
+constexpr mode_t kSharedFileMode = 0644;
+constexpr std::size_t kRegularChunk = 4096;
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
@@ -98,6 +102,77 @@ std::error_code RenameOver(const std::string& from, const std::string& to) {
 }
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+void MakeFoldersFor(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    std::error_code ignored;
+    if (!folder.empty()) fs::create_directories(folder, ignored);
+}
+
+FileDescriptor OpenLockFile(const std::string& path, std::error_code& error) {
+    FileDescriptor lock(
+        open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kSharedFileMode));
+    if (!lock) error = LastError();
+    return lock;
+}
+
+FileDescriptor OpenForAppend(const std::string& path, std::error_code& error) {
+    FileDescriptor file(
+        open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kSharedFileMode));
+    if (!file) error = LastError();
+    return file;
+}
+
+std::error_code LockExclusive(int fd) {
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) return LastError();
+    }
+    return {};
+}
+
+void Unlock(int fd) { flock(fd, LOCK_UN); }
+
+std::optional<std::size_t> WriteOnce(int fd, std::string_view bytes, std::error_code& error) {
+    ssize_t written;
+    do {
+        written = write(fd, bytes.data(), bytes.size());
+    } while (written < 0 && errno == EINTR);
+    if (written < 0) {
+        error = LastError();
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(written);
+}
+
+RegularReading ReadRegularFile(const std::string& path, std::size_t limit, std::string& text,
+                               std::error_code& error) {
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file) {
+        error = LastError();
+        return error == std::errc::no_such_file_or_directory ? RegularReading::Missing
+                                                             : RegularReading::Failed;
+    }
+    struct stat status {};
+    if (fstat(file.get(), &status) != 0) {
+        error = LastError();
+        return RegularReading::Failed;
+    }
+    if (!S_ISREG(status.st_mode)) return RegularReading::NotRegular;
+    char buffer[kRegularChunk];
+    for (ssize_t n; (n = read(file.get(), buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = LastError();
+            return RegularReading::Failed;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > limit) {
+            error = std::make_error_code(std::errc::file_too_large);
+            return RegularReading::Failed;
+        }
+    }
+    return RegularReading::Whole;
+}
 
 std::error_code TruncateTo(int fd, long long length) {
     while (ftruncate(fd, static_cast<off_t>(length)) != 0) {

@@ -51,6 +51,28 @@ std::error_code SyncFolderOf(const std::string& path);
 // from takes the name to, in one step: a reader sees the old file or the new one.
 std::error_code RenameOver(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);
+// Makes the folders on the way to path that are missing, as far as it can: what it could not
+// make shows when the file is used.
+void MakeFoldersFor(const std::string& path);
+
+// A file whose lock the processes that share another file take: made when missing, opened for
+// reading and writing, never through a symbolic link planted under its name.
+FileDescriptor OpenLockFile(const std::string& path, std::error_code& error);
+// Opens path for appending, made when missing: each write goes to the file's end.
+FileDescriptor OpenForAppend(const std::string& path, std::error_code& error);
+// Waits for the exclusive lock on the whole file, again after an interruption. It lasts until
+// Unlock or until the descriptor is closed.
+std::error_code LockExclusive(int fd);
+void Unlock(int fd);
+
+// One write of the bytes, again after an interruption; how many went, none with the error.
+std::optional<std::size_t> WriteOnce(int fd, std::string_view bytes, std::error_code& error);
+
+// Reads a regular file whole into text, never through a symbolic link and never waiting on a
+// FIFO put in its place. Failed, with the error, also for a file beyond limit bytes.
+enum class RegularReading { Whole, Missing, NotRegular, Failed };
+RegularReading ReadRegularFile(const std::string& path, std::size_t limit, std::string& text,
+                               std::error_code& error);
 
 // Makes the file length bytes long again, dropping what a failed write left at its end.
 std::error_code TruncateTo(int fd, long long length);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
+#include <cstdio>
 
 #include "core/bytes.h"
 
@@ -70,12 +70,19 @@ std::string CsvField(const std::string& text) {
     return field + kCsvQuote;
 }
 
+// By the calendar of the standard library: no gmtime_r, which not every system has.
 std::string UtcTime(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[sizeof "2026-12-07T10:04:05Z"];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    using namespace std::chrono;
+    const sys_seconds seconds = floor<std::chrono::seconds>(time);
+    const sys_days day = floor<days>(seconds);
+    const year_month_day date(day);
+    const hh_mm_ss clock(seconds - day);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
+                  static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
     return text;
 }
 

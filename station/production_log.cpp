@@ -1,31 +1,11 @@
 #include "station/production_log.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
-#include "core/os_files.h"
 #include "station/board_result.h"
 
 namespace tovrel {
 namespace {
 
-constexpr mode_t kLogMode = 0644;
 constexpr char kLineEnd = '\n';
-
-std::string SystemReason() { return std::strerror(errno); }
-
-// Takes the file's lock, again after an interruption; the reason when it cannot.
-std::string Lock(int fd, int operation) {
-    while (flock(fd, operation) != 0) {
-        if (errno != EINTR) return SystemReason();
-    }
-    return {};
-}
 
 // Writes the text whole in one call, then to the disk; the reason when that failed. A write
 // that left only part of the text is cut back off: the next line must not be glued onto it.
@@ -34,48 +14,50 @@ std::string WriteWhole(int fd, const std::string& text) {
     std::error_code error;
     const std::optional<long long> length = FileLength(fd, error);
     if (!length) return error.message();
-    ssize_t written;
-    do {
-        written = write(fd, text.data(), text.size());
-    } while (written < 0 && errno == EINTR);
-    std::string reason = written < 0 ? SystemReason() : std::string();
+    const std::optional<std::size_t> written = WriteOnce(fd, text, error);
+    std::string reason = written ? std::string() : error.message();
     // A short write is a full disk (or the file-size limit): the rest has no room either.
-    if (written >= 0 && static_cast<std::size_t>(written) != text.size()) {
-        reason = std::strerror(ENOSPC);
+    if (written && *written != text.size()) {
+        reason = std::make_error_code(std::errc::no_space_on_device).message();
         if (const std::error_code cut = TruncateTo(fd, *length)) reason += "; " + cut.message();
     }
-    if (reason.empty() && fsync(fd) != 0) reason = SystemReason();
+    if (reason.empty()) {
+        if (const std::error_code synced = SyncToDisk(fd)) reason = synced.message();
+    }
     return reason;
 }
 
 }  // namespace
 
 std::unique_ptr<ProductionLog> ProductionLog::Open(const std::string& path, std::string& reason) {
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogMode);
-    if (fd < 0) {
-        reason = SystemReason();
+    std::error_code error;
+    FileDescriptor fd = OpenForAppend(path, error);
+    if (!fd) {
+        reason = error.message();
         return nullptr;
     }
-    std::unique_ptr<ProductionLog> log(new ProductionLog(path, fd));
-    struct stat status {};
-    reason = Lock(fd, LOCK_EX);
-    if (!reason.empty()) return nullptr;
-    if (fstat(fd, &status) != 0) {
-        reason = SystemReason();
-    } else if (status.st_size == 0) {
-        reason = WriteWhole(fd, std::string(kCsvHeader) + kLineEnd);
+    std::unique_ptr<ProductionLog> log(new ProductionLog(path, std::move(fd)));
+    const int file = log->m_fd.get();
+    if (const std::error_code locked = LockExclusive(file)) {
+        reason = locked.message();
+        return nullptr;
     }
-    flock(fd, LOCK_UN);
+    if (const std::optional<long long> length = FileLength(file, error); !length) {
+        reason = error.message();
+    } else if (*length == 0) {
+        reason = WriteWhole(file, std::string(kCsvHeader) + kLineEnd);
+    }
+    Unlock(file);
     if (!reason.empty()) return nullptr;
     return log;
 }
 
-ProductionLog::~ProductionLog() { close(m_fd); }
+ProductionLog::~ProductionLog() = default;
 
 std::string ProductionLog::Append(const std::string& line) {
-    if (std::string reason = Lock(m_fd, LOCK_EX); !reason.empty()) return reason;
-    std::string reason = WriteWhole(m_fd, line + kLineEnd);
-    flock(m_fd, LOCK_UN);
+    if (const std::error_code locked = LockExclusive(m_fd.get())) return locked.message();
+    std::string reason = WriteWhole(m_fd.get(), line + kLineEnd);
+    Unlock(m_fd.get());
     return reason;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "core/os_files.h"
 #include "station/production_store.h"
 
 namespace tovrel {
@@ -30,9 +31,10 @@ class ProductionLog : public BoardRecordStore {
     std::string Name() const override { return m_path; }
 
   private:
-    ProductionLog(std::string path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+    ProductionLog(std::string path, FileDescriptor fd)
+        : m_path(std::move(path)), m_fd(std::move(fd)) {}
     std::string m_path;
-    int m_fd;
+    FileDescriptor m_fd;
 };
 
 }  // namespace tovrel

@@ -1,14 +1,6 @@
 #include "station/serial_numbers.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <filesystem>
 #include <sstream>
 
 #include "core/os_files.h"
@@ -20,7 +12,6 @@ constexpr const char* kNextKey = "next";
 constexpr const char* kFreeKey = "free";
 constexpr const char* kLockSuffix = ".lock";
 constexpr std::uint64_t kBeyondLast = std::uint64_t{UINT32_MAX} + 1;
-constexpr mode_t kFileMode = 0644;
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
 std::optional<std::uint64_t> Number(const std::string& word, std::uint64_t most) {
@@ -34,56 +25,29 @@ std::optional<std::uint64_t> Number(const std::string& word, std::uint64_t most)
 std::string Problem(const std::string& path, const std::error_code& error) {
     return path + ": " + error.message();
 }
-std::string Problem(const std::string& path) {
-    return Problem(path, {errno, std::generic_category()});
-}
 
 // The lock every change holds, on a file of its own beside the numbers (never through a link
 // planted under its name). Invalid, with the problem, when it cannot be had.
 FileDescriptor TakeLock(const std::string& lockPath, std::string& problem) {
-    FileDescriptor lock(
-        open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-    if (!lock) {
-        problem = Problem(lockPath);
-        return lock;
-    }
-    while (flock(lock.get(), LOCK_EX) != 0) {
-        if (errno == EINTR) continue;
-        problem = Problem(lockPath);
-        return FileDescriptor();
-    }
-    return lock;
+    std::error_code error;
+    FileDescriptor lock = OpenLockFile(lockPath, error);
+    if (lock) error = LockExclusive(lock.get());
+    if (!error) return lock;
+    problem = Problem(lockPath, error);
+    return FileDescriptor();
 }
 
 // The whole file. False with the problem when it cannot be read; missing tells a file that is
 // not there.
 bool ReadWhole(const std::string& path, std::string& text, bool& missing, std::string& problem) {
-    // Not through a link, and never waiting on a FIFO someone put in its place.
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    missing = !file && errno == ENOENT;
-    struct stat status {};
-    if (!file || fstat(file.get(), &status) != 0) {
-        problem = Problem(path);
-        return false;
+    std::error_code error;
+    const RegularReading reading = ReadRegularFile(path, kMaxFileBytes, text, error);
+    missing = reading == RegularReading::Missing;
+    if (reading == RegularReading::NotRegular) problem = path + ": not a regular file";
+    if (reading == RegularReading::Missing || reading == RegularReading::Failed) {
+        problem = Problem(path, error);
     }
-    if (!S_ISREG(status.st_mode)) {
-        problem = path + ": not a regular file";
-        return false;
-    }
-    char buffer[4096];
-    for (ssize_t n; (n = read(file.get(), buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            problem = Problem(path);
-            return false;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > kMaxFileBytes) {
-            problem = path + ": " + std::strerror(EFBIG);
-            return false;
-        }
-    }
-    return true;
+    return reading == RegularReading::Whole;
 }
 
 // Replaces the file as a whole and makes it last: a crash leaves the old file or the new one.
@@ -161,9 +125,8 @@ std::optional<std::uint32_t> TakeSerialNumber(SerialNumberState& state, std::uin
 // regular file or a new one in an existing folder; a missing folder is made (a fresh settings
 // folder may not be there yet).
 std::string SerialNumberFile::Find() {
-    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    MakeFoldersFor(m_path);
     std::error_code error;
-    if (!folder.empty()) std::filesystem::create_directories(folder, error);
     std::optional<std::string> real = ResolveLinks(m_path, error);
     if (!real) return Problem(m_path, error);
     bool exists = false;
@@ -187,16 +150,22 @@ std::string SerialNumberFile::Update(Change change) {
     std::string problem;
     const FileDescriptor lock = TakeLock(m_path + kLockSuffix, problem);
     if (!lock) return problem;
-    std::string text;
-    bool missing = false;
-    if (!ReadWhole(m_path, text, missing, problem) && !(missing && mayBeNew)) {
-        return missing ? m_path + ": the file has gone since this run began" : problem;
-    }
-    std::optional<SerialNumberState> state = ParseSerialNumbers(text);
-    if (!state) return m_path + ": not a serial-number file (lines \"next N\" and \"free N ...\")";
-    if (const std::string refused = change(*state); !refused.empty()) return refused;
-    return ReplaceWhole(m_path, SerialNumbersText(*state));
-    // The lock goes with its descriptor.
+    const std::string result = [&] {
+        std::string text;
+        bool missing = false;
+        if (!ReadWhole(m_path, text, missing, problem) && !(missing && mayBeNew)) {
+            return missing ? m_path + ": the file has gone since this run began" : problem;
+        }
+        std::optional<SerialNumberState> state = ParseSerialNumbers(text);
+        if (!state) {
+            return m_path + ": not a serial-number file (lines \"next N\" and \"free N ...\")";
+        }
+        if (std::string refused = change(*state); !refused.empty()) return refused;
+        return ReplaceWhole(m_path, SerialNumbersText(*state));
+    }();
+    // Let go at once: a system may free the lock of a closed file only some time later.
+    Unlock(lock.get());
+    return result;
 }
 
 std::string SerialNumberFile::Check() {

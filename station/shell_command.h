@@ -8,7 +8,7 @@
 
 namespace tovrel {
 
-// How a command run through /bin/sh -c ended, and what it wrote.
+// How a command run through the system's shell ended, and what it wrote.
 struct CommandOutcome {
     bool started = false;
     std::string startProblem;  // why it could not be started
@@ -31,7 +31,9 @@ inline constexpr std::size_t kCommandOutputLimit = 1 << 20;
 // start to the end of its shell, or until stopped answers true. The command runs in a session
 // of its own, so a Ctrl-C meant for the bench does not reach it, and a time-out or a stop kills
 // whatever it started: its process group, its session, its descendants and the sessions they
-// made. Safe to call from several threads at once.
+// made. On Windows the shell is cmd /c, standard input NUL, and the command and all it starts
+// sit in a process group and a job object of their own, which a time-out, a stop or the end of
+// the shell ends whole. Safe to call from several threads at once.
 CommandOutcome RunShellCommand(const std::string& command,
                                const std::vector<std::pair<std::string, std::string>>& variables,
                                std::chrono::milliseconds timeout,
