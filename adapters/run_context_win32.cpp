@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "adapters/registry_settings_store.h"
+#include "adapters/run_context.h"
+
+namespace tovrel {
+namespace {
+
+constexpr DWORD kLongPath = 32768;
+
+class PlainPortThread : public PortThread {
+  public:
+    explicit PlainPortThread(std::function<void()> job) : m_thread(std::move(job)) {}
+    void Join() override {
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+  private:
+    std::thread m_thread;
+};
+
+// Paths reach the rest of the program as UTF-8.
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+// Windows serial ports and the registry need no application object.
+struct RunContext::Platform {};
+
+RunContext::RunContext(int& argc, char** argv) {
+    (void)argc;
+    (void)argv;
+}
+
+RunContext::~RunContext() = default;
+
+std::string ProgramFolder() {
+    std::wstring path(kLongPath, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), kLongPath);
+    path.resize(length);
+    return Utf8(std::filesystem::path(path).parent_path().wstring());
+}
+
+std::unique_ptr<PortThread> StartPortThread(std::function<void()> job) {
+    return std::make_unique<PlainPortThread>(std::move(job));
+}
+
+std::unique_ptr<SettingsStore> MakeSettingsStore() {
+    return std::make_unique<RegistrySettingsStore>();
+}
+
+// The user's roaming application data, where a program keeps its files beside the settings
+// in the registry: %APPDATA%\Tovrel.
+std::string UserFilesFolder() {
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (appData == nullptr || *appData == L'\0') return {};
+    return Utf8((std::filesystem::path(appData) / kSettingsApplication).wstring());
+}
+
+std::string ProgramTranslator::Translate(const char* text) const { return text; }
+
+}  // namespace tovrel
