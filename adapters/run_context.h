@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
 #include "core/translator.h"
@@ -26,6 +27,11 @@ class RunContext {
     struct Platform;
     std::unique_ptr<Platform> m_platform;
 };
+
+// The words of the command line after the program's name, in UTF-8 like every text of the
+// program: on Windows from the system's wide command line, as the narrow one loses whatever
+// the code page cannot spell.
+std::vector<std::string> CommandLineWords(int argc, char** argv);
 
 // The folder the program was started from, while a RunContext (or the window's application)
 // lives.

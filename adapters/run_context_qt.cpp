@@ -33,6 +33,10 @@ RunContext::~RunContext() = default;
 
 std::string ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString(); }
 
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 std::unique_ptr<PortThread> StartPortThread(std::function<void()> job) {
     return std::make_unique<QtPortThread>(std::move(job));
 }

@@ -1,4 +1,6 @@
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +53,16 @@ std::string ProgramFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), kLongPath);
     path.resize(length);
     return Utf8(std::filesystem::path(path).parent_path().wstring());
+}
+
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> words;
+    for (int i = 1; i < count; ++i) words.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return words;
 }
 
 std::unique_ptr<PortThread> StartPortThread(std::function<void()> job) {

@@ -63,7 +63,7 @@ std::string UsageText() {
 }
 
 int Main(int argc, char** argv) {
-    const std::vector<std::string> words(argv + 1, argv + argc);
+    const std::vector<std::string> words = CommandLineWords(argc, argv);
     const StartMode mode = ChooseStartMode(words, DisplayAvailable());
     // A line without long options is taken word for word, as it always was, but for a "--"
     // that ends the long options, so that a file may begin with "--".

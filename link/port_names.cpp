@@ -10,19 +10,13 @@ std::string PortVariable(int comport) { return "TOVREL_" + ComportName(comport);
 
 PortMapping MapComport(int comport, const SettingsStore& store) {
     const std::string name = ComportName(comport);
-#ifdef _WIN32
-    (void)store;
-    return {name, PortSource::Default};
-#else
     if (const char* fromEnvironment = std::getenv(PortVariable(comport).c_str());
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
         return {fromEnvironment, PortSource::Environment};
     }
     std::string fromStore = store.Read(kSettingsApplication, kPortsSection, name, "");
     if (!fromStore.empty()) return {fromStore, PortSource::Settings};
-    // Serial devices count from 0 where the list counts from 1.
-    return {"/dev/ttyS" + std::to_string(comport - 1), PortSource::Default};
-#endif
+    return {DefaultComportPath(comport), PortSource::Default};
 }
 
 std::string PortDevicePath(int comport, const SettingsStore& store) {

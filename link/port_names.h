@@ -18,10 +18,12 @@ struct PortMapping {
     PortSource source = PortSource::Default;
 };
 
-// The device that the list entry "COM" + comport stands for. On Windows that is the port
-// COMn itself. Elsewhere the environment variable TOVREL_COMn wins, then the key COMn in
-// the store's "Ports" section, then /dev/ttyS(n-1), the n-th on-board port.
+// The device that the list entry "COM" + comport stands for: the environment variable
+// TOVREL_COMn wins, then the key COMn in the store's "Ports" section, then the system's own
+// name of the port.
 PortMapping MapComport(int comport, const SettingsStore& store);
+// The system's own name of COMn: /dev/ttyS(n-1), the n-th on-board port; on Windows COMn.
+std::string DefaultComportPath(int comport);
 std::string PortDevicePath(int comport, const SettingsStore& store);
 
 // "TOVREL_COM3": the environment variable that maps COMn.
