@@ -41,9 +41,16 @@ std::string Utf8(const std::wstring& wide) {
 // Windows serial ports and the registry need no application object.
 struct RunContext::Platform {};
 
+// The progress display on a console draws with the terminal's escape sequences, which the
+// console of Windows 10 and later understands once asked.
 RunContext::RunContext(int& argc, char** argv) {
     (void)argc;
     (void)argv;
+    const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(errors, &mode) != 0) {
+        SetConsoleMode(errors, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
 }
 
 RunContext::~RunContext() = default;
