@@ -3,19 +3,23 @@
 #   ./setup.sh demo       runs a download into the simulated device
 #   ./setup.sh test       checks the layers' includes and the formatting of every C++ file,
 #                         runs every test through ctest, builds, installs and checks the
-#                         Debian package, runs each fuzz target for 30 seconds, and runs every
-#                         test again built with the address and UB sanitizers (this is what CI
-#                         runs); the builds treat warnings as errors
+#                         Debian package, runs each fuzz target for 30 seconds, runs every
+#                         test again built with the address and UB sanitizers, and does what
+#                         the windows mode does (this is what CI runs); the builds treat
+#                         warnings as errors
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
+#   ./setup.sh windows    cross-builds tovrel.exe and the unit tests for 64-bit Windows with
+#                         mingw-w64, runs the tests under wine through ctest, and builds and
+#                         checks the zip (a download into the Linux simulated device under wine)
 # Each mode installs only what it needs.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-usage() { echo "usage: $0 [demo|test|sanitize]" >&2; exit 2; }
+usage() { echo "usage: $0 [demo|test|sanitize|windows]" >&2; exit 2; }
 # A wrong word stops here, before anything is installed or built.
 (($# <= 1)) || usage
 mode=${1:-demo}
-case "$mode" in demo | test | sanitize) ;; *) usage ;; esac
+case "$mode" in demo | test | sanitize | windows) ;; *) usage ;; esac
 
 # Building and showing the window: compiler, CMake, Qt (with the SVG plugins that draw the
 # window's icon), the client libraries of the bench's databases (SQLite, PostgreSQL), a
@@ -24,12 +28,18 @@ packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libqt6svg6 l
           libpq-dev xvfb xauth fonts-dejavu-core fonts-liberation2)
 # Tests, with the sanitizers; the corpus test compiles its programs with SDCC and packs them
 # with srec_cat; the database tests start PostgreSQL servers of their own.
-[ "$mode" = demo ] || packages+=(libgtest-dev libgmock-dev sdcc srecord postgresql)
+case "$mode" in test | sanitize) packages+=(libgtest-dev libgmock-dev sdcc srecord postgresql) ;; esac
 # CI's extras: the formatting check, the fuzz targets (clang with its runtime libraries, the
 # unversioned packages that go with the release's default clang), git to list the files, and
 # the package check.
 [ "$mode" != test ] || packages+=(git clang libclang-rt-dev clang-format dpkg-dev
                                   desktop-file-utils man-db)
+# Windows: the mingw-w64 cross compiler (posix threads), wine to run what it builds, GoogleTest's
+# sources to build for it, and zip for the package. The Linux packages above build the
+# simulated device the zip is checked against.
+case "$mode" in test | windows)
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip unzip) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -52,6 +62,17 @@ configure() {
     cmake --build --preset "$preset" >&2
 }
 
+# The Windows build, its unit tests under wine and its zip; ctest's output in
+# build-windows/ctest-output.txt. The tests' first step starts one wine server (wineserver -p)
+# for them all, so that wine's own start does not dominate, and their last step stops it.
+windows() {
+    local status=0
+    configure windows -DTOVREL_WERROR=ON || return
+    ctest --preset windows | tee build-windows/ctest-output.txt || status=1
+    ./scripts/windows-package-check.sh || status=1
+    return "$status"
+}
+
 case "$mode" in
     demo)
         configure default -DBUILD_TESTING=OFF -DTOVREL_WERROR=OFF
@@ -59,6 +80,9 @@ case "$mode" in
     sanitize)
         configure sanitize -DBUILD_TESTING=ON
         exec ctest --preset sanitize ;;
+    windows)
+        windows
+        exit ;;
     test)
         # Every part runs even when an earlier one failed; the run fails when any part does.
         # ctest's summaries are repeated last, so they close the output.
@@ -83,8 +107,9 @@ case "$mode" in
         else
             status=1
         fi
-        echo "ctest summary (default build, then sanitizer build):"
+        windows || status=1
+        echo "ctest summary (default build, then sanitizer build, then Windows build under wine):"
         grep -h -E "tests passed|Total Test time" build/ctest-output.txt \
-            build-sanitize/ctest-output.txt || status=1
+            build-sanitize/ctest-output.txt build-windows/ctest-output.txt || status=1
         exit "$status" ;;
 esac

@@ -57,7 +57,7 @@ std::string RegistrySettingsStore::Read(const std::string& application, const st
                                         const std::string& defaultText) const {
     const std::optional<std::wstring> value =
         StringValue(Wide(KeyPath(application, section)), Wide(key));
-    return value ? Utf8(*value) : defaultText;
+    return value ? Narrow(*value) : defaultText;
 }
 
 void RegistrySettingsStore::Save(const std::string& application, const std::string& section,
@@ -74,7 +74,7 @@ std::string RegistrySettingsStore::Folder(const std::string& application) const 
     std::wstring folder(length, L'\0');
     folder.resize(GetEnvironmentVariableW(L"APPDATA", folder.data(), length));
     if (folder.empty()) return {};
-    return Utf8(folder) + "\\" + application;
+    return Narrow(folder) + "\\" + application;
 }
 
 }  // namespace tovrel

@@ -62,7 +62,7 @@ std::vector<DetectedPort> Win32PortFinder::Find() const {
     for (const std::wstring& name : SerialCommNames()) {
         if (name.empty()) continue;
         DetectedPort port;
-        port.device = Win32DevicePath(Utf8(name));
+        port.device = Win32DevicePath(Narrow(name));
         ports.push_back(std::move(port));
     }
     std::sort(ports.begin(), ports.end(), [](const DetectedPort& a, const DetectedPort& b) {

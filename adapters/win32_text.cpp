@@ -1,7 +1,5 @@
 #include "adapters/win32_text.h"
 
-#include <windows.h>
-
 namespace tovrel {
 namespace {
 
@@ -15,25 +13,6 @@ class Win32Category : public std::error_category {
 
 }  // namespace
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
 std::string SystemMessage(std::uint32_t code) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
@@ -46,7 +25,7 @@ std::string SystemMessage(std::uint32_t code) {
            (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
         message.pop_back();
     }
-    return Utf8(message);
+    return Narrow(message);
 }
 
 std::error_code Win32Error(std::uint32_t code) {

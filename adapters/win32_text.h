@@ -4,13 +4,12 @@
 #include <string>
 #include <system_error>
 
+#include "core/win32.h"
+
 namespace tovrel {
 
-// Where the program's UTF-8 texts meet the wide-character Windows API, and the system's own
-// words for its error codes.
-
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
+// The system's own words for its error codes (Wide and Narrow, the conversions between the
+// program's UTF-8 and the system's UTF-16, come from core/win32.h).
 
 // The system's message for a GetLastError code in the user's language, as UTF-8 without the
 // line break Windows ends it with ("Access is denied."); "Windows error 1234" when it has none.

@@ -1,7 +1,5 @@
 #include "app/bench_run.h"
 
-#include <QCoreApplication>
-#include <QThread>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +7,7 @@
 #include <system_error>
 
 #include "adapters/port_factory.h"
-#include "adapters/qt_settings_store.h"
-#include "adapters/qt_translator.h"
+#include "adapters/run_context.h"
 #include "app/console_host.h"
 #include "app/long_option_run.h"
 #include "app/stop_signals.h"
@@ -35,16 +32,15 @@ namespace {
 
 constexpr const char* kSerialFileName = "serial-numbers.txt";
 
-// A Qt thread: the serial port's notifiers need an event dispatcher of their thread.
-class QtWorkerThread : public WorkerThread {
+// A thread the system's serial ports can live on (Qt's need an event dispatcher of theirs).
+class PortWorkerThread : public WorkerThread {
   public:
-    explicit QtWorkerThread(std::function<void()> job) : m_thread(QThread::create(std::move(job))) {
-        m_thread->start();
-    }
-    void Join() override { m_thread->wait(); }
+    explicit PortWorkerThread(std::function<void()> job)
+        : m_thread(StartPortThread(std::move(job))) {}
+    void Join() override { m_thread->Join(); }
 
   private:
-    std::unique_ptr<QThread> m_thread;
+    std::unique_ptr<PortThread> m_thread;
 };
 
 std::vector<BenchPort> PortsOf(const ParsedCommandLine& line) {
@@ -128,9 +124,9 @@ DatabaseUser DatabaseUserOf(const LongOptions& o) {
     return {o.station.empty() ? HostName() : o.station, TOVREL_VERSION, o.serialFirst.value_or(0)};
 }
 
-bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Preparation& prepared) {
+bool Prepare(const ParsedCommandLine& line, const SettingsStore& store, Preparation& prepared) {
     const LongOptions& o = line.options;
-    const QtTranslator translator;
+    const ProgramTranslator translator;
     if (RefuseSameDevices(o, store, translator)) return false;
     if (!TraceFilesMade(line, translator)) return false;
     if (!o.database.empty()) {
@@ -141,7 +137,7 @@ bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Prepar
     if (o.serialFirst && !prepared.database) {
         std::string path = o.serialFile;
         if (path.empty()) {
-            const std::string folder = store.Folder(kSettingsApplication);
+            const std::string folder = UserFilesFolder();
             if (folder.empty()) return Refuse(translator, kNoSerialFolderError, "");
             path = folder + "/" + kSerialFileName;
         }
@@ -160,24 +156,24 @@ bool Prepare(const ParsedCommandLine& line, const QtSettingsStore& store, Prepar
 
 int RunPrepared(const ParsedCommandLine& line, bool window) {
     const LongOptions& o = line.options;
-    QtSettingsStore store;
+    const std::unique_ptr<SettingsStore> store = MakeSettingsStore();
     Preparation prepared;
-    if (!Prepare(line, store, prepared)) return kExitUsage;
-    const QtTranslator translator;
+    if (!Prepare(line, *store, prepared)) return kExitUsage;
+    const ProgramTranslator translator;
     TextOutput text(std::cout, std::cerr, o.Bench(), o.Bench() || o.loop);
     JsonOutput json(std::cout, std::cerr);
 
     BenchPlan plan{PortsOf(line), line.classicWords, o.loop, o.count, o.before, o.after, o.Bench()};
     BenchServices services;
     services.startThread = [](std::function<void()> job) {
-        return std::make_unique<QtWorkerThread>(std::move(job));
+        return std::make_unique<PortWorkerThread>(std::move(job));
     };
     services.makePort = [&o](const std::string& port, std::string& error) {
         return MakeBenchPort(port, TraceFileOf(o, port), error);
     };
-    services.store = &store;
+    services.store = store.get();
     services.host.words = line.classicWords;
-    services.host.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    services.host.programFolder = ProgramFolder();
     services.host.translator = &translator;
     services.host.confirmSerialSafe = SerialSafeConfirmed();
     prepared.UseIn(o, services);
@@ -216,11 +212,12 @@ int RunBench(const ParsedCommandLine& line, int argc, char** argv, bool display)
 #endif
     {
         (void)display;
-        QCoreApplication application(argc, argv);
+        const RunContext context(argc, argv);
         status = RunPrepared(line, false);
     }
     if (const int signal = StopSignal(); signal != 0) {
-        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
+        std::cerr << kCommandPrefix << Tr(ProgramTranslator(), kStoppedNote, SignalName(signal))
+                  << '\n';
         return ExitStatusForSignal(signal);
     }
     return status;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "adapters/qt_translator.h"
+#include "adapters/run_context.h"
 #include "core/host.h"
 #include "workflow/main_window_model.h"
 
@@ -43,7 +43,7 @@ class ConsoleHost : public Host {
 
   private:
     Options m_options;
-    QtTranslator m_translator;
+    ProgramTranslator m_translator;
     std::ostream& m_out;
     std::ostream& m_err;
     bool m_progressShown = false;

@@ -2,13 +2,12 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "adapters/port_factory.h"
-#include "adapters/qt_settings_store.h"
+#include "adapters/run_context.h"
 #include "app/console_host.h"
 #include "app/long_option_run.h"
 #include "app/stop_signals.h"
@@ -29,9 +28,9 @@ bool SerialSafeConfirmed() {
 int RunHeadless(int argc, char** argv, const ParsedCommandLine& line) {
     ConsoleHost::Options options;
     options.words = line.classicWords;
-    // The serial port and the settings store are Qt devices and need the application object.
-    QCoreApplication application(argc, argv);
-    options.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    // Made before the serial port and the settings store, which may need it.
+    const RunContext context(argc, argv);
+    options.programFolder = ProgramFolder();
     options.confirmSerialSafe = SerialSafeConfirmed();
     options.progressOnTerminal = isatty(STDERR_FILENO) != 0;
     ConsoleHost host(std::move(options), std::cout, std::cerr);
@@ -42,8 +41,8 @@ int RunHeadless(int argc, char** argv, const ParsedCommandLine& line) {
         line.options.traceFile, [&named] { return ComportName(named->settings().Comport); },
         traceError);
     if (!port) return ReportTraceFailure(host, line.options.traceFile, traceError);
-    QtSettingsStore store;
-    TovrelForm form(host, *port, store);
+    const std::unique_ptr<SettingsStore> store = MakeSettingsStore();
+    TovrelForm form(host, *port, *store);
     named = &form;
     form.SetLineOptions(line.options.before, line.options.after);
     MainWindowModel& window = form.mainWindow();
@@ -60,7 +59,8 @@ int RunStoppable(int argc, char** argv, const ParsedCommandLine& line) {
 
 int StatusAfterStop(int status) {
     if (const int signal = StopSignal(); signal != 0) {
-        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
+        std::cerr << kCommandPrefix << Tr(ProgramTranslator(), kStoppedNote, SignalName(signal))
+                  << '\n';
         return ExitStatusForSignal(signal);
     }
     return status;

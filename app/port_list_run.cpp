@@ -1,12 +1,10 @@
 #include "app/port_list_run.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <iostream>
 
 #include "adapters/port_factory.h"
-#include "adapters/qt_settings_store.h"
-#include "adapters/qt_translator.h"
+#include "adapters/run_context.h"
 #include "app/long_option_run.h"
 #include "core/user_texts.h"
 #include "link/port_names.h"
@@ -15,10 +13,10 @@
 namespace tovrel::app {
 
 int RunListPorts(int argc, char** argv, bool json) {
-    // The settings store, which maps COMn too, is a Qt object and wants the application.
-    QCoreApplication application(argc, argv);
-    const QtSettingsStore store;
-    const auto mapPath = [&store](int comport) { return PortDevicePath(comport, store); };
+    // Made before the settings store, which maps COMn too and may need it.
+    const RunContext context(argc, argv);
+    const std::unique_ptr<SettingsStore> store = MakeSettingsStore();
+    const auto mapPath = [&store](int comport) { return PortDevicePath(comport, *store); };
     const std::vector<DetectedPort> ports = MakePortFinder()->Find();
     for (const DetectedPort& port : ports) {
         const std::vector<std::string> comports = ComportsOf(port, mapPath);
@@ -26,7 +24,7 @@ int RunListPorts(int argc, char** argv, bool json) {
     }
     std::cout << std::flush;
     if (ports.empty()) {
-        std::cerr << kCommandPrefix << QtTranslator().Translate(kNoSerialPortsNote) << '\n';
+        std::cerr << kCommandPrefix << ProgramTranslator().Translate(kNoSerialPortsNote) << '\n';
     }
     return 0;
 }
@@ -36,7 +34,7 @@ std::optional<int> FindUsbPorts(ParsedCommandLine& line) {
     if (std::none_of(ports.begin(), ports.end(), IsUsbSerialName)) return std::nullopt;
     ResolveUsbPorts(line, MakePortFinder()->Find());
     if (line.Usable()) return std::nullopt;
-    const QtTranslator translator;
+    const ProgramTranslator translator;
     std::cerr << kCommandPrefix << Tr(translator, line.errorText, line.errorArgument) << '\n'
               << kCommandPrefix << translator.Translate(kUsageHint) << '\n';
     return kExitUsage;

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QThread>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -15,7 +13,7 @@
 #include <system_error>
 
 #include "adapters/port_factory.h"
-#include "adapters/qt_settings_store.h"
+#include "adapters/run_context.h"
 #include "app/console_host.h"
 #include "app/long_option_run.h"
 #include "app/stop_signals.h"
@@ -76,7 +74,7 @@ std::optional<int> CheckTraceFiles(const std::vector<PortRun>& runs) {
             std::fclose(file);
             continue;
         }
-        return ReportTraceFailure(QtTranslator(), run.traceFile,
+        return ReportTraceFailure(ProgramTranslator(), run.traceFile,
                                   std::generic_category().message(errno));
     }
     return std::nullopt;
@@ -105,8 +103,8 @@ void ReadOnePort(PortRun& run, const ParsedCommandLine& line, const std::string&
         run.status = 1;
         return;
     }
-    QtSettingsStore store;
-    TovrelForm form(host, *port, store);
+    const std::unique_ptr<SettingsStore> store = MakeSettingsStore();
+    TovrelForm form(host, *port, *store);
     named = &form;
     form.SetLineOptions(line.options.before, line.options.after);
     if (!run.name.empty()) {
@@ -145,19 +143,18 @@ int ReadEveryPort(std::vector<PortRun>& runs, const ParsedCommandLine& line,
                   const std::string& programFolder) {
     std::mutex outMutex;
     std::mutex errMutex;
-    // Qt threads: a serial port waits through the event dispatcher of its thread.
-    std::vector<std::unique_ptr<QThread>> threads;
+    // Threads that may own serial ports (Qt's wait through the event dispatcher of theirs).
+    std::vector<std::unique_ptr<PortThread>> threads;
     for (PortRun& run : runs) {
-        threads.emplace_back(QThread::create([&run, &line, &programFolder, &outMutex, &errMutex] {
+        threads.emplace_back(StartPortThread([&run, &line, &programFolder, &outMutex, &errMutex] {
             PrefixedLines outLines(std::cout, outMutex, run.name + ": ");
             PrefixedLines errLines(std::cerr, errMutex, run.name + ": ");
             std::ostream out(&outLines);
             std::ostream err(&errLines);
             ReadOnePort(run, line, programFolder, out, err, false);
         }));
-        threads.back()->start();
     }
-    for (const std::unique_ptr<QThread>& thread : threads) thread->wait();
+    for (const std::unique_ptr<PortThread>& thread : threads) thread->Join();
     bool failed = false;
     for (const PortRun& run : runs) {
         std::cout << SummaryLine(run) << '\n';
@@ -177,14 +174,15 @@ int RunReadBack(int argc, char** argv, const ParsedCommandLine& line) {
         runs.push_back({port, PerPortFileName(o.readFile, port),
                         o.traceFile.empty() ? "" : PerPortFileName(o.traceFile, port)});
     }
-    // The serial ports and the settings stores are Qt devices and need the application object.
-    QCoreApplication application(argc, argv);
-    if (const std::optional<int> status = RefuseSameDevices(o, QtSettingsStore(), QtTranslator())) {
+    // Made before the serial ports and the settings stores, which may need it.
+    const RunContext context(argc, argv);
+    if (const std::optional<int> status =
+            RefuseSameDevices(o, *MakeSettingsStore(), ProgramTranslator())) {
         return *status;
     }
     if (const std::optional<int> status = CheckTraceFiles(runs)) return *status;
     CatchStopSignals();
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+    const std::string programFolder = ProgramFolder();
     int status = 0;
     if (o.Bench()) {
         status = ReadEveryPort(runs, line, programFolder);
@@ -194,7 +192,8 @@ int RunReadBack(int argc, char** argv, const ParsedCommandLine& line) {
         status = runs.front().status;
     }
     if (const int signal = StopSignal(); signal != 0) {
-        std::cerr << kCommandPrefix << Tr(QtTranslator(), kStoppedNote, SignalName(signal)) << '\n';
+        std::cerr << kCommandPrefix << Tr(ProgramTranslator(), kStoppedNote, SignalName(signal))
+                  << '\n';
         return ExitStatusForSignal(signal);
     }
     return status;

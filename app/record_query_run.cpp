@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "adapters/qt_translator.h"
+#include "adapters/run_context.h"
 #include "app/long_option_run.h"
 #include "core/user_texts.h"
 #include "databases/open_database.h"
@@ -30,7 +30,7 @@ void PrintHistory(const std::vector<RecordRow>& rows, bool json) {
 
 int RunRecordQuery(const ParsedCommandLine& line) {
     const LongOptions& o = line.options;
-    const QtTranslator translator;
+    const ProgramTranslator translator;
     std::string problem;
     const std::unique_ptr<RecordReader> reader = OpenRecordReader(o.database, problem);
     if (!reader) {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "adapters/qt_translator.h"
+#include "adapters/run_context.h"
 #include "app/headless_run.h"
 #include "app/long_option_run.h"
 #include "core/user_texts.h"
@@ -11,7 +11,7 @@
 namespace tovrel::app {
 namespace {
 
-bool IsSet(const char* name) {
+[[maybe_unused]] bool IsSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }
@@ -23,7 +23,7 @@ int RunWindow(int argc, char** argv, const ParsedCommandLine& line) {
     (void)argc;
     (void)argv;
     (void)line;
-    std::cerr << kCommandPrefix << QtTranslator().Translate(kNoWindowBuildNote) << '\n';
+    std::cerr << kCommandPrefix << ProgramTranslator().Translate(kNoWindowBuildNote) << '\n';
     return kExitNoWindow;
 #endif
 }
@@ -38,8 +38,12 @@ StartMode ChooseStartMode(const std::vector<std::string>& words, bool displayAva
 }
 
 bool DisplayAvailable() {
-#ifdef _WIN32
+#if defined(_WIN32) && defined(TOVREL_WITH_WINDOW)
     return true;
+#elif defined(_WIN32)
+    // Windows always has its desktop, but without the window every command line runs as
+    // without a display.
+    return false;
 #else
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 #endif
@@ -49,7 +53,7 @@ std::string VersionText() { return std::string(kProgramTitle) + " " + TOVREL_VER
 
 // One translatable piece per paragraph, the blank lines between them kept outside.
 std::string UsageText() {
-    const QtTranslator translator;
+    const ProgramTranslator translator;
     std::string text;
     for (const char* paragraph : kUsageParagraphs) {
         if (!text.empty()) text += "\n";
@@ -59,7 +63,7 @@ std::string UsageText() {
 }
 
 int Main(int argc, char** argv) {
-    const std::vector<std::string> words(argv + 1, argv + argc);
+    const std::vector<std::string> words = CommandLineWords(argc, argv);
     const StartMode mode = ChooseStartMode(words, DisplayAvailable());
     // A line without long options is taken word for word, as it always was, but for a "--"
     // that ends the long options, so that a file may begin with "--".
@@ -67,7 +71,7 @@ int Main(int argc, char** argv) {
     classic.classicWords = words;
     if (mode != StartMode::Help && mode != StartMode::Version && !words.empty()) {
         const ParsedCommandLine line = ParseCommandLine(words);
-        const QtTranslator translator;
+        const ProgramTranslator translator;
         if (!line.Usable()) {
             std::cerr << kCommandPrefix << Tr(translator, line.errorText, line.errorArgument)
                       << '\n'
@@ -91,7 +95,12 @@ int Main(int argc, char** argv) {
         case StartMode::NoDisplay:
             break;
     }
-    std::cerr << kCommandPrefix << QtTranslator().Translate(kNoDisplayNote) << '\n';
+#ifdef _WIN32
+    const char* note = kNoWindowBuildNote;  // it is the build that has no window, not the PC
+#else
+    const char* note = kNoDisplayNote;
+#endif
+    std::cerr << kCommandPrefix << ProgramTranslator().Translate(note) << '\n';
     return kExitNoWindow;
 }
 

@@ -20,16 +20,6 @@ bool IsComName(const std::string& name) {
            });
 }
 
-// The port a COMn stands for when nothing maps it.
-std::string OnBoardPort(int comport) {
-#ifdef _WIN32
-    return Win32DevicePath(ComportName(comport));
-#else
-    // Serial devices count from 0 where the list counts from 1.
-    return "/dev/ttyS" + std::to_string(comport - 1);
-#endif
-}
-
 }  // namespace
 
 std::string ComportName(int comport) { return "COM" + std::to_string(comport); }
@@ -44,7 +34,7 @@ PortMapping MapComport(int comport, const SettingsStore& store) {
     }
     std::string fromStore = store.Read(kSettingsApplication, kPortsSection, name, "");
     if (!fromStore.empty()) return {fromStore, PortSource::Settings};
-    return {OnBoardPort(comport), PortSource::Default};
+    return {DefaultComportPath(comport), PortSource::Default};
 }
 
 std::string PortDevicePath(int comport, const SettingsStore& store) {

@@ -19,9 +19,11 @@ struct PortMapping {
 };
 
 // The device that the list entry "COM" + comport stands for: the environment variable
-// TOVREL_COMn wins, then the key COMn in the store's "Ports" section, then the n-th on-board
-// port: /dev/ttyS(n-1) on Linux, \\.\COMn on Windows.
+// TOVREL_COMn wins, then the key COMn in the store's "Ports" section, then the system's own
+// name of the port.
 PortMapping MapComport(int comport, const SettingsStore& store);
+// The system's own name of COMn: /dev/ttyS(n-1), the n-th on-board port; on Windows \\.\COMn.
+std::string DefaultComportPath(int comport);
 std::string PortDevicePath(int comport, const SettingsStore& store);
 
 // "TOVREL_COM3": the environment variable that maps COMn.

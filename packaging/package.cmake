@@ -1,4 +1,7 @@
 # The Debian package: cpack --config build/CPackConfig.cmake -G DEB -B build/package
+# On Windows a zip: cpack --config build-windows/CPackConfig.cmake -B build-windows/package
+# gives tovrel-<version>-win64.zip, one folder of that name holding tovrel.exe, Configuration\,
+# the README and the licence.
 set(CPACK_PACKAGE_NAME tovrel)
 set(CPACK_PACKAGE_VENDOR "Tovrel")
 set(CPACK_PACKAGE_CONTACT "Tovrel developers <maintainers@tovrel.invalid>")
@@ -9,8 +12,14 @@ set(CPACK_PACKAGE_DESCRIPTION
 serial port: it identifies the device, downloads an Intel HEX program and a data-flash\n\
 file, verifies, secures and starts it, from one window or unattended from the command\n\
 line. The package also holds pellicon-sim, a simulated device on a pseudo-terminal.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME tovrel-${PROJECT_VERSION}-win64)
+  include(CPack)
+  return()
+endif()
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -74,7 +74,7 @@ struct Profile : testing::LinkFixture {
     // The model's profile with some lines (from 0) changed and the rest cut off after count.
     bool Load(const std::string& model, std::map<int, std::string> changes = {}, int count = 14) {
         const std::string name = "Configuration/Zerk8" + model + ".txt";
-        std::ifstream in(fs::read_symlink("/proc/self/exe").parent_path() / name);
+        std::ifstream in(fs::path(testbed::ProgramFolder()) / name);
         std::ofstream out(path = dir.Path("bin/" + name), std::ios::binary);
         std::string line;
         for (int i = 0; i < count && std::getline(in, line); ++i)

@@ -193,7 +193,7 @@ struct TwoPorts : PortFinder {
         return std::any_of(ports.begin(), ports.end(),
                            [&](const DetectedPort& p) { return p.OpensAt(path); });
     }
-    std::vector<DetectedPort> ports{{"/dev/ttyS0", "", false, "", "", "", "", ""},
+    std::vector<DetectedPort> ports{{DefaultComportPath(1), "", false, "", "", "", "", ""},
                                     {"/dev/ttyUSB0", "/dev/serial/by-id/usb-SW", true, "1a2b",
                                      "3c4d", "Serial Works", "USB UART", "SW1"}};
 };
@@ -209,12 +209,12 @@ TEST_F(Commands, DeviceChosenInThePanelIsStoredAndReopened) {
     };
     start();
     ConfigurationPanel& panel = form->panel();
-    EXPECT_EQ(panel.PortDeviceLbl, "/dev/ttyS0");
+    EXPECT_EQ(panel.PortDeviceLbl, DefaultComportPath(1));
     const std::string adapter = "Serial Works USB UART, serial SW1 (/dev/ttyUSB0)";
     for (const bool ok : {false, true}) {
         form->ConfButton_Click();
         panel.SelectPort(2);
-        EXPECT_EQ(panel.PortDeviceLbl, "/dev/ttyS2 (no such device)");
+        EXPECT_EQ(panel.PortDeviceLbl, DefaultComportPath(3) + " (no such device)");
         panel.DeviceButton_Click(panel.DetectedPorts().at(1));
         EXPECT_EQ(panel.PortDeviceLbl, adapter);
         ok ? form->OKButton_Click() : form->CancelButton_Click();
@@ -321,7 +321,8 @@ TEST_P(ModemLines, GoBeforeEveryResetAndAtTheEndOfACommand) {
     EXPECT_EQ(host.messages, row.messages);
 }
 
-const std::string kCannotSet = "Cannot set RTS on COM1 (/dev/ttyS0): No such device";
+const std::string kCannotSet =
+    "Cannot set RTS on COM1 (" + DefaultComportPath(1) + "): No such device";
 const Lines kDownload{"app.hex", "/M:1"};
 const std::string kSent = "R R B8120 A Q FFF B8508";
 // clang-format off
