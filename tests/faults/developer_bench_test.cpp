@@ -5,6 +5,8 @@
 #include "testbed/processes.h"
 #include "testbed/sim_files.h"
 #include "testbed/temp_dir.h"
+#include "testbed/wine_prefix.h"
+#include "tests/faults/fault_case.h"
 
 namespace tovrel::testing {
 namespace {
@@ -20,28 +22,48 @@ class DeveloperBench : public ::testing::Test {
         SimProcess sim(ProgramFolder() + "/pellicon-sim",
                        {"--state", m_dir.Path(state), "--trace", trace});
         EXPECT_TRUE(sim.Started()) << sim.Error();
+        if (m_wine != nullptr) {
+            m_wine->Link(1, sim.Path());
+            return m_wine->Run(m_wine->Command(WineProgram(), words), OwnEnvironment());
+        }
         words.insert(words.begin(), ProgramFolder() + "/tovrel");
         return RunProgram(words, {{"TOVREL_COM1", sim.Path()},
                                   {"HOME", m_dir.Path()},
                                   {"XDG_CONFIG_HOME", m_dir.Path("config")}});
     }
+    // A read-back to .hex: "back.hex" downloads to the same flash as the board holds.
+    void ReadBackToHex() {
+        ASSERT_EQ(Run("board", {TOVREL_EXAMPLES "/blinky.hex"}).status, 0);
+        const std::string back = m_dir.Path("back.hex");
+        const ProgramRun read = Run("board", {"--read", back, "--trace", m_dir.Path("read.trace")});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_NE(read.out.find("\nBaudrate = 115200... OK\nREADING CODE [" + back +
+                                "]:..........OK\nBaudrate = 9600... OK\n"),
+                  std::string::npos)
+            << read.out;
+        ASSERT_EQ(Run("copy", {back}).status, 0);
+        EXPECT_EQ(Code("copy"), Code("board"));
+    }
     Bytes Code(const std::string& state) const { return ReadSimState(m_dir.Path(state))->code; }
 
     TempDir m_dir;
     int m_runs = 0;
+    WinePrefix* m_wine = nullptr;  // the Windows slice's: tovrel.exe under wine
+};
+
+// The same under wine, the device on COM1 through the prefix's link.
+class WineDeveloperBench : public DeveloperBench {
+  protected:
+    void SetUp() override {
+        if (WineProgram().empty()) GTEST_SKIP() << "TOVREL_WINE_PROGRAM names no tovrel.exe";
+        std::string error;
+        m_wine = SuiteWine(error);
+        ASSERT_NE(m_wine, nullptr) << error;
+    }
 };
 
 TEST_F(DeveloperBench, ReadBackDownloadsToTheSameFlashAndTheTraceMatchesTheDevices) {
-    ASSERT_EQ(Run("board", {TOVREL_EXAMPLES "/blinky.hex"}).status, 0);
-    const std::string back = m_dir.Path("back.hex");
-    const ProgramRun read = Run("board", {"--read", back, "--trace", m_dir.Path("read.trace")});
-    EXPECT_EQ(read.status, 0) << read.err;
-    EXPECT_NE(read.out.find("\nBaudrate = 115200... OK\nREADING CODE [" + back +
-                            "]:..........OK\nBaudrate = 9600... OK\n"),
-              std::string::npos)
-        << read.out;
-    ASSERT_EQ(Run("copy", {back}).status, 0);
-    EXPECT_EQ(Code("copy"), Code("board"));
+    ReadBackToHex();
     ASSERT_EQ(Run("board", {"--read", m_dir.Path("back.bin")}).status, 0);
     const Bytes code = Code("board");
     EXPECT_EQ(m_dir.Read("back.bin"), std::string(code.begin(), code.end()));
@@ -55,6 +77,8 @@ TEST_F(DeveloperBench, ReadBackDownloadsToTheSameFlashAndTheTraceMatchesTheDevic
                   std::tie(device[i].received, device[i].bytes, device[i].kind, device[i].baud));
     }
 }
+
+TEST_F(WineDeveloperBench, ReadBackToHexDownloadsToTheSameFlash) { ReadBackToHex(); }
 
 }  // namespace
 }  // namespace tovrel::testing

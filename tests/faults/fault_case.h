@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace tovrel::testbed {
+class WinePrefix;
+}
+
 namespace tovrel::testing {
 
 using Words = std::vector<std::string>;
@@ -74,13 +78,23 @@ struct FaultCase {
         Words out;
     } second = {};
     std::pair<std::string, Words> fileAfter = {};
-    long fileSizeLimit = 0;  // bytes any file the program writes may hold (0: no limit)
+    long fileSizeLimit = 0;         // bytes any file the program writes may hold (0: no limit)
+    std::string notUnderWine = {};  // why the Windows slice skips the row
 };
+
+// TOVREL_WINE_PROGRAM: the tovrel.exe of the Windows slice, absolute; empty when not set.
+std::string WineProgram();
+// The one wine prefix and server of the Windows slice, started at the first call; nullptr
+// when it did not start (why in error).
+testbed::WinePrefix* SuiteWine(std::string& error);
 
 inline void PrintTo(const FaultCase& row, std::ostream* out) { *out << row.name; }
 
 // Every row of the suite, in the order of the reliability table.
 const std::vector<FaultCase>& FaultCases();
+// The Windows slice: rows run by tovrel.exe under wine, their text as the Windows program
+// writes it.
+const std::vector<FaultCase>& WineCases();
 
 // "code file|erased|other, data file|erased|other, security HH, bootload HH": each flash
 // compared with the image of the row's download file and data-flash file.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "testbed/processes.h"
 #include "testbed/sim_files.h"
 #include "testbed/temp_dir.h"
+#include "testbed/wine_prefix.h"
 #include "tests/faults/fault_case.h"
 
 namespace tovrel::testing {
@@ -239,14 +241,50 @@ class FaultSuite : public ::testing::TestWithParam<FaultCase> {
         return words;
     }
 
+    // COMn reaches device: through TOVREL_COMn, or under wine through the prefix's link.
+    void Connect(Environment& env, int com, const std::string& device) {
+        if (m_wine != nullptr) {
+            m_wine->Link(com, device);
+        } else {
+            env["TOVREL_COM" + std::to_string(com)] = device;
+        }
+    }
+
+    ProgramRun Run(const Words& words, const Environment& env, const RunOptions& options) {
+        return m_wine != nullptr ? m_wine->Run(words, env, options)
+                                 : RunProgram(words, env, options);
+    }
+
+    void RunRow(const FaultCase& row);
+
     TempDir m_dir;
+    WinePrefix* m_wine = nullptr;  // the Windows slice's, which runs tovrel.exe under wine
     std::string m_program = ProgramFolder() + "/tovrel";
     Words m_prefix;  // words before the program's own (the program itself, run as nobody)
     std::map<std::string, std::string> m_written;  // the case's files by name, as written
 };
 
-TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
-    const FaultCase& row = GetParam();
+// The Windows program under wine, the devices its COM ports through the prefix's links.
+class WineFaultSuite : public FaultSuite {
+  protected:
+    void SetUp() override {
+        if (WineProgram().empty()) {
+            GTEST_SKIP() << "TOVREL_WINE_PROGRAM does not name a tovrel.exe to run under wine "
+                            "(./setup.sh windows sets it)";
+        }
+        if (!GetParam().notUnderWine.empty()) GTEST_SKIP() << GetParam().notUnderWine;
+        std::string error;
+        m_wine = SuiteWine(error);
+        ASSERT_NE(m_wine, nullptr) << error;
+        m_program = FoundOnPath("wine");
+        m_prefix = {WineProgram()};
+    }
+};
+
+TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) { RunRow(GetParam()); }
+TEST_P(WineFaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) { RunRow(GetParam()); }
+
+void FaultSuite::RunRow(const FaultCase& row) {
     if (row.port == Port::NoPermission && !RunAsNobody()) {
         GTEST_SKIP() << "running as root without setpriv: the permission check on the device "
                         "is bypassed";
@@ -266,10 +304,9 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
         ASSERT_FALSE(holder.Open(sim.Path(), 9600));
     }
     Environment env = OwnEnvironment({"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"});
-    env.insert({{"TOVREL_COM1", PortPath(row, sim)},
-                {"TOVREL_COM2", sim.Path()},
-                {"HOME", dir},
-                {"XDG_CONFIG_HOME", m_dir.Path("config")}});
+    env.insert({{"HOME", dir}, {"XDG_CONFIG_HOME", m_dir.Path("config")}});
+    Connect(env, 1, PortPath(row, sim));
+    Connect(env, 2, sim.Path());
     if (row.interrupt.signal != 0 && !options.brokenOutput) {
         options.whileRunning = [&, sent = 0,
                                 last = std::chrono::steady_clock::time_point()](pid_t pid) mutable {
@@ -285,22 +322,21 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
     for (const std::string& options : row.moreSims) {
         more.push_back(
             std::make_unique<SimProcess>(ProgramFolder() + "/pellicon-sim", Split(options, "--")));
-        env["TOVREL_COM" + std::to_string(2 + more.size())] = more.back()->Path();
+        Connect(env, 2 + static_cast<int>(more.size()), more.back()->Path());
     }
     Environment secondEnv = env;
     ProgramRun second;
     std::thread beside;
     if (row.second.alongside) {
         beside = std::thread([&] {
-            second = RunProgram(Command(row.second.words, secondEnv), secondEnv,
-                                {.killAfterMs = kRunLimitMs});
+            second =
+                Run(Command(row.second.words, secondEnv), secondEnv, {.killAfterMs = kRunLimitMs});
         });
     }
-    const ProgramRun run = RunProgram(Command(row.words, env), env, options);
+    const ProgramRun run = Run(Command(row.words, env), env, options);
     if (beside.joinable()) beside.join();
     if (!row.second.words.empty() && !row.second.alongside) {
-        second = RunProgram(Command(row.second.words, secondEnv), secondEnv,
-                            {.killAfterMs = kRunLimitMs});
+        second = Run(Command(row.second.words, secondEnv), secondEnv, {.killAfterMs = kRunLimitMs});
     }
     holder.Close();
     if (row.port == Port::NoPermission) chmod(sim.Path().c_str(), S_IRUSR | S_IWUSR);
@@ -340,6 +376,19 @@ TEST_P(FaultSuite, EndsAsTheUserIsToldAndLeavesThePortFree) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultSuite, ::testing::ValuesIn(FaultCases()),
                          [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Wine, WineFaultSuite, ::testing::ValuesIn(WineCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
+
+std::string WineProgram() {
+    const char* exe = std::getenv("TOVREL_WINE_PROGRAM");
+    return exe == nullptr || *exe == '\0' ? "" : fs::absolute(exe).string();
+}
+
+testbed::WinePrefix* SuiteWine(std::string& error) {
+    static const auto wine = std::make_unique<testbed::WinePrefix>();
+    error = wine->Error();
+    return wine->Started() ? wine.get() : nullptr;
+}
 }  // namespace tovrel::testing
