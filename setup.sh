@@ -9,8 +9,11 @@
 #                         warnings as errors
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
 #   ./setup.sh windows    cross-builds tovrel.exe and the unit tests for 64-bit Windows with
-#                         mingw-w64, runs the tests under wine through ctest, and builds and
-#                         checks the zip (a download into the Linux simulated device under wine)
+#                         mingw-w64, runs the tests under wine through ctest, builds and
+#                         checks the zip (a download into the Linux simulated device under
+#                         wine), and runs the fault suite's Windows slice: tovrel.exe under
+#                         wine end to end against simulated devices (the Linux build's
+#                         fault_tests and pellicon-sim, built first when missing)
 # Each mode installs only what it needs.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -36,9 +39,11 @@ case "$mode" in test | sanitize) packages+=(libgtest-dev libgmock-dev sdcc sreco
                                   desktop-file-utils man-db)
 # Windows: the mingw-w64 cross compiler (posix threads), wine to run what it builds, GoogleTest's
 # sources to build for it, and zip for the package. The Linux packages above build the
-# simulated device the zip is checked against.
+# simulated device the zip is checked against, and with GoogleTest for Linux the fault suite
+# whose Windows slice runs tovrel.exe under wine.
 case "$mode" in test | windows)
-    packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip unzip) ;;
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip unzip libgtest-dev
+               libgmock-dev) ;;
 esac
 
 missing=()
@@ -62,14 +67,36 @@ configure() {
     cmake --build --preset "$preset" >&2
 }
 
-# The Windows build, its unit tests under wine and its zip; ctest's output in
-# build-windows/ctest-output.txt. The tests' first step starts one wine server (wineserver -p)
-# for them all, so that wine's own start does not dominate, and their last step stops it.
+# The fault suite's Windows slice (its tests named Wine*): tovrel.exe under wine in a prefix
+# and server of the suite's own, the simulated devices its COM ports through the prefix's
+# dosdevices links. It runs from the Linux build's fault_tests, built here when the Linux build
+# has none (as in ./setup.sh windows alone); its output in build-windows/wine-slice-output.txt.
+wine_slice() {
+    if [ ! -x build/bin/fault_tests ]; then
+        cmake --preset default -DBUILD_TESTING=ON -DTOVREL_WERROR=ON >&2 &&
+            cmake --build --preset default --target fault_tests >&2 || return
+    fi
+    echo "fault suite's Windows slice (tovrel.exe under wine):"
+    TOVREL_WINE_PROGRAM=build-windows/bin/tovrel.exe build/bin/fault_tests --gtest_filter='Wine*' |
+        tee build-windows/wine-slice-output.txt
+}
+
+# gtest's closing counts of the Windows slice, one line each.
+wine_slice_summary() {
+    grep -h -E '^\[  (PASSED|FAILED|SKIPPED) +\] [0-9]+ tests?[.,]' build-windows/wine-slice-output.txt |
+        sed 's/^/Windows slice under wine: /'
+}
+
+# The Windows build, its unit tests under wine, its zip and the fault suite's Windows slice;
+# ctest's output in build-windows/ctest-output.txt. The tests' first step starts one wine server
+# (wineserver -p) for them all, so that wine's own start does not dominate, and their last step
+# stops it.
 windows() {
     local status=0
     configure windows -DTOVREL_WERROR=ON || return
     ctest --preset windows | tee build-windows/ctest-output.txt || status=1
     ./scripts/windows-package-check.sh || status=1
+    wine_slice || status=1
     return "$status"
 }
 
@@ -81,8 +108,12 @@ case "$mode" in
         configure sanitize -DBUILD_TESTING=ON
         exec ctest --preset sanitize ;;
     windows)
-        windows
-        exit ;;
+        status=0
+        windows || status=1
+        echo "summary (Windows build under wine: ctest, then the fault suite's Windows slice):"
+        grep -h -E "tests passed|Total Test time" build-windows/ctest-output.txt || status=1
+        wine_slice_summary || status=1
+        exit "$status" ;;
     test)
         # Every part runs even when an earlier one failed; the run fails when any part does.
         # ctest's summaries are repeated last, so they close the output.
@@ -108,8 +139,10 @@ case "$mode" in
             status=1
         fi
         windows || status=1
-        echo "ctest summary (default build, then sanitizer build, then Windows build under wine):"
+        echo "ctest summary (default build, then sanitizer build, then Windows build under wine,"
+        echo "then the fault suite's Windows slice under wine):"
         grep -h -E "tests passed|Total Test time" build/ctest-output.txt \
             build-sanitize/ctest-output.txt build-windows/ctest-output.txt || status=1
+        wine_slice_summary || status=1
         exit "$status" ;;
 esac
