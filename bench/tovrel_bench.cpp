@@ -3,6 +3,7 @@
 // line and the device allow.
 //
 //   tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] [--bin DIR]
+//                [--wine EXE]
 //
 // For every case it starts pellicon-sim --realtime --trace, runs tovrel against it, and
 // reports: the wire span (the device's first received byte to its last reply, from the
@@ -16,7 +17,10 @@
 // program over 1, 4 and 8 devices at once (--ports), each its own simulator, and over 1 and 8
 // with a serial number and a row for each board in SQLite and in PostgreSQL (--db: a file in
 // the case's folder, a local server of the benchmark's own); their figures are those of the
-// device whose wire span was longest.
+// device whose wire span was longest. With --wine the Windows program EXE runs the
+// single-port cases under wine instead (a prefix and server of the benchmark's own, started
+// once; the device reached as COM1 through the prefix's dosdevices link); the bench cases
+// (--ports) are left out with a note.
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +39,7 @@
 #include "testbed/postgres_cluster.h"
 #include "testbed/processes.h"
 #include "testbed/temp_dir.h"
+#include "testbed/wine_prefix.h"
 
 namespace tovrel::bench {
 namespace {
@@ -59,6 +64,7 @@ struct Options {
     std::string only;
     std::string workDir;
     std::string binDir;
+    std::string wineExe;
 };
 
 // One download: the identification the simulated device gives (which picks the profile)
@@ -209,6 +215,14 @@ std::string DatabaseTarget(const std::string& kind, const std::string& folder) {
     return server->NewDatabase("case" + std::to_string(++databases));
 }
 
+// The benchmark's wine prefix, started at the first case under wine; nullptr when it did not
+// start.
+testbed::WinePrefix* Wine() {
+    static const auto wine = std::make_unique<testbed::WinePrefix>();
+    if (!wine->Started()) std::fprintf(stderr, "tovrel-bench: %s\n", wine->Error().c_str());
+    return wine->Started() ? wine.get() : nullptr;
+}
+
 Row RunCase(const Options& options, const Case& c, const std::string& folder) {
     Row row;
     row.name = c.name;
@@ -235,7 +249,16 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
         env["TOVREL_COM" + std::to_string(i)] = sims.back()->Path();
         ports += (i == 1 ? "COM" : ",COM") + std::to_string(i);
     }
+    testbed::WinePrefix* wine = options.wineExe.empty() ? nullptr : Wine();
+    if (!options.wineExe.empty() && wine == nullptr) {
+        row.result = "no wine";
+        return row;
+    }
     std::vector<std::string> words{options.binDir + "/tovrel"};
+    if (wine != nullptr) {
+        words = wine->Command(options.wineExe, {});
+        wine->Link(1, sims.front()->Path());
+    }
     for (const std::string& word : c.words) {
         if (word == kSqlite || word == kPostgres) {
             words.push_back(DatabaseTarget(word, folder));
@@ -248,8 +271,9 @@ Row RunCase(const Options& options, const Case& c, const std::string& folder) {
         }
     }
     words.push_back("/T:0");
+    const testbed::RunOptions files{.outFile = folder + "/log", .errFile = folder + "/err"};
     const testbed::ProgramRun run =
-        testbed::RunProgram(words, env, {.outFile = folder + "/log", .errFile = folder + "/err"});
+        wine != nullptr ? wine->Run(words, env, files) : testbed::RunProgram(words, env, files);
     for (const auto& sim : sims) sim->Stop();
     row.result = CheckLog(run, ReadAll(folder + "/log"), c);
     const auto figures = SlowestDevice(traces);
@@ -287,11 +311,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.workDir = argv[++i];
         } else if (word == "--bin" && hasValue) {
             options.binDir = argv[++i];
+        } else if (word == "--wine" && hasValue) {
+            options.wineExe = std::filesystem::absolute(argv[++i]).string();
         } else {
             std::fprintf(
                 stderr,
                 "usage: tovrel-bench [--quick] [--floor] [--csv FILE] [--only TEXT] [--work DIR] "
-                "[--bin DIR]\n");
+                "[--bin DIR] [--wine EXE]\n");
             return false;
         }
     }
@@ -317,6 +343,11 @@ int Run(int argc, char** argv) {
     for (const Case& c : Cases(inputs, options.quick)) {
         ++index;
         if (!options.only.empty() && c.name.find(options.only) == std::string::npos) continue;
+        if (!options.wineExe.empty() && c.words.front() == "--ports") {
+            std::fprintf(stderr, "tovrel-bench: %s: not run under wine (single-port cases only)\n",
+                         c.name.c_str());
+            continue;
+        }
         std::fprintf(stderr, "tovrel-bench: %s at %ld baud...\n", c.name.c_str(), c.baud);
         rows.push_back(RunCase(options, c, work + "/case" + std::to_string(index)));
         PrintRow(stderr, rows.back());
