@@ -17,6 +17,9 @@ server_pid=""
 passed=0
 failed=0
 cleanup() {
+    # The prefix's own processes (winedevice.exe and the like) go with its server, which
+    # would leave them behind when only it was ended.
+    [ -z "$server_pid" ] || wineserver -k >/dev/null 2>&1 || true
     for pid in $sim_pid $server_pid; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
