@@ -69,13 +69,15 @@ configure() {
 
 # The fault suite's Windows slice (its tests named Wine*): tovrel.exe under wine in a prefix
 # and server of the suite's own, the simulated devices its COM ports through the prefix's
-# dosdevices links. It runs from the Linux build's fault_tests, built here when the Linux build
-# has none (as in ./setup.sh windows alone); its output in build-windows/wine-slice-output.txt.
+# dosdevices links. It runs from the Linux build's fault_tests, brought up to date here (built
+# with pellicon-sim when the Linux build has no tests, as in ./setup.sh windows alone); its
+# output in build-windows/wine-slice-output.txt.
 wine_slice() {
-    if [ ! -x build/bin/fault_tests ]; then
-        cmake --preset default -DBUILD_TESTING=ON -DTOVREL_WERROR=ON >&2 &&
-            cmake --build --preset default --target fault_tests >&2 || return
+    rm -f build-windows/wine-slice-output.txt
+    if ! grep -qx 'BUILD_TESTING:BOOL=ON' build/CMakeCache.txt 2>/dev/null; then
+        cmake --preset default -DBUILD_TESTING=ON -DTOVREL_WERROR=ON >&2 || return
     fi
+    cmake --build --preset default --target fault_tests >&2 || return
     echo "fault suite's Windows slice (tovrel.exe under wine):"
     TOVREL_WINE_PROGRAM=build-windows/bin/tovrel.exe build/bin/fault_tests --gtest_filter='Wine*' |
         tee build-windows/wine-slice-output.txt
