@@ -7,7 +7,7 @@
 #include <iostream>
 
 #include "adapters/port_factory.h"
-#include "adapters/qt_settings_store.h"
+#include "adapters/run_context.h"
 #include "core/user_texts.h"
 #include "link/port_names.h"
 #include "ui/look.h"
@@ -80,9 +80,10 @@ int RunWithWindow(int argc, char** argv, const ParsedCommandLine& line,
                   << ": " << traceError << '\n';
         return kExitTraceNotCreated;
     }
-    QtSettingsStore store;
+    // The system's settings store: Qt's settings file on Linux, the registry on Windows.
+    const std::unique_ptr<SettingsStore> store = MakeSettingsStore();
     const std::unique_ptr<PortFinder> finder = MakePortFinder();
-    TovrelForm form(host, *port, store);
+    TovrelForm form(host, *port, *store);
     named = &form;
     form.SetPortFinder(finder.get());
     form.SetLineOptions(line.options.before, line.options.after);
