@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -47,8 +48,15 @@ int RunTheWindow(Act act, const std::string& folder) {
     static const Act action = act;
     static const std::string trace = folder + "/trace";
     qAddPreRoutine([] {
-        // A window that never closes fails the test instead of hanging it.
-        QTimer::singleShot(kGiveUpMs, [] { std::_Exit(kGaveUp); });
+        // A window that never closes fails the test instead of hanging it, naming what stayed.
+        QTimer::singleShot(kGiveUpMs, [] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (!top->isVisible()) continue;
+                std::cerr << "still open: " << top->metaObject()->className() << " \""
+                          << top->windowTitle().toStdString() << "\"\n";
+            }
+            std::_Exit(kGaveUp);
+        });
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 if (auto* view = dynamic_cast<MainWindowView*>(top)) {
@@ -65,12 +73,22 @@ int RunTheWindow(Act act, const std::string& folder) {
                     QTimer::singleShot(0, view->mainPage().DownloadButton, &QPushButton::click);
                 }
                 auto* dialog = qobject_cast<QFileDialog*>(top);
-                if (!dialog || !dialog->isVisible() || dialog->property("seen").toBool()) continue;
-                dialog->setProperty("seen", true);
-                if (++dialogs > 1 || action == Act::SignalAfterSecondPage) {
-                    dialog->selectFile(dialogs == 1
-                                           ? QStringLiteral(TOVREL_EXAMPLES "/blinky.hex")
-                                           : QStringLiteral(TOVREL_EXAMPLES "/dataflash.txt"));
+                if (!dialog || !dialog->isVisible()) continue;
+                // Counted once; answered again at every tick while it stays up.
+                if (!dialog->property("seen").toBool()) {
+                    dialog->setProperty("seen", true);
+                    ++dialogs;
+                }
+                if (dialogs > 1 || action == Act::SignalAfterSecondPage) {
+                    const QString file = dialogs == 1
+                                             ? QStringLiteral(TOVREL_EXAMPLES "/blinky.hex")
+                                             : QStringLiteral(TOVREL_EXAMPLES "/dataflash.txt");
+                    dialog->selectFile(file);
+                    // selectFile leaves the name field alone once it has the focus, and the
+                    // dialog takes what that field says: typed in as an operator would.
+                    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+                        name->setText(file);
+                    }
                     static_cast<QDialog*>(dialog)->accept();
                     continue;
                 }

@@ -273,6 +273,10 @@ TEST(QtHost, FileDialogOpensInTheFolderChosenLastAndOffersAllFiles) {
             folders.append(dialog->directory().absolutePath());
             filters = dialog->nameFilters();
             dialog->selectFile(ToQString(file));
+            // Typed, too: selectFile leaves the name field alone once it has the focus.
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+                name->setText(ToQString(file));
+            }
             QMetaObject::invokeMethod(dialog, "accept");
         });
     };
