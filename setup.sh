@@ -5,8 +5,8 @@
 #                         runs every test through ctest, builds, installs and checks the
 #                         Debian package, runs each fuzz target for 30 seconds, runs every
 #                         test again built with the address and UB sanitizers, and does what
-#                         the windows mode does but for the window (this is what CI runs); the
-#                         builds treat warnings as errors
+#                         the windows mode does, the window included (this is what CI runs);
+#                         the builds treat warnings as errors
 #   ./setup.sh sanitize   runs every test built with the address and UB sanitizers
 #   ./setup.sh windows    cross-builds tovrel.exe and the unit tests for 64-bit Windows with
 #                         mingw-w64, runs the tests under wine through ctest, builds and
@@ -53,8 +53,10 @@ esac
 # host's moc, rcc and uic (qt6-base-dev-tools, with qt6-base-dev above); its check drives the
 # window with xdotool, measures it with x11-utils, reads its log through the clipboard (xclip)
 # and photographs it (imagemagick).
-[ "$mode" != windows ] || packages+=(dpkg-dev ninja-build qt6-base-dev-tools xdotool x11-utils
-                                     xclip imagemagick python3)
+case "$mode" in test | windows)
+    packages+=(dpkg-dev ninja-build qt6-base-dev-tools xdotool x11-utils xclip imagemagick
+               python3) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -113,12 +115,20 @@ windows() {
 }
 
 # The window's Windows build against the cached Qt for Windows (made when missing), and its
-# zip checked through the window under wine.
+# zip checked through the window under wine; the check's output in
+# build-windows-window/window-check-output.txt.
 windows_window() {
     local qt
+    rm -f build-windows-window/window-check-output.txt
     qt=$(nice -n 10 ./scripts/windows-qt.sh) || return
     TOVREL_WINDOWS_QT=$qt configure windows-window -DTOVREL_WERROR=ON || return
-    ./scripts/windows-window-check.sh
+    ./scripts/windows-window-check.sh | tee build-windows-window/window-check-output.txt
+}
+
+# The window check's closing count, one line.
+windows_window_summary() {
+    grep -h -E '^windows-window-check: [0-9]+ checks ok' \
+        build-windows-window/window-check-output.txt 2>/dev/null | sed 's/^/window under wine: /'
 }
 
 case "$mode" in
@@ -132,9 +142,11 @@ case "$mode" in
         status=0
         windows || status=1
         windows_window || status=1
-        echo "summary (Windows build under wine: ctest, then the fault suite's Windows slice):"
+        echo "summary (Windows build under wine: ctest, then the fault suite's Windows slice, then"
+        echo "the window):"
         grep -h -E "tests passed|Total Test time" build-windows/ctest-output.txt || status=1
         wine_slice_summary || status=1
+        windows_window_summary || status=1
         exit "$status" ;;
     test)
         # Every part runs even when an earlier one failed; the run fails when any part does.
@@ -161,10 +173,12 @@ case "$mode" in
             status=1
         fi
         windows || status=1
+        windows_window || status=1
         echo "ctest summary (default build, then sanitizer build, then Windows build under wine,"
-        echo "then the fault suite's Windows slice under wine):"
+        echo "then the fault suite's Windows slice under wine, then the window under wine):"
         grep -h -E "tests passed|Total Test time" build/ctest-output.txt \
             build-sanitize/ctest-output.txt build-windows/ctest-output.txt || status=1
         wine_slice_summary || status=1
+        windows_window_summary || status=1
         exit "$status" ;;
 esac
