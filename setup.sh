@@ -128,7 +128,8 @@ windows_window() {
 # The window check's closing count, one line.
 windows_window_summary() {
     grep -h -E '^windows-window-check: [0-9]+ checks ok' \
-        build-windows-window/window-check-output.txt 2>/dev/null | sed 's/^/window under wine: /'
+        build-windows-window/window-check-output.txt 2>/dev/null |
+        sed 's/^windows-window-check: /window under wine: /'
 }
 
 case "$mode" in
