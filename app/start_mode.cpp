@@ -7,6 +7,9 @@
 #include "app/headless_run.h"
 #include "app/long_option_run.h"
 #include "core/user_texts.h"
+#if defined(_WIN32) && defined(TOVREL_WITH_WINDOW)
+#include "core/win32.h"
+#endif
 
 namespace tovrel::app {
 namespace {
@@ -16,8 +19,21 @@ namespace {
     return value != nullptr && *value != '\0';
 }
 
+#if defined(_WIN32) && defined(TOVREL_WITH_WINDOW)
+// Started from Explorer or a shortcut, the program gets a console of its own, which would stand
+// empty beside the window: it is let go when no other program shares it. A console that a
+// command prompt shares with the program stays, and so does a command-line run's.
+void LeaveConsoleOfItsOwn() {
+    DWORD processes[2];
+    if (GetConsoleWindow() != nullptr && GetConsoleProcessList(processes, 2) == 1) FreeConsole();
+}
+#endif
+
 int RunWindow(int argc, char** argv, const ParsedCommandLine& line) {
 #ifdef TOVREL_WITH_WINDOW
+#ifdef _WIN32
+    if (line.classicWords.empty()) LeaveConsoleOfItsOwn();
+#endif
     return RunStoppableWindow(argc, argv, line);
 #else
     (void)argc;

@@ -9,7 +9,9 @@
 #     the status log (copied through the clipboard) says so and the device's flash holds it;
 #   - the configuration panel opens and closes (the window's caption says which page shows);
 #   - closing the window (Alt+F4, the close box's system command) saves the settings into the
-#     registry, read back with `wine reg query`.
+#     registry, read back with `wine reg query`;
+#   - the window carries the program's icon, and started as Explorer starts it, in a console
+#     of its own, it lets that console go.
 # A screenshot of the window after the download goes to $TOVREL_WINDOW_SHOT when set. Prints
 # one line per check (with TOVREL_CHECK_VERBOSE set, what each found as well); the exit status
 # is non-zero when any check fails.
@@ -172,6 +174,16 @@ start_window() {
     [ "$(xwininfo -id "$window" | sed -n 's/^ *Width: //p')" -eq $((width + 2 * frame_x)) ]
 }
 
+# The window's icon as wine hands it to the display: the pixels of the icon's green arrow
+# (#3fb66b, opaque) among them.
+window_icon() {
+    local green
+    green=$(xprop -id "$window" -f _NET_WM_ICON 32x _NET_WM_ICON | tr ',' '\n' |
+        grep -ci '^ *0xff3fb66b$')
+    echo "$green pixels of the arrow's green"
+    [ "$green" -gt 0 ]
+}
+
 identified_at_start() {
     # The identification's exchange ends before the window first shows.
     grep -E ' (RX|TX) [0-9A-F]+ ID ' "$work/device-trace" | head -n 4
@@ -258,6 +270,22 @@ close_saves_settings() {
     done
 }
 
+# Started as Explorer starts it (wine start: a console of its own), the window's program lets
+# that console go: no window named after tovrel.exe stands beside the main window.
+no_console_from_explorer() {
+    (cd "$folder" && exec wine start tovrel.exe >"$work/start-out" 2>"$work/start-errors")
+    wait_for 60 window_named Tovrel || { cat "$work/start-errors"; return 1; }
+    sleep 2
+    xdotool search --onlyvisible --name . | while read -r w; do
+        echo "window: $(xdotool getwindowname "$w")"
+    done | tee "$work/windows"
+    local console
+    console=$(grep -ci 'tovrel\.exe$' "$work/windows")
+    xdotool key --window "$window" alt+F4 2>/dev/null
+    wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Tovrel\$' | grep -q ."
+    [ "$console" -eq 0 ]
+}
+
 [ -n "$version" ] || {
     echo "windows-window-check: $build is not configured (cmake --preset windows-window)"
     exit 1
@@ -272,9 +300,11 @@ check "unpacked tovrel.exe --version under wine" start_wine
 check "simulated device ($sim) on COM1" start_simulator
 check "main window shows at ${width} x ${height}" start_window
 [ -n "$window" ] || finish
+check "window carries the program's icon" window_icon
 check "device identified at start" identified_at_start
 check "download of blinky.hex through the window and the file dialog" download_through_window
 check "device's flash holds blinky.hex" flash_holds_program
 check "configuration panel opens and closes" configuration_open_close
 check "closing the window saves the settings into the registry" close_saves_settings
+check "started as from Explorer, no console beside the window" no_console_from_explorer
 finish
