@@ -10,8 +10,6 @@ cd "$(dirname "$0")/.."
 prefix=/usr
 work=$(mktemp -d)
 sim_pid=""
-passed=0
-failed=0
 cleanup() {
     if [ -n "$sim_pid" ]; then
         kill "$sim_pid" 2>/dev/null || true
@@ -20,25 +18,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {  # check NAME COMMAND...: runs the command, its output kept for a failure
-    local name=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "package-check: ok     $name"
-        passed=$((passed + 1))
-    else
-        echo "package-check: FAILED $name"
-        sed 's/^/    /' "$work/out"
-        failed=$((failed + 1))
-    fi
-}
-
-finish() {
-    echo "package-check: $passed checks ok, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit
-}
+check_name=package-check
+. scripts/check-steps.sh
 
 build_package() {
     rm -rf build/package

@@ -14,8 +14,6 @@ work=$(mktemp -d)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
 sim_pid=""
 server_pid=""
-passed=0
-failed=0
 cleanup() {
     # The prefix's own processes (winedevice.exe and the like) go with its server, which
     # would leave them behind when only it was ended.
@@ -27,25 +25,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {  # check NAME COMMAND...: runs the command, its output kept for a failure
-    local name=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "windows-package-check: ok     $name"
-        passed=$((passed + 1))
-    else
-        echo "windows-package-check: FAILED $name"
-        sed 's/^/    /' "$work/out"
-        failed=$((failed + 1))
-    fi
-}
-
-finish() {
-    echo "windows-package-check: $passed checks ok, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit
-}
+check_name=windows-package-check
+. scripts/check-steps.sh
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt" 2>/dev/null)
 zip="$build/package/tovrel-$version-win64.zip"

@@ -25,8 +25,6 @@ export WINEPREFIX="$work/wine" WINEDEBUG=-all
 registry_key='HKCU\Software\VB and VBA Program Settings\Tovrel\8051'
 width=641 height=473
 pids=()
-passed=0
-failed=0
 cleanup() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
@@ -35,36 +33,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {  # check NAME COMMAND...: runs the command, its output kept for a failure
-    local name=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "windows-window-check: ok     $name"
-        [ -z "${TOVREL_CHECK_VERBOSE:-}" ] || sed 's/^/    /' "$work/out"
-        passed=$((passed + 1))
-    else
-        echo "windows-window-check: FAILED $name"
-        sed 's/^/    /' "$work/out"
-        failed=$((failed + 1))
-    fi
-}
-
-finish() {
-    echo "windows-window-check: $passed checks ok, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit
-}
-
-wait_for() {  # wait_for SECONDS COMMAND...: true once the command is
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq 1 "$tries"); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+check_name=windows-window-check
+. scripts/check-steps.sh
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt" 2>/dev/null)
 zip="$build/package/tovrel-$version-win64.zip"
