@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -247,6 +248,12 @@ Reading ReadWholeFile(const std::string& path, std::size_t limit,
         if (got == 0) return Reading::Whole;
         if (text.size() > limit) return Reading::TooLarge;
     }
+}
+
+std::optional<std::string> EnvironmentValue(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
 }
 
 }  // namespace tovrel

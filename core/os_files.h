@@ -97,4 +97,8 @@ enum class Reading { Whole, Failed, TooLarge, Stopped };
 Reading ReadWholeFile(const std::string& path, std::size_t limit,
                       const std::function<bool()>& stopped, std::string& text);
 
+// An environment variable's value in UTF-8 (on Windows read as the system keeps it, in UTF-16,
+// not through the ANSI code page), or nothing when it is not set.
+std::optional<std::string> EnvironmentValue(const std::string& name);
+
 }  // namespace tovrel

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -443,6 +444,12 @@ Reading ReadWholeFile(const std::string& path, std::size_t limit,
         if (got == 0) return Reading::Whole;
         if (text.size() > limit) return Reading::TooLarge;
     }
+}
+
+std::optional<std::string> EnvironmentValue(const std::string& name) {
+    const wchar_t* value = _wgetenv(Wide(name).c_str());
+    if (value == nullptr) return std::nullopt;
+    return Narrow(value);
 }
 
 }  // namespace tovrel

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <optional>
+
+#include "core/os_files.h"
 
 namespace tovrel {
 namespace {
@@ -28,9 +30,9 @@ std::string PortVariable(int comport) { return "TOVREL_" + ComportName(comport);
 
 PortMapping MapComport(int comport, const SettingsStore& store) {
     const std::string name = ComportName(comport);
-    if (const char* fromEnvironment = std::getenv(PortVariable(comport).c_str());
-        fromEnvironment != nullptr && *fromEnvironment != '\0') {
-        return {fromEnvironment, PortSource::Environment};
+    if (std::optional<std::string> fromEnvironment = EnvironmentValue(PortVariable(comport));
+        fromEnvironment && !fromEnvironment->empty()) {
+        return {*fromEnvironment, PortSource::Environment};
     }
     std::string fromStore = store.Read(kSettingsApplication, kPortsSection, name, "");
     if (!fromStore.empty()) return {fromStore, PortSource::Settings};

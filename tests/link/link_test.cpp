@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,6 +13,10 @@
 #include "link/traced_serial_port.h"
 #include "testbed/temp_dir.h"
 #include "tests/support/link_fixture.h"
+#include "tests/support/map_settings_store.h"
+#ifdef _WIN32
+#include "core/win32.h"
+#endif
 
 namespace tovrel {
 namespace {
@@ -247,6 +252,27 @@ TEST(Win32DevicePath, PutsComNamesIntoTheDeviceNamespace) {
          {"\\\\.\\COM3", "COM", "COMX", "COM1a", "\\\\.\\CNCA0", "/dev/ttyS0"}) {
         EXPECT_EQ(Win32DevicePath(name), name);
     }
+}
+
+// The variable as a user sets it, in the system's own characters (UTF-16 on Windows).
+void SetVariable(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    _wputenv_s(Wide(name).c_str(), Wide(value).c_str());
+#else
+    setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+TEST(MapComport, TakesTheEnvironmentBeforeTheSettingsAndKeepsItsPathWhole) {
+    testing::MapSettingsStore store;
+    store.Save(kSettingsApplication, kPortsSection, "COM9", "/dev/ttyS9");
+    const std::string path = "/dev/serial/by-id/usb-\xC3\xA9t\xC3\xA9-\xE2\x82\xAC";  // été-€
+    SetVariable("TOVREL_COM9", path);
+    const PortMapping fromEnvironment = MapComport(9, store);
+    SetVariable("TOVREL_COM9", "");
+    EXPECT_EQ(fromEnvironment.path, path);
+    EXPECT_EQ(fromEnvironment.source, PortSource::Environment);
+    EXPECT_EQ(MapComport(9, store).path, "/dev/ttyS9");
 }
 
 }  // namespace
