@@ -76,14 +76,7 @@ report_on_empty_record() {
 }
 
 start_simulator() {
-    "$prefix/bin/pellicon-sim" --state "$work/device-state" >"$work/sim-path" 2>"$work/sim-errors" &
-    sim_pid=$!
-    for _ in $(seq 1 100); do
-        [ -s "$work/sim-path" ] && break
-        kill -0 "$sim_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ -s "$work/sim-path" ] || { cat "$work/sim-errors"; return 1; }
+    serve_simulator "$prefix/bin/pellicon-sim" --state "$work/device-state" || return 1
     head -n 1 "$work/sim-path"
 }
 

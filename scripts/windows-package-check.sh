@@ -78,14 +78,7 @@ simulator_built() {
 }
 
 start_simulator() {
-    "$sim" --state "$work/device-state" >"$work/sim-path" 2>"$work/sim-errors" &
-    sim_pid=$!
-    for _ in $(seq 1 100); do
-        [ -s "$work/sim-path" ] && break
-        kill -0 "$sim_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ -s "$work/sim-path" ] || { cat "$work/sim-errors"; return 1; }
+    serve_simulator "$sim" --state "$work/device-state" || return 1
     ln -sfn "$(head -n 1 "$work/sim-path")" "$WINEPREFIX/dosdevices/com1"
     ls -l "$WINEPREFIX/dosdevices/com1"
 }

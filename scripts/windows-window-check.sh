@@ -99,10 +99,10 @@ start_wine() {
 # Only COM1 is named beforehand, so every other key in the registry afterwards was saved by
 # the program.
 start_simulator() {
-    "$sim" --state "$work/device-state" --trace "$work/device-trace" >"$work/sim-path" \
-        2>"$work/sim-errors" &
-    pids+=($!)
-    wait_for 5 test -s "$work/sim-path" || { cat "$work/sim-errors"; return 1; }
+    local served=0
+    serve_simulator "$sim" --state "$work/device-state" --trace "$work/device-trace" || served=1
+    pids+=("$sim_pid")
+    [ "$served" -eq 0 ] || return 1
     wine reg add "$registry_key" /v Comport /t REG_SZ /d 1 /f >"$work/reg-add" 2>&1 || return 1
     ln -sfn "$(head -n 1 "$work/sim-path")" "$WINEPREFIX/dosdevices/com1"
     ls -l "$WINEPREFIX/dosdevices/com1"
